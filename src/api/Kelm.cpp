@@ -1,0 +1,245 @@
+#include "api/Kelm.h"
+
+#include <new>
+
+#include "api/Dispatch.h"
+#include "api/Module.h"
+#include "import/CellImport.h"
+#include "import/PartImport.h"
+#include "maintenance/DefaultPadstack.h"
+#include "maintenance/ItemCopy.h"
+#include "maintenance/ItemDeletion.h"
+#include "maintenance/Partitions.h"
+#include "maintenance/Reservation.h"
+#include "platform/CodePage.h"
+#include "query/ItemLookup.h"
+#include "query/PartitionItems.h"
+#include "query/SearchSchemes.h"
+#include "query/UsageQueries.h"
+#include "session/CuratorLauncher.h"
+
+namespace kelm {
+namespace {
+
+// Runs a method body; no exception leaves the object.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+std::string A(BSTR text) { return platform::BstrToAnsi(text); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- life
+CKelm::CKelm(IUnknown* outer, std::shared_ptr<store::StoreBackend> backend)
+    : m_outer(outer ? outer : &m_inner),
+      m_session(backend ? std::move(backend) : store::CreateDefaultBackend()) {
+    m_inner.owner = this;
+    ModuleLock();
+}
+
+CKelm::~CKelm() { ModuleUnlock(); }
+
+HRESULT CKelm::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+    return CreateWithBackend(nullptr, riid, ppv, outer);
+}
+
+HRESULT CKelm::CreateWithBackend(std::shared_ptr<store::StoreBackend> backend, REFIID riid, void** ppv,
+                                 IUnknown* outer) {
+    RETURN_HR_IF_NULL(E_POINTER, ppv);
+    *ppv = nullptr;
+    // An aggregated object hands out its non-delegating IUnknown only.
+    RETURN_HR_IF(CLASS_E_NOAGGREGATION, outer != nullptr && !IsEqualIID(riid, IID_IUnknown));
+    return Guarded([&]() -> HRESULT {
+        CKelm* object = new CKelm(outer, std::move(backend));
+        object->m_inner.AddRef();
+        const HRESULT hr = object->m_inner.QueryInterface(riid, ppv);
+        object->m_inner.Release();
+        return hr;
+    });
+}
+
+STDMETHODIMP CKelm::Inner::QueryInterface(REFIID riid, void** ppv) {
+    RETURN_HR_IF_NULL(E_POINTER, ppv);
+    CKelm* owner = Owner();
+    if (IsEqualIID(riid, IID_IUnknown)) {
+        *ppv = static_cast<IUnknown*>(this);
+    } else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_IKelm)) {
+        *ppv = static_cast<IKelm*>(owner);
+    } else {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    static_cast<IUnknown*>(*ppv)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CKelm::Inner::AddRef() { return ++Owner()->m_refs; }
+
+STDMETHODIMP_(ULONG) CKelm::Inner::Release() {
+    CKelm* owner = Owner();
+    const ULONG refs = --owner->m_refs;
+    if (refs == 0) delete owner;
+    return refs;
+}
+
+STDMETHODIMP CKelm::QueryInterface(REFIID riid, void** ppv) { return m_outer->QueryInterface(riid, ppv); }
+STDMETHODIMP_(ULONG) CKelm::AddRef() { return m_outer->AddRef(); }
+STDMETHODIMP_(ULONG) CKelm::Release() { return m_outer->Release(); }
+
+// ---------------------------------------------------------------- IDispatch
+STDMETHODIMP CKelm::GetTypeInfoCount(UINT* pctinfo) { return Guarded([&] { return KelmGetTypeInfoCount(pctinfo); }); }
+STDMETHODIMP CKelm::GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) {
+    return Guarded([&] { return KelmGetTypeInfo(iTInfo, lcid, ppTInfo); });
+}
+STDMETHODIMP CKelm::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) {
+    return Guarded([&] { return KelmGetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId); });
+}
+STDMETHODIMP CKelm::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                           VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) {
+    return Guarded([&] {
+        return KelmInvoke(*this, dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
+    });
+}
+
+// ---------------------------------------------------------------- session
+STDMETHODIMP CKelm::Kelmstore_Open(BSTR i_sQVMFile, BSTR i_sUserName, VARIANT_BOOL i_bReadOnly) {
+    return Guarded([&] { return m_session.Open(A(i_sQVMFile), A(i_sUserName), i_bReadOnly); });
+}
+STDMETHODIMP CKelm::Kelmstore_Close() { return Guarded([&] { return m_session.Close(); }); }
+STDMETHODIMP CKelm::ReloadQVM() { return Guarded([&] { return m_session.Reload(); }); }
+STDMETHODIMP CKelm::SaveQVM() { return Guarded([&] { return m_session.Save(); }); }
+
+STDMETHODIMP CKelm::RunCurator(BSTR i_sQVMFile, BSTR i_sFlowType) {
+    return Guarded([&] { return kelm::RunCurator(m_session, A(i_sQVMFile), A(i_sFlowType)); });
+}
+STDMETHODIMP CKelm::RefreshQVMTree(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) {
+    return Guarded([&] { return kelm::RefreshQVMTree(m_session, A(i_sPartitionName), i_eLibObjType); });
+}
+
+// ---------------------------------------------------------------- reservation
+STDMETHODIMP CKelm::ReservePartition(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) {
+    return Guarded([&] { return kelm::ReservePartition(m_session, A(i_sPartitionName), i_eLibObjType); });
+}
+STDMETHODIMP CKelm::UnReservePartition(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) {
+    return Guarded([&] { return kelm::UnReservePartition(m_session, A(i_sPartitionName), i_eLibObjType); });
+}
+STDMETHODIMP CKelm::GetPartitionReservation(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType,
+                                            BSTR* i_sClientname) {
+    return Guarded([&] {
+        return kelm::GetPartitionReservation(m_session, A(i_sPartitionName), i_eLibObjType, i_sClientname);
+    });
+}
+
+// ---------------------------------------------------------------- queries
+STDMETHODIMP CKelm::GetSearchScheme_Default(BSTR* o_psDefaultSearchScheme) {
+    return Guarded([&] { return kelm::GetSearchScheme_Default(m_session, o_psDefaultSearchScheme); });
+}
+STDMETHODIMP CKelm::GetSearchScheme_All(SAFEARRAY** o_psarrSearchSchemes) {
+    return Guarded([&] { return kelm::GetSearchScheme_All(m_session, o_psarrSearchSchemes); });
+}
+STDMETHODIMP CKelm::GetPartitionList_SearchScheme(BSTR i_sSearchScheme, KelmEnum_ObjType i_eLibObjType,
+                                                  VARIANT_BOOL i_bOnlyNames, VARIANT_BOOL i_bRemoveFileExtensions,
+                                                  SAFEARRAY** o_psarrPartitions) {
+    return Guarded([&] {
+        return kelm::GetPartitionList_SearchScheme(m_session, A(i_sSearchScheme), i_eLibObjType, i_bOnlyNames,
+                                                   i_bRemoveFileExtensions, o_psarrPartitions);
+    });
+}
+STDMETHODIMP CKelm::GetPartitionList_DefaultSearchScheme(KelmEnum_ObjType i_eLibObjType, VARIANT_BOOL i_bOnlyNames,
+                                                         VARIANT_BOOL i_bRemoveFileExtensions,
+                                                         SAFEARRAY** o_psarrPartitions) {
+    return Guarded([&] {
+        return kelm::GetPartitionList_DefaultSearchScheme(*this, i_eLibObjType, i_bOnlyNames, i_bRemoveFileExtensions,
+                                                          o_psarrPartitions);
+    });
+}
+STDMETHODIMP CKelm::GetPartitionItemsCount(BSTR i_sPartitionName, BSTR i_sItemFilter, KelmEnum_ObjType i_eLibObjType,
+                                           long* o_pnItemCount) {
+    return Guarded([&] {
+        return kelm::GetPartitionItemsCount(m_session, A(i_sPartitionName), A(i_sItemFilter), i_eLibObjType,
+                                            o_pnItemCount);
+    });
+}
+STDMETHODIMP CKelm::GetPartitionItems(BSTR i_sPartitionName, BSTR i_sItemFilter, KelmEnum_ObjType i_eLibObjType,
+                                      SAFEARRAY** o_psarrItems) {
+    return Guarded([&] {
+        return kelm::GetPartitionItems(m_session, A(i_sPartitionName), A(i_sItemFilter), i_eLibObjType, o_psarrItems);
+    });
+}
+STDMETHODIMP CKelm::FindItemPartition(BSTR i_sItemName, KelmEnum_ObjType i_eLibObjType, BSTR* o_psPartitionName) {
+    return Guarded([&] { return kelm::FindItemPartition(m_session, A(i_sItemName), i_eLibObjType, o_psPartitionName); });
+}
+STDMETHODIMP CKelm::DoesItemExist(BSTR i_sPartitionName, BSTR i_sExcludedPartitionName, BSTR i_sItemName,
+                                  KelmEnum_ObjType i_eLibObjType, VARIANT_BOOL* o_pbExists) {
+    return Guarded([&] {
+        return kelm::DoesItemExist(m_session, A(i_sPartitionName), A(i_sExcludedPartitionName), A(i_sItemName),
+                                   i_eLibObjType, o_pbExists);
+    });
+}
+STDMETHODIMP CKelm::GetPinCount(BSTR i_sPartitionName, BSTR i_sItemName, KelmEnum_ObjType i_eLibObjType,
+                                long* o_pnPinCount) {
+    return Guarded([&] {
+        return kelm::GetPinCount(m_session, A(i_sPartitionName), A(i_sItemName), i_eLibObjType, o_pnPinCount);
+    });
+}
+STDMETHODIMP CKelm::GetPartsUsingThisCell(BSTR i_sCellName, SAFEARRAY** o_psarrParts) {
+    return Guarded([&] { return kelm::GetPartsUsingThisCell(m_session, A(i_sCellName), o_psarrParts); });
+}
+STDMETHODIMP CKelm::GetPartitionsStoringThisCell(BSTR i_sCellName, SAFEARRAY** o_psarrPartitions) {
+    return Guarded([&] { return kelm::GetPartitionsStoringThisCell(m_session, A(i_sCellName), o_psarrPartitions); });
+}
+
+// ---------------------------------------------------------------- maintenance
+STDMETHODIMP CKelm::AddPartition(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType,
+                                 VARIANT_BOOL i_bAddToDefaultSearchScheme) {
+    return Guarded([&] {
+        return kelm::AddPartition(m_session, A(i_sPartitionName), i_eLibObjType, i_bAddToDefaultSearchScheme);
+    });
+}
+STDMETHODIMP CKelm::DeletePartition(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) {
+    return Guarded([&] { return kelm::DeletePartition(m_session, A(i_sPartitionName), i_eLibObjType); });
+}
+STDMETHODIMP CKelm::DeleteItemFromQVM(BSTR i_sPartitionName, BSTR i_sItemName, KelmEnum_ObjType i_eLibObjType,
+                                      VARIANT_BOOL* o_pbNoItemToDelete) {
+    return Guarded([&] {
+        return kelm::DeleteItemFromQVM(m_session, A(i_sPartitionName), A(i_sItemName), i_eLibObjType,
+                                       o_pbNoItemToDelete);
+    });
+}
+STDMETHODIMP CKelm::CopyItemInQVM(BSTR i_sSrcPartitionName, BSTR i_sSrcItemName, BSTR i_sDestPartitionName,
+                                  BSTR i_sDestItemName, KelmEnum_ObjType i_eLibObjType, VARIANT_BOOL i_bOverwrite,
+                                  VARIANT_BOOL i_bMove) {
+    return Guarded([&] {
+        return kelm::CopyItemInQVM(m_session, A(i_sSrcPartitionName), A(i_sSrcItemName), A(i_sDestPartitionName),
+                                   A(i_sDestItemName), i_eLibObjType, i_bOverwrite, i_bMove);
+    });
+}
+STDMETHODIMP CKelm::CreateDefaultPadstack(BSTR i_sDefaultPadstackName, BSTR i_sPadstackDBFile) {
+    return Guarded([&] {
+        return kelm::CreateDefaultPadstack(m_session, A(i_sDefaultPadstackName), A(i_sPadstackDBFile));
+    });
+}
+
+// ---------------------------------------------------------------- import
+STDMETHODIMP CKelm::AddItemToQVM_Part(BSTR i_sPartitionName, KelmStruct_PartType* i_pPartType,
+                                      VARIANT_BOOL i_bOverwriteIfExists) {
+    return Guarded([&] {
+        return kelm::AddItemToQVM_Part(m_session, A(i_sPartitionName), i_pPartType, i_bOverwriteIfExists);
+    });
+}
+STDMETHODIMP CKelm::AddItemToQVM_Cell(BSTR i_sPartitionName, KelmStruct_Cell* i_pCell,
+                                      VARIANT_BOOL i_bOverwriteIfExists) {
+    return Guarded([&] {
+        return kelm::AddItemToQVM_Cell(m_session, A(i_sPartitionName), i_pCell, i_bOverwriteIfExists);
+    });
+}
+
+}  // namespace kelm

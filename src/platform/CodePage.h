@@ -1,0 +1,37 @@
+// The 8-bit text seam. Inside the component names and paths are 8-bit
+// strings: the ANSI code page on Windows, UTF-8 elsewhere (whose bytes never
+// hide a backslash). Tests can switch to the double-byte table of code page
+// 932 (lead bytes 0x81-0x9F and 0xE0-0xFC) to exercise double-byte rules.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "kelmapi/automation.h"
+
+namespace kelm::platform {
+
+// True when the byte starts a double-byte character in the current code page.
+bool IsLeadByte(unsigned char byte);
+
+// 8-bit lower-casing of the current code page; characters without a lower
+// case form stay as they are (off Windows: ASCII letters only).
+char LowerChar(char c);
+std::string LowerString(std::string_view text);
+
+// Case-insensitive comparison of 8-bit strings in the current code page:
+// negative, zero or positive.
+int CompareNoCase(std::string_view a, std::string_view b);
+
+// Automation strings to 8-bit and back. A null BSTR is the empty string.
+std::string ToAnsi(const OLECHAR* text, std::size_t length);
+std::string BstrToAnsi(BSTR text);
+std::u16string AnsiToWide(std::string_view text);
+// A newly allocated BSTR, or null when it cannot be allocated.
+BSTR AnsiToBstr(std::string_view text);
+
+// 0 restores the process's own code page; 932 selects the double-byte table.
+void SetCodePageForTesting(unsigned codePage);
+
+}  // namespace kelm::platform

@@ -1,0 +1,34 @@
+// The operation log: dated lines at three levels, appended to
+// LogFiles\QuorKelm.log below the folder of the library last opened. Each
+// line is written by its own open, append, flush and close; a line that
+// cannot be written is dropped and changes no method's status.
+#pragma once
+
+#include <string>
+
+namespace kelm {
+
+class OperationLog {
+public:
+    OperationLog() = default;
+
+    // Binds the log to <folder>\LogFiles\<logName>.log (creating LogFiles,
+    // one level); writes nothing.
+    void Start(const std::string& folder, const std::string& logName, const std::string& applicationName);
+
+    bool WriteLine(const std::string& levelText, const std::string& tag, const std::string& message);
+    bool LogError(const std::string& tag, const std::string& message);
+    bool LogWarning(const std::string& tag, const std::string& message);
+    bool LogInfo(const std::string& tag, const std::string& message);
+
+    const std::string& LogFolder() const { return m_logFolder; }
+    const std::string& LogFilePath() const { return m_logFilePath; }
+
+private:
+    std::string m_logFolder;
+    std::string m_logName;
+    std::string m_logFilePath;  // empty: unbound, every line is dropped
+    std::string m_applicationName;
+};
+
+}  // namespace kelm
