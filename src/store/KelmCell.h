@@ -27,6 +27,7 @@ public:
     HRESULT GetPartNumbers(StringList& parts, const std::string& cell);
     HRESULT GetPartitionNames(StringList& partitions, const std::string& cell);
     HRESULT GetCellsInPartition(StringList& cells, const std::string& partition);
+    HRESULT GetRecord(const std::string& cell, const std::string& partition, CellRecord& record);  // tools only
 };
 
 }  // namespace kelm::store

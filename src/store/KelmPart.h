@@ -26,6 +26,7 @@ public:
     HRESULT GetPinNumbers(StringList& pins, const std::string& part);
     HRESULT GetPartsInPartition(StringList& parts, const std::string& partition);
     HRESULT GetPartition(std::string& partition, const std::string& part);
+    HRESULT GetRecord(const std::string& part, PartRecord& record);  // tools only
 };
 
 }  // namespace kelm::store

@@ -25,6 +25,10 @@ public:
     HRESULT ReservePartition(const std::string& partition, const std::string& user);
     HRESULT UnReservePartition(const std::string& partition, const std::string& user);
     HRESULT GetPartitionReservation(const std::string& partition, std::string& holder);
+
+    // Tools only (not used by the component's methods).
+    HRESULT GetReservations(std::vector<Reservation>& reservations);
+    HRESULT RefreshPartition(const std::string& partition);
 };
 
 }  // namespace kelm::store

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "kelmapi/automation.h"
 #include "store/StoreStatus.h"
@@ -25,6 +26,39 @@ inline constexpr int kPartitionTypePart = 7;
 inline constexpr int kPartitionTypeSymbol = 13;
 inline constexpr int kPartitionTypeNone = 22;
 inline constexpr int kPartitionTypeUnset = -1;
+
+// Whole records, for tools that read a library item by item (export,
+// verification); the component's methods do not use them.
+struct SymbolRef {
+    std::string itemSpec;  // Partition:Symbol as the part refers to it
+    StringList pins;
+};
+struct PartRecord {
+    std::string number;
+    std::string partition;
+    StringList pins;
+    std::string name;
+    std::string label;
+    int nameDefault = 0;
+    int labelDefault = 0;
+    std::string description;
+    std::string type;
+    std::int32_t timestamp = 0;
+    StringList cells;              // ordered, no duplicates
+    std::vector<SymbolRef> symbols;  // ordered, no duplicates
+};
+struct CellRecord {
+    std::string name;
+    std::string partition;
+    StringList pins;
+    int type = 0;
+    std::int32_t timestamp = 0;
+    StringList padstacks;
+};
+struct Reservation {
+    std::string partition;  // relative partition path
+    std::string holder;
+};
 
 // The state a store object carries into each call.
 struct ObjectState {
@@ -64,6 +98,9 @@ public:
     virtual HRESULT ReservePartition(const ObjectState&, const std::string& /*partition*/, const std::string& /*user*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT UnReservePartition(const ObjectState&, const std::string& /*partition*/, const std::string& /*user*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetPartitionReservation(const ObjectState&, const std::string& /*partition*/, std::string& /*holder*/) { return KELM_E_STORE_UNAVAILABLE; }
+    // Tools: every reservation of the library; re-read one partition from disk.
+    virtual HRESULT GetReservations(const ObjectState&, std::vector<Reservation>&) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT RefreshPartition(const ObjectState&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
 
     // KelmPart
     virtual HRESULT PartAdd(const ObjectState&, const std::string& /*partition*/, const StringList& /*pins*/,
@@ -82,6 +119,7 @@ public:
     virtual HRESULT PartGetPinNumbers(const ObjectState&, StringList&, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartGetPartsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartGetPartition(const ObjectState&, std::string& /*partition*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartGetRecord(const ObjectState&, const std::string& /*part*/, PartRecord&) { return KELM_E_STORE_UNAVAILABLE; }
 
     // KelmCell
     virtual HRESULT CellAdd(const ObjectState&, const StringList& /*pins*/, const std::string& /*cell*/,
@@ -99,6 +137,7 @@ public:
     virtual HRESULT CellGetPartNumbers(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellGetPartitionNames(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellGetCellsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetRecord(const ObjectState&, const std::string& /*cell*/, const std::string& /*partition*/, CellRecord&) { return KELM_E_STORE_UNAVAILABLE; }
 
     // KelmSymbol (symbols are named by their qualified name, Partition:Symbol)
     virtual HRESULT SymbolGetSymbolsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }

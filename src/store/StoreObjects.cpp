@@ -27,6 +27,8 @@ HRESULT KelmSchemePartition::GetDefaultSchemeProtection(int& protection) { retur
 HRESULT KelmSchemePartition::ReservePartition(const std::string& partition, const std::string& user) { return Backend().ReservePartition(m_state, partition, user); }
 HRESULT KelmSchemePartition::UnReservePartition(const std::string& partition, const std::string& user) { return Backend().UnReservePartition(m_state, partition, user); }
 HRESULT KelmSchemePartition::GetPartitionReservation(const std::string& partition, std::string& holder) { return Backend().GetPartitionReservation(m_state, partition, holder); }
+HRESULT KelmSchemePartition::GetReservations(std::vector<Reservation>& reservations) { return Backend().GetReservations(m_state, reservations); }
+HRESULT KelmSchemePartition::RefreshPartition(const std::string& partition) { return Backend().RefreshPartition(m_state, partition); }
 
 // ---------------------------------------------------------------- KelmPart
 KelmPart::KelmPart(KelmServer& server, const char* partition) : KelmBase(server) {
@@ -47,6 +49,7 @@ HRESULT KelmPart::AddCell(const std::string& cell, const std::string& part) { re
 HRESULT KelmPart::GetPinNumbers(StringList& pins, const std::string& part) { return Backend().PartGetPinNumbers(m_state, pins, part); }
 HRESULT KelmPart::GetPartsInPartition(StringList& parts, const std::string& partition) { return Backend().PartGetPartsInPartition(m_state, parts, partition); }
 HRESULT KelmPart::GetPartition(std::string& partition, const std::string& part) { return Backend().PartGetPartition(m_state, partition, part); }
+HRESULT KelmPart::GetRecord(const std::string& part, PartRecord& record) { return Backend().PartGetRecord(m_state, part, record); }
 
 // ---------------------------------------------------------------- KelmCell
 KelmCell::KelmCell(KelmServer& server, const char* partition, const char* cell) : KelmBase(server) {
@@ -66,6 +69,7 @@ HRESULT KelmCell::GetType(int& type, const std::string& cell, const std::string&
 HRESULT KelmCell::GetPartNumbers(StringList& parts, const std::string& cell) { return Backend().CellGetPartNumbers(m_state, parts, cell); }
 HRESULT KelmCell::GetPartitionNames(StringList& partitions, const std::string& cell) { return Backend().CellGetPartitionNames(m_state, partitions, cell); }
 HRESULT KelmCell::GetCellsInPartition(StringList& cells, const std::string& partition) { return Backend().CellGetCellsInPartition(m_state, cells, partition); }
+HRESULT KelmCell::GetRecord(const std::string& cell, const std::string& partition, CellRecord& record) { return Backend().CellGetRecord(m_state, cell, partition, record); }
 
 // ---------------------------------------------------------------- KelmSymbol
 KelmSymbol::KelmSymbol(KelmServer& server, const char* partition, const char* symbol, int partitionType)
