@@ -1,5 +1,125 @@
 #include "import/CellImport.h"
 
+#include "import/RecordArrays.h"
+#include "maintenance/Reservation.h"
+#include "platform/CodePage.h"
+#include "store/CellDB.h"
+#include "store/KelmCell.h"
+#include "util/Flags.h"
+#include "util/Format.h"
+#include "util/Paths.h"
+
 namespace kelm {
-HRESULT AddItemToQVM_Cell(LibrarySession&, const std::string&, const KelmStruct_Cell*, VARIANT_BOOL) { return E_NOTIMPL; }
+namespace {
+
+constexpr const char* kTag = "AddItemToQVM_Cell";
+
+// The partition's cell file. The library folder ends in a backslash, so the
+// path carries two before CellDBLibs (C:\lib\\CellDBLibs\Smd.cel).
+std::string CellFilePath(const LibrarySession& session, const std::string& partitionName) {
+    return Format("%s\\CellDBLibs\\%s.cel", GetPathFolder(session.LibraryFolder()).c_str(), partitionName.c_str());
+}
+
+class CellImport {
+public:
+    CellImport(LibrarySession& session, const std::string& partitionName, const KelmStruct_Cell& record)
+        : m_session(session), m_log(session.Log()), m_partition(partitionName), m_record(record) {}
+
+    HRESULT Run(VARIANT_BOOL overwrite) {
+        const std::string holder = PartitionHolder(m_session, m_partition, store::kPartitionTypeCell);
+        if (holder.empty()) {
+            m_log.LogError(kTag, Format("Partition (%s) is not reserved in QVM.", m_partition.c_str()));
+            return E_FAIL;
+        }
+        store::KelmCell cells(m_session.Store(), nullptr, nullptr);
+        cells.SetWorkingUserName(holder);  // the import runs on the holder's behalf
+        cells.SetWorkingPartition(m_partition);
+
+        m_cell = platform::BstrToAnsi(m_record.m_sCellName);
+        if (m_record.m_psarrPins != nullptr) {
+            const HRESULT read = SafeArrayToStringList(m_record.m_psarrPins, m_pins);
+            if (read != S_OK) {
+                m_log.LogError(kTag, Format("Error getting Cell's pins from safe array. Partition (%s), Cell (%s).",
+                                            m_partition.c_str(), m_cell.c_str()));
+                return read;
+            }
+        }
+        ReadCellFile();
+
+        const HRESULT added = cells.Add(m_pins, m_cell, m_partition, 0, m_record.m_nTimeStamp, 0, 0);
+        AttachPadstacks(cells);  // whatever the add said
+        if (added == S_OK) return S_OK;
+        if (added == store::kItemExistsOrMissing && IsTrue(overwrite)) {
+            m_log.LogInfo(kTag, Format("Overwriting existing cell definition in QVM. Partition (%s), Cell (%s).",
+                                       m_partition.c_str(), m_cell.c_str()));
+            cells.SetTimestamp(m_record.m_nTimeStamp, m_cell, m_partition);
+            cells.ReplacePins(m_pins, m_cell);
+            AttachPadstacks(cells);
+            return S_OK;
+        }
+        if (added == store::kItemExistsOrMissing) {
+            m_log.LogError(kTag, Format("Cell already exists. Error adding it to QVM. Partition (%s), Cell (%s).",
+                                        m_partition.c_str(), m_cell.c_str()));
+        } else if (added == store::kAlreadyReferenced) {
+            m_log.LogError(kTag, Format("Cell's pin names do not match current pin names in the QVM. "
+                                        "Error adding it to QVM. Partition (%s), Cell (%s).",
+                                        m_partition.c_str(), m_cell.c_str()));
+        } else {
+            m_log.LogError(kTag, Format("Error adding Cell to QVM. Partition (%s), Cell (%s).", m_partition.c_str(),
+                                        m_cell.c_str()));
+        }
+        return E_FAIL;
+    }
+
+private:
+    // Where the partition's cell file holds the cell, its sorted pin numbers
+    // replace the record's pins and its padstacks are attached. A missing
+    // file or cell is logged and the record's pins stay.
+    void ReadCellFile() {
+        const std::string path = CellFilePath(m_session, m_partition);
+        celldb::CCellDB database;
+        database.Init();
+        if (database.Load(path.c_str(), 1) != 0) {
+            m_log.LogError(kTag, Format("Couldn't load CEL file %s", path.c_str()));
+            return;
+        }
+        celldb::CCellDBCell cell;
+        if (database.FindCell(cell, m_cell) == celldb::kCellNotFound) {
+            m_log.LogError(kTag, Format("Cell %s not found in CEL file", m_cell.c_str()));
+            database.Close();
+            return;
+        }
+        cell.GetSortedListOfPadstackNames(m_padstacks);
+        m_pins.clear();
+        cell.GetSortedListOfPinNumbers(m_pins);
+        database.Close();
+    }
+
+    void AttachPadstacks(store::KelmCell& cells) {
+        for (const std::string& padstack : m_padstacks) {
+            if (cells.AddPadstack(padstack, m_cell, nullptr) != S_OK) {
+                m_log.LogError(kTag, Format("Padstack %s NOT added to decal %s", padstack.c_str(), m_cell.c_str()));
+            }
+        }
+    }
+
+    LibrarySession& m_session;
+    OperationLog& m_log;
+    const std::string& m_partition;
+    const KelmStruct_Cell& m_record;
+    std::string m_cell;
+    StringList m_pins;
+    StringList m_padstacks;
+};
+
+}  // namespace
+
+HRESULT AddItemToQVM_Cell(LibrarySession& session, const std::string& partitionName,
+                          const KelmStruct_Cell* i_pCell, VARIANT_BOOL i_bOverwriteIfExists) {
+    RETURN_HR_IF_NULL(E_POINTER, i_pCell);
+    RETURN_IF_NOT_OPEN(session);
+    CellImport import(session, partitionName, *i_pCell);
+    return import.Run(i_bOverwriteIfExists);
+}
+
 }  // namespace kelm

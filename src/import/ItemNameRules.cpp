@@ -1,7 +1,68 @@
 #include "import/ItemNameRules.h"
 
+#include <string_view>
+
+#include "platform/CodePage.h"
+
 namespace kelm {
-int AdjustPartNumber(std::string&) { return 0; }
-int AdjustSymbolName(std::string&) { return 0; }
-std::string ReplaceAll(const std::string& text, const std::string&, const std::string&) { return text; }
+namespace {
+
+// The part number rule's set: the backslash alone.
+constexpr std::string_view kPartNumberCharacters = "\\";
+constexpr std::string_view kSymbolNameCharacters = "\\+-";
+
+// Length in bytes of the character starting at index: 2 for a lead byte with
+// a byte after it, else 1.
+std::size_t CharacterLength(const std::string& text, std::size_t index) {
+    const auto byte = static_cast<unsigned char>(text[index]);
+    return platform::IsLeadByte(byte) && index + 1 < text.size() ? 2 : 1;
+}
+
+// Index of the first single-byte character of text that is in set, or npos.
+std::size_t FindFirstOf(const std::string& text, std::string_view set, std::size_t from = 0) {
+    for (std::size_t i = from; i < text.size(); i += CharacterLength(text, i)) {
+        if (CharacterLength(text, i) == 1 && set.find(text[i]) != std::string_view::npos) return i;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+int AdjustPartNumber(std::string& name) {
+    const std::size_t at = FindFirstOf(name, kPartNumberCharacters);
+    if (at == std::string::npos) return 0;
+    name[at] = '_';
+    return 1;
+}
+
+int AdjustSymbolName(std::string& name) {
+    std::size_t at = FindFirstOf(name, kSymbolNameCharacters);
+    if (at == std::string::npos) return 0;
+    // '_' is a single-byte character, so the walk may go on from the
+    // replaced one instead of starting over.
+    while (at != std::string::npos) {
+        name[at] = '_';
+        at = FindFirstOf(name, kSymbolNameCharacters, at + 1);
+    }
+    return 1;
+}
+
+std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to) {
+    if (from.empty()) return text;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text.compare(i, from.size(), from) == 0) {
+            out += to;
+            i += from.size();
+            continue;
+        }
+        const std::size_t length = CharacterLength(text, i);
+        out.append(text, i, length);
+        i += length;
+    }
+    return out;
+}
+
 }  // namespace kelm

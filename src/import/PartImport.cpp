@@ -1,5 +1,220 @@
 #include "import/PartImport.h"
 
+#include "import/ItemNameRules.h"
+#include "import/RecordArrays.h"
+#include "maintenance/Reservation.h"
+#include "platform/CodePage.h"
+#include "store/KelmPart.h"
+#include "util/Flags.h"
+#include "util/Format.h"
+
 namespace kelm {
-HRESULT AddItemToQVM_Part(LibrarySession&, const std::string&, const KelmStruct_PartType*, VARIANT_BOOL) { return E_NOTIMPL; }
+namespace {
+
+constexpr const char* kTag = "AddItemToQVM_Part";
+
+std::string Text(BSTR text) { return platform::BstrToAnsi(text); }
+int Signed(HRESULT status) { return static_cast<int>(status); }
+
+// One import: the working values of the call and its steps in order.
+class PartImport {
+public:
+    PartImport(LibrarySession& session, const std::string& partitionName, const KelmStruct_PartType& record)
+        : m_session(session), m_log(session.Log()), m_partition(partitionName), m_record(record),
+          m_part(session.Store(), nullptr) {}
+
+    HRESULT Run(VARIANT_BOOL overwrite) {
+        const std::string holder = PartitionHolder(m_session, m_partition, store::kPartitionTypePart);
+        if (holder.empty()) {
+            m_log.LogError(kTag, Format("Partition (%s) is not reserved in QVM.", m_partition.c_str()));
+            return E_FAIL;
+        }
+        // The import runs on behalf of whoever holds the partition.
+        m_part.SetWorkingUserName(holder);
+
+        AdjustNumber();
+        StringList pins;
+        RETURN_IF_FAILED(ChoosePins(pins));
+        RETURN_IF_FAILED(CreatePart(pins, overwrite));
+        SetProperties();
+        RETURN_IF_FAILED(AttachCells());
+        RETURN_IF_FAILED(AttachSymbols());
+        return S_OK;
+    }
+
+private:
+    void AdjustNumber() {
+        const std::string received = Text(m_record.m_sPartNumber);
+        m_number = received;
+        if (AdjustPartNumber(m_number)) {
+            m_log.LogWarning(kTag, Format("Adjusting Part Number: (%s) -> (%s). Partition (%s).", received.c_str(),
+                                          m_number.c_str(), m_partition.c_str()));
+        }
+    }
+
+    HRESULT CellArrayLockFailed(HRESULT status) {
+        m_log.LogError(kTag, Format("Error getting cells records from safe array. Partition (%s), Part Number (%s).",
+                                    m_partition.c_str(), m_number.c_str()));
+        return status;
+    }
+
+    // The pins of the first cell record with the most pins; empty without cells.
+    HRESULT ChoosePins(StringList& pins) {
+        if (m_record.m_psarrCells == nullptr) return S_OK;
+        SafeArrayDataLock lock(m_record.m_psarrCells);
+        if (FAILED(lock.status())) return CellArrayLockFailed(lock.status());
+        const auto* cells = lock.data<KelmStruct_Cell>();
+        const long count = RecordArrayCount(m_record.m_psarrCells);
+        long most = 0;
+        for (long i = 0; i < count; ++i) {
+            SAFEARRAY* cellPins = cells[i].m_psarrPins;
+            if (cellPins == nullptr || RecordArrayCount(cellPins) <= most) continue;
+            most = RecordArrayCount(cellPins);
+            // A failed read is not reported: the list keeps what the read left.
+            SafeArrayToStringList(cellPins, pins);
+        }
+        return S_OK;
+    }
+
+    HRESULT PartExists() {
+        m_log.LogError(kTag, Format("Part Number already exists. Error adding it to QVM. Partition (%s), Part Number (%s).",
+                                    m_partition.c_str(), m_number.c_str()));
+        return E_FAIL;
+    }
+
+    HRESULT CreatePart(const StringList& pins, VARIANT_BOOL overwrite) {
+        HRESULT status = m_part.Add(m_partition, pins, m_number, nullptr, 0, 0);
+        if (status == store::kItemExistsOrMissing && IsTrue(overwrite)) {
+            if (m_part.Delete(m_number) != S_OK) {
+                m_log.LogError(kTag, Format("Error deleting existing Part Number from QVM. Partition (%s), Part Number (%s).",
+                                            m_partition.c_str(), m_number.c_str()));
+                return E_FAIL;
+            }
+            status = m_part.Add(m_partition, pins, m_number, nullptr, 0, 0);
+        }
+        if (status == store::kItemExistsOrMissing) return PartExists();
+        if (status != S_OK) {
+            m_log.LogError(kTag, Format("Error adding Part Number to QVM. Partition (%s), Part Number (%s), Error (%d).",
+                                        m_partition.c_str(), m_number.c_str(), Signed(status)));
+            return E_FAIL;
+        }
+        return S_OK;
+    }
+
+    // A property that cannot be set is logged with its message; the import goes on.
+    void Check(HRESULT status, const char* message, const std::string& value) {
+        if (status == S_OK) return;
+        m_log.LogError(kTag, Format(message, m_partition.c_str(), m_number.c_str(), value.c_str()));
+    }
+
+    void SetProperties() {
+        const std::string name = Text(m_record.m_sPartName);
+        const std::string label = Text(m_record.m_sPartLabel);
+        const std::string description = Text(m_record.m_sDescription);
+        const std::string type = Text(m_record.m_sPartType);
+        Check(m_part.SetName(name, m_number),
+              "Error setting Part Name in QVM. Partition (%s), Part Number (%s), Part Name (%s).", name);
+        Check(m_part.SetNameDefault(0, m_number),
+              "Error setting Default for Part Name in QVM. Partition (%s), Part Number (%s), Part Name (%s).", name);
+        Check(m_part.SetLabel(label, m_number),
+              "Error setting Part Label in QVM. Partition (%s), Part Number (%s), Part Label (%s).", label);
+        Check(m_part.SetLabelDefault(0, m_number),
+              "Error setting Default for Part Label in QVM. Partition (%s), Part Number (%s), Part Label (%s).", label);
+        Check(m_part.SetDesc(description, m_number),
+              "Error setting Description in QVM. Partition (%s), Part Number (%s), Description (%s).", description);
+        if (m_part.SetTimestamp(m_record.m_nTimeStamp, m_number) != S_OK) {
+            m_log.LogError(kTag, Format("Error setting Time Stamp in QVM. Partition (%s), Part Number (%s), Time Stamp (%d).",
+                                        m_partition.c_str(), m_number.c_str(), static_cast<int>(m_record.m_nTimeStamp)));
+        }
+        Check(m_part.SetType(type, m_number),
+              "Error setting Type in QVM. Partition (%s), Part Number (%s), Type (%s).", type);
+    }
+
+    HRESULT AttachCells() {
+        if (m_record.m_psarrCells == nullptr) return S_OK;
+        SafeArrayDataLock lock(m_record.m_psarrCells);
+        if (FAILED(lock.status())) return CellArrayLockFailed(lock.status());
+        const auto* cells = lock.data<KelmStruct_Cell>();
+        const long count = RecordArrayCount(m_record.m_psarrCells);
+        for (long i = 0; i < count; ++i) {
+            const std::string cell = Text(cells[i].m_sCellName);
+            const HRESULT status = m_part.AddCell(cell, m_number);
+            if (status == store::kAlreadyReferenced) {
+                m_log.LogError(kTag, Format("Cell is already referenced by this part. Error adding it to QVM. "
+                                            "Partition (%s), Part Number (%s), Cell (%s).",
+                                            m_partition.c_str(), m_number.c_str(), cell.c_str()));
+            } else if (status != S_OK) {
+                m_log.LogError(kTag, Format("Error adding Cell to QVM. Partition (%s), Part Number (%s), Cell (%s), Error (%d).",
+                                            m_partition.c_str(), m_number.c_str(), cell.c_str(), Signed(status)));
+            }
+        }
+        return S_OK;
+    }
+
+    HRESULT AttachSymbols() {
+        if (m_record.m_psarrLogicSymbols == nullptr) return S_OK;
+        SafeArrayDataLock lock(m_record.m_psarrLogicSymbols);
+        if (FAILED(lock.status())) {
+            m_log.LogError(kTag, Format("Error getting symbols records from safe array. Partition (%s), Part Number (%s).",
+                                        m_partition.c_str(), m_number.c_str()));
+            return lock.status();
+        }
+        const auto* symbols = lock.data<KelmStruct_LogicSymbol>();
+        const long count = RecordArrayCount(m_record.m_psarrLogicSymbols);
+        for (long i = 0; i < count; ++i) {
+            const HRESULT status = AttachSymbol(symbols[i]);
+            RETURN_HR_IF(status, status != S_OK);  // only an unreadable pin array stops the walk
+        }
+        return S_OK;
+    }
+
+    HRESULT AttachSymbol(const KelmStruct_LogicSymbol& record) {
+        const std::string received = Text(record.m_sSymbolName);
+        std::string symbol = received;
+        std::string itemSpec = Text(record.m_sItemSpec);
+        if (AdjustSymbolName(symbol)) {
+            // The item specification is what names the symbol to the store.
+            itemSpec = ReplaceAll(itemSpec, received, symbol);
+            m_log.LogWarning(kTag, Format("Adjusting Symbol Name: (%s) -> (%s). Partition (%s), Part Number (%s).",
+                                          received.c_str(), symbol.c_str(), m_partition.c_str(), m_number.c_str()));
+        }
+        StringList pins;
+        if (record.m_psarrPins != nullptr) {
+            const HRESULT read = SafeArrayToStringList(record.m_psarrPins, pins);
+            if (read != S_OK) {
+                m_log.LogError(kTag, Format("Error getting Symbol's pins from safe array. Partition (%s), Part Number (%s), Symbol (%s).",
+                                            m_partition.c_str(), m_number.c_str(), symbol.c_str()));
+                return read;
+            }
+        }
+        const HRESULT status = m_part.AddSymbol(itemSpec, pins, m_number);
+        if (status == store::kAlreadyReferenced) {
+            m_log.LogError(kTag, Format("Symbol is already referenced by this part. Error adding it to QVM. "
+                                        "Partition (%s), Part Number (%s), Symbol (%s).",
+                                        m_partition.c_str(), m_number.c_str(), symbol.c_str()));
+        } else if (status != S_OK) {
+            m_log.LogError(kTag, Format("Error adding Symbol to QVM. Partition (%s), Part Number (%s), Symbol (%s), Error (%d).",
+                                        m_partition.c_str(), m_number.c_str(), symbol.c_str(), Signed(status)));
+        }
+        return S_OK;
+    }
+
+    LibrarySession& m_session;
+    OperationLog& m_log;
+    const std::string& m_partition;
+    const KelmStruct_PartType& m_record;
+    store::KelmPart m_part;
+    std::string m_number;  // the part number after the part number rule
+};
+
+}  // namespace
+
+HRESULT AddItemToQVM_Part(LibrarySession& session, const std::string& partitionName,
+                          const KelmStruct_PartType* i_pPartType, VARIANT_BOOL i_bOverwriteIfExists) {
+    RETURN_HR_IF_NULL(E_POINTER, i_pPartType);
+    RETURN_IF_NOT_OPEN(session);
+    PartImport import(session, partitionName, *i_pPartType);
+    return import.Run(i_bOverwriteIfExists);
+}
+
 }  // namespace kelm
