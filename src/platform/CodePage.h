@@ -1,7 +1,8 @@
 // The 8-bit text seam. Inside the component names and paths are 8-bit
 // strings: the ANSI code page on Windows, UTF-8 elsewhere (whose bytes never
-// hide a backslash). Tests can switch to the double-byte table of code page
-// 932 (lead bytes 0x81-0x9F and 0xE0-0xFC) to exercise double-byte rules.
+// hide a backslash, so there are no lead bytes). Tests can switch to the
+// double-byte table of code page 932 (lead bytes 0x81-0x9F and 0xE0-0xFC) to
+// exercise the double-byte rules on any platform.
 #pragma once
 
 #include <cstddef>
@@ -18,20 +19,30 @@ bool IsLeadByte(unsigned char byte);
 // 8-bit lower-casing of the current code page; characters without a lower
 // case form stay as they are (off Windows: ASCII letters only).
 char LowerChar(char c);
+// Lower-cases every single-byte character; double-byte characters are
+// copied unchanged (their trail byte may look like a letter).
 std::string LowerString(std::string_view text);
 
 // Case-insensitive comparison of 8-bit strings in the current code page:
-// negative, zero or positive.
+// negative, zero or positive, comparing the lower-cased bytes unsigned.
 int CompareNoCase(std::string_view a, std::string_view b);
 
-// Automation strings to 8-bit and back. A null BSTR is the empty string.
+// Automation strings to 8-bit and back (off Windows: UTF-16 <-> UTF-8; on
+// Windows the ANSI code page). A null BSTR is the empty string.
 std::string ToAnsi(const OLECHAR* text, std::size_t length);
 std::string BstrToAnsi(BSTR text);
 std::u16string AnsiToWide(std::string_view text);
 // A newly allocated BSTR, or null when it cannot be allocated.
 BSTR AnsiToBstr(std::string_view text);
 
-// 0 restores the process's own code page; 932 selects the double-byte table.
+// 0 restores the process's own code page; 932 selects the double-byte table;
+// any other value selects a single-byte table with ASCII lower-casing.
 void SetCodePageForTesting(unsigned codePage);
+
+namespace detail {
+// The process's own code page (src/platform/posix or win).
+bool SystemIsLeadByte(unsigned char byte);
+char SystemLowerChar(char c);
+}  // namespace detail
 
 }  // namespace kelm::platform
