@@ -1,0 +1,204 @@
+// Operation log lines, byte for byte, and where they go.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "session/LibrarySession.h"
+#include "session/OperationLog.h"
+#include "support/ScriptedStore.h"
+#include "support/TempFolder.h"
+
+namespace kelm {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempFolder;
+
+constexpr std::int64_t kFixedTime = 1709622489;  // early March 2024
+
+class OperationLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetClockForTesting([] { return kFixedTime; });
+        ASSERT_TRUE(platform::FormatLocalTime(kFixedTime, stamp));
+        ASSERT_EQ(19u, stamp.size());
+    }
+    void TearDown() override { platform::SetClockForTesting({}); }
+
+    std::string LogBytes() const { return ReadFileBytes(temp.Root() / "LogFiles" / "QuorKelm.log"); }
+    std::filesystem::path LogFile() const { return temp.Root() / "LogFiles" / "QuorKelm.log"; }
+
+    TempFolder temp;
+    std::string stamp;  // the fixed time as local time
+    OperationLog log;
+};
+
+TEST(OperationLogBinding, StartBuildsTheLogFolderAndFilePath) {
+    OperationLog log;
+    log.Start("C:\\Libs\\Main\\", "QuorKelm", "KelmAPI");
+    EXPECT_EQ("C:\\Libs\\Main\\LogFiles\\", log.LogFolder());
+    EXPECT_EQ("C:\\Libs\\Main\\LogFiles\\QuorKelm.log", log.LogFilePath());
+    log.Start("C:\\Libs\\Main", "QuorKelm.txt", "KelmAPI");  // a separator is added; the extension replaced
+    EXPECT_EQ("C:\\Libs\\Main\\LogFiles\\QuorKelm.log", log.LogFilePath());
+    log.Start("", "QuorKelm", "KelmAPI");
+    EXPECT_EQ("LogFiles\\", log.LogFolder());
+    EXPECT_EQ("LogFiles\\QuorKelm.log", log.LogFilePath());
+}
+
+TEST_F(OperationLogTest, UnboundLogDropsEveryLine) {
+    EXPECT_FALSE(log.LogError("Tag", "message"));
+    EXPECT_FALSE(log.LogInfo("", ""));
+}
+
+TEST_F(OperationLogTest, StartCreatesTheFolderButNoFile) {
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    EXPECT_TRUE(std::filesystem::is_directory(temp.Root() / "LogFiles"));
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+}
+
+TEST_F(OperationLogTest, WorkedExampleByteForByte) {
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    EXPECT_TRUE(log.LogError("FindPathToCuratorCommand", "Cannot find path to the CuratorCommand.exe"));
+    EXPECT_EQ(stamp + " " + "(ERROR)   " + "KelmAPI        " + "FindPathToCuratorCommand           " +
+                  " - Cannot find path to the CuratorCommand.exe\r\n",
+              LogBytes());
+}
+
+TEST_F(OperationLogTest, LevelsAndTheThreeRowFormats) {
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    const std::string head = stamp + " ";
+    const std::string tag35 = "Tag" + std::string(32, ' ');
+    EXPECT_TRUE(log.LogWarning("Tag", "both"));
+    EXPECT_TRUE(log.LogInfo("Tag", ""));
+    EXPECT_TRUE(log.WriteLine("(ERROR)", "", "only message"));
+    EXPECT_TRUE(log.WriteLine("(ERROR)", "", ""));
+    EXPECT_EQ(head + "(WARNING) KelmAPI        " + tag35 + " - both\r\n" +
+                  head + "(INFO)    KelmAPI        " + tag35 + "\r\n" +
+                  head + "(ERROR)   KelmAPI         - only message\r\n" +
+                  head + "(ERROR)   KelmAPI         - \r\n",
+              LogBytes());
+}
+
+TEST_F(OperationLogTest, LongTextsPushTheLineRightAndPercentSignsStay) {
+    log.Start(temp.Path(), "QuorKelm", "AnApplicationNameLongerThan15");
+    const std::string tag40(40, 'T');
+    EXPECT_TRUE(log.LogInfo(tag40, "100% done %s %n %%"));
+    EXPECT_EQ(stamp + " (INFO)    AnApplicationNameLongerThan15" + tag40 + " - 100% done %s %n %%\r\n", LogBytes());
+}
+
+TEST_F(OperationLogTest, LineBreaksInAMessageAreWrittenAsText) {
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    EXPECT_TRUE(log.LogInfo("Tag", "a\nb"));
+    EXPECT_NE(std::string::npos, LogBytes().find(" - a\r\nb\r\n"));
+}
+
+TEST_F(OperationLogTest, UnconvertibleTimeGivesABlankColumn) {
+    platform::SetClockForTesting([] { return std::numeric_limits<std::int64_t>::max(); });
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    EXPECT_TRUE(log.LogError("Tag", "m"));
+    EXPECT_EQ(std::string(20, ' ') + "(ERROR)   KelmAPI        Tag" + std::string(32, ' ') + " - m\r\n", LogBytes());
+}
+
+TEST_F(OperationLogTest, LinesAccumulateAcrossLogsAndRebinding) {
+    OperationLog second;
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    second.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    EXPECT_TRUE(log.LogInfo("A", "1"));
+    EXPECT_TRUE(second.LogInfo("B", "2"));
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");  // rebinding neither empties nor touches the file
+    EXPECT_TRUE(log.LogInfo("C", "3"));
+    const std::string bytes = LogBytes();
+    const auto a = bytes.find("A" + std::string(34, ' ') + " - 1\r\n");
+    const auto b = bytes.find("B" + std::string(34, ' ') + " - 2\r\n");
+    const auto c = bytes.find("C" + std::string(34, ' ') + " - 3\r\n");
+    ASSERT_NE(std::string::npos, c);
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, c);
+}
+
+TEST_F(OperationLogTest, LinesGoToTheLastBoundFolder) {
+    TempFolder other;
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    log.Start(other.Path(), "QuorKelm", "KelmAPI");
+    EXPECT_TRUE(log.LogInfo("Tag", "m"));
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    EXPECT_TRUE(std::filesystem::exists(other.Root() / "LogFiles" / "QuorKelm.log"));
+}
+
+TEST_F(OperationLogTest, AFolderThatCannotBeCreatedDropsLines) {
+    temp.File("LogFiles", "a file where the folder should be");
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    EXPECT_FALSE(log.LogError("Tag", "m"));
+}
+
+TEST_F(OperationLogTest, AFileHeldByAnotherWriterDropsTheLine) {
+    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    platform::AppendFile holder;
+    ASSERT_TRUE(holder.Open(log.LogFilePath()));
+    EXPECT_FALSE(log.LogError("Tag", "dropped"));
+    holder.Close();
+    EXPECT_EQ("", LogBytes());
+}
+
+// The session binds its log at open, also when the store then fails.
+class SessionLogTest : public OperationLogTest {
+protected:
+    std::shared_ptr<testing::ScriptedStore> store = std::make_shared<testing::ScriptedStore>();
+    LibrarySession session{store};
+};
+
+TEST_F(SessionLogTest, OpenBindsTheLogAndReopenKeepsTheFile) {
+    const std::string library = temp.File("Main.qvm");
+    ASSERT_EQ(S_OK, session.Open(library, "", VARIANT_FALSE));
+    EXPECT_TRUE(std::filesystem::is_directory(temp.Root() / "LogFiles"));
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    EXPECT_TRUE(session.Log().LogInfo("AddItemToQVM_Cell", "first"));
+    ASSERT_EQ(S_OK, session.Open(library, "", VARIANT_FALSE));
+    EXPECT_NE(std::string::npos, LogBytes().find(" - first\r\n"));
+}
+
+TEST_F(SessionLogTest, FailedStoreStillBindsButFailedChecksDoNot) {
+    store->Returns("KelmServer::Init", static_cast<HRESULT>(0x80004005));
+    EXPECT_EQ(E_INVALIDARG, session.Open(temp.Path() + "Main.txt", "", VARIANT_FALSE));
+    EXPECT_EQ(E_FAIL, session.Open(temp.Path() + "Missing.qvm", "", VARIANT_FALSE));
+    EXPECT_EQ("", session.Log().LogFilePath());
+    EXPECT_EQ(E_FAIL, session.Open(temp.File("Main.qvm"), "", VARIANT_FALSE));
+    EXPECT_TRUE(session.Log().LogError("Tag", "after failed open"));
+    ASSERT_EQ(S_OK, session.Close());
+    EXPECT_TRUE(session.Log().LogError("Tag", "after close"));  // stays bound
+    EXPECT_NE(std::string::npos, LogBytes().find(" - after close\r\n"));
+}
+
+TEST_F(SessionLogTest, AnUnwritableLogFolderChangesNoStatus) {
+    temp.File("LogFiles", "not a folder");
+    EXPECT_EQ(S_OK, session.Open(temp.File("Main.qvm"), "", VARIANT_FALSE));
+    EXPECT_FALSE(session.Log().LogError("Tag", "m"));
+    EXPECT_EQ(S_OK, session.Save());
+}
+
+#if !defined(_WIN32)
+TEST(Clock, FormatsLocalTime) {
+    std::string text = "stale";
+    ASSERT_TRUE(platform::FormatLocalTime(0, text));
+    EXPECT_EQ(19u, text.size());
+    EXPECT_EQ('-', text[4]);
+    EXPECT_EQ(':', text[13]);
+    EXPECT_FALSE(platform::FormatLocalTime(std::numeric_limits<std::int64_t>::max(), text));
+    EXPECT_EQ("", text);
+}
+#endif
+
+TEST(Clock, TestSeamFixesAndRestoresTheClock) {
+    platform::SetClockForTesting([] { return std::int64_t{42}; });
+    EXPECT_EQ(42, platform::NowSeconds());
+    EXPECT_EQ(42, platform::NowTimestamp());
+    platform::SetClockForTesting({});
+    EXPECT_GT(platform::NowSeconds(), 1600000000);
+}
+
+}  // namespace
+}  // namespace kelm
