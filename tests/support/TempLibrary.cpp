@@ -1,0 +1,90 @@
+#include "support/TempLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "store/FileStore.h"
+#include "store/KelmSchemePartition.h"
+#include "store/LibraryTools.h"
+
+namespace kelm::testing {
+namespace {
+std::atomic<int> g_serial{0};
+std::string Native(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+}  // namespace
+
+TempLibrary::TempLibrary(const std::string& name) {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+        ("kelm-test-" + std::to_string(stamp) + "-" + std::to_string(++g_serial));
+    std::filesystem::create_directories(folder);
+    m_folder = folder.generic_string() + "/";
+    m_file = m_folder + name + ".qvm";
+    EXPECT_EQ(S_OK, store::CreateLibrary(m_file));
+}
+
+TempLibrary::~TempLibrary() {
+    std::error_code ignored;
+    std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(m_folder, ignored);
+}
+
+std::string TempLibrary::Path(const std::string& relative) const { return m_folder + relative; }
+
+std::unique_ptr<store::KelmServer> TempLibrary::Open(int mode) const {
+    auto server = std::make_unique<store::KelmServer>(nullptr, store::CreateFileStoreBackend());
+    EXPECT_EQ(S_OK, server->Init());
+    EXPECT_EQ(S_OK, server->Load(m_file.c_str(), mode)) << server->LastErrorText();
+    return server;
+}
+
+void TempLibrary::AddPartitions(const std::vector<std::string>& paths) const {
+    auto server = Open();
+    store::KelmSchemePartition partitions(*server);
+    StringList scheme;
+    partitions.GetDefaultSearchScheme(scheme);
+    for (const std::string& path : paths) {
+        ASSERT_EQ(S_OK, partitions.AddPartition(path, 1)) << path << ": " << server->LastErrorText();
+        scheme.push_back(path);
+    }
+    std::string name = "(Default)";
+    int protection = 1;
+    if (partitions.GetDefaultSearchSchemeName(name) == S_OK) {
+        partitions.GetDefaultSchemeProtection(protection);
+        partitions.DeleteScheme(name);
+    }
+    ASSERT_EQ(S_OK, partitions.AddSearchScheme(name, scheme, protection, 1));
+    ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0)) << server->LastErrorText();
+}
+
+void TempLibrary::Reserve(const std::string& path, const std::string& user) const {
+    auto server = Open();
+    store::KelmSchemePartition partitions(*server);
+    const HRESULT status = partitions.ReservePartition(path, user);
+    ASSERT_TRUE(status == S_OK || status == 1) << server->LastErrorText();
+}
+
+std::string TempLibrary::ReadFile(const std::string& relative) const {
+    std::ifstream in(Native(m_folder + relative), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void TempLibrary::WriteFile(const std::string& relative, const std::string& bytes) const {
+    const std::filesystem::path path(Native(m_folder + relative));
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+}  // namespace kelm::testing
