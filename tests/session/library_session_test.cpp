@@ -107,7 +107,7 @@ TEST_F(LibrarySessionTest, ReopenClosesTheFirstLibraryFirst) {
                    "KelmServer::Load"}),
               store->Ops());
     EXPECT_EQ(other, session.LibraryFile());
-    EXPECT_EQ(temp.Path() + "Other/", session.LibraryFolder());
+    EXPECT_EQ((temp.Root() / "Other" / "").string(), session.LibraryFolder());
 }
 
 TEST_F(LibrarySessionTest, ReopenThatFailsInTheStoreEndsIdle) {

@@ -30,9 +30,10 @@ public:
     const std::filesystem::path& Root() const { return m_path; }
     // The folder as an 8-bit path ending in a separator.
     std::string Path() const { return (m_path / "").string(); }
-    // Creates a file (and its folders) below the folder; returns its path.
+    // Creates a file (and its folders) below the folder; returns its path
+    // with the platform's separators.
     std::string File(const std::string& relative, const std::string& content = "") const {
-        const auto file = m_path / relative;
+        const auto file = (m_path / relative).make_preferred();
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << content;
         return file.string();

@@ -1,0 +1,103 @@
+// Client arrays of strings into string lists, and the element count of the
+// record walk.
+#include <gtest/gtest.h>
+
+#include "import/RecordArrays.h"
+#include "platform/CodePage.h"
+#include "util/AutoTypes.h"
+
+namespace kelm {
+namespace {
+
+bool AutomationAvailable() {
+    AutoSafeArray probe(SafeArrayCreateVector(VT_BSTR, 0, 1));
+    return probe.get() != nullptr;
+}
+
+// A BSTR vector holding the texts; a null text leaves its slot null.
+AutoSafeArray BstrArray(const std::vector<const char*>& texts, LONG lowerBound = 0) {
+    AutoSafeArray array(SafeArrayCreateVector(VT_BSTR, lowerBound, static_cast<ULONG>(texts.size())));
+    SafeArrayDataLock lock(array.get());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (texts[i] != nullptr) lock.data<BSTR>()[i] = platform::AnsiToBstr(texts[i]);
+    }
+    return array;
+}
+
+TEST(SafeArrayToStringList, RefusesNullAndNonStringArraysLeavingTheList) {
+    StringList list{"kept"};
+    EXPECT_EQ(E_FAIL, SafeArrayToStringList(nullptr, list));
+    EXPECT_EQ((StringList{"kept"}), list);
+
+    SAFEARRAY integers{};  // a descriptor of 32-bit integers: no string flag
+    integers.cDims = 1;
+    integers.fFeatures = FADF_HAVEVARTYPE;
+    integers.cbElements = 4;
+    integers.rgsabound[0].cElements = 3;
+    EXPECT_EQ(E_FAIL, SafeArrayToStringList(&integers, list));
+    EXPECT_EQ((StringList{"kept"}), list);
+}
+
+class SafeArrayToStringListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!AutomationAvailable()) GTEST_SKIP() << "automation arrays not available";
+    }
+};
+
+TEST_F(SafeArrayToStringListTest, ReplacesTheListInArrayOrder) {
+    StringList list{"old", "names"};
+    AutoSafeArray pins = BstrArray({"1", "A2", "1", ""});
+    EXPECT_EQ(S_OK, SafeArrayToStringList(pins.get(), list));
+    EXPECT_EQ((StringList{"1", "A2", "1", ""}), list);  // duplicates and empty strings stay
+    EXPECT_EQ(0u, pins.get()->cLocks);
+}
+
+TEST_F(SafeArrayToStringListTest, NullElementsAreEmptyStrings) {
+    StringList list;
+    AutoSafeArray pins = BstrArray({nullptr, nullptr, nullptr});
+    EXPECT_EQ(S_OK, SafeArrayToStringList(pins.get(), list));
+    EXPECT_EQ((StringList{"", "", ""}), list);
+}
+
+TEST_F(SafeArrayToStringListTest, EmptyArrayEmptiesTheList) {
+    StringList list{"old"};
+    AutoSafeArray pins = BstrArray({});
+    EXPECT_EQ(S_OK, SafeArrayToStringList(pins.get(), list));
+    EXPECT_TRUE(list.empty());
+}
+
+TEST_F(SafeArrayToStringListTest, LowerBoundIsNotLookedAt) {
+    StringList list;
+    AutoSafeArray pins = BstrArray({"x", "y"}, 5);
+    EXPECT_EQ(S_OK, SafeArrayToStringList(pins.get(), list));
+    EXPECT_EQ((StringList{"x", "y"}), list);
+}
+
+TEST_F(SafeArrayToStringListTest, AnIntegerArrayIsRefused) {
+    AutoSafeArray integers(SafeArrayCreateVector(VT_I4, 0, 2));
+    ASSERT_NE(nullptr, integers.get());
+    StringList list{"kept"};
+    EXPECT_EQ(E_FAIL, SafeArrayToStringList(integers.get(), list));
+    EXPECT_EQ((StringList{"kept"}), list);
+}
+
+TEST(RecordArrayCount, CountOfTheFirstBound) {
+    EXPECT_EQ(0, RecordArrayCount(nullptr));
+    SAFEARRAY array{};
+    array.cDims = 1;
+    array.rgsabound[0] = {7, 3};
+    EXPECT_EQ(7, RecordArrayCount(&array));
+    array.rgsabound[0].cElements = 0xFFFFFFFFu;  // read as a 32-bit signed count: nothing to visit
+    EXPECT_LE(RecordArrayCount(&array), 0);
+    array.cDims = 0;
+    EXPECT_EQ(0, RecordArrayCount(&array));
+}
+
+TEST_F(SafeArrayToStringListTest, CountOfAClientVector) {
+    AutoSafeArray pins = BstrArray({"1", "2", "3"}, 1);
+    EXPECT_EQ(3, RecordArrayCount(pins.get()));
+}
+
+}  // namespace
+}  // namespace kelm
