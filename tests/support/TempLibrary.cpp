@@ -83,6 +83,8 @@ std::string TempLibrary::ReadFile(const std::string& relative) const {
 void TempLibrary::WriteFile(const std::string& relative, const std::string& bytes) const {
     const std::filesystem::path path(Native(m_folder + relative));
     std::filesystem::create_directories(path.parent_path());
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);  // a new file: truncating one in place may flush it to disk
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }

@@ -1,0 +1,117 @@
+// A store file cut short or damaged anywhere gives "corrupt file" naming
+// the file and the line, never a crash and never a half-read library.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "store/KelmCell.h"
+#include "store/KelmPart.h"
+#include "store/KelmSchemePartition.h"
+#include "support/TempLibrary.h"
+
+using namespace kelm;
+using namespace kelm::store;
+using kelm::testing::TempLibrary;
+
+namespace {
+class CorruptFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lib.AddPartitions({"PartsDBLibs\\Resistors.pdb", "CellDBLibs\\Smd.cel"});
+        lib.Reserve("PartsDBLibs\\Resistors.pdb", "alice");
+        lib.Reserve("CellDBLibs\\Smd.cel", "alice");
+        auto session = lib.Open();
+        KelmPart parts(*session, nullptr);
+        parts.SetWorkingUserName("alice");
+        KelmCell cells(*session, nullptr, nullptr);
+        cells.SetWorkingUserName("alice");
+        for (const char* number : {"R1", "R2"}) {
+            ASSERT_EQ(S_OK, parts.Add("Resistors", {"1", "2"}, number, nullptr, 0, 0));
+            ASSERT_EQ(S_OK, parts.SetDesc("text with \"quotes\" and \\ backslash", number));
+            ASSERT_EQ(S_OK, parts.AddSymbol("Gates:RES", {"A"}, number));
+        }
+        ASSERT_EQ(S_OK, cells.Add({"1", "2"}, "C1", "Smd", 0, 5, 0, 0));
+        ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
+    }
+
+    // Loads the library and reads every partition: the first failure.
+    HRESULT ReadAll(std::string& error) {
+        KelmServer server(nullptr, CreateDefaultBackend());
+        HRESULT status = server.Load(lib.File().c_str(), 1);
+        if (status == S_OK) {
+            KelmSchemePartition partitions(server);
+            StringList list;
+            partitions.GetAllPartitions(list, 1);
+            for (const std::string& path : list) {
+                int count = 0;
+                status = partitions.GetNumObjectsInPartition(path, count);
+                if (status != S_OK) break;
+            }
+            std::string holder;
+            if (status == S_OK) status = partitions.GetPartitionReservation("PartsDBLibs\\Resistors.pdb", holder);
+        }
+        error = server.LastErrorText();
+        return status;
+    }
+
+    // Every cut and every damaged byte of the file (at ~150 offsets spread
+    // over it, every line end among them) gives "corrupt file".
+    void ExpectEveryDamageCaught(const std::string& file, const std::string& name) {
+        const std::string good = lib.ReadFile(file);
+        ASSERT_FALSE(good.empty());
+        std::string error;
+        const std::size_t stride = std::max<std::size_t>(1, good.size() / 150);
+        auto next = [&](std::size_t offset) {
+            const std::size_t newline = good.find('\n', offset + 1);
+            return std::min(offset + stride, newline == std::string::npos ? good.size() : newline);
+        };
+        for (std::size_t length = 0; length < good.size(); length = next(length)) {
+            lib.WriteFile(file, good.substr(0, length));
+            ASSERT_EQ(KELM_E_CORRUPT, ReadAll(error)) << file << " cut to " << length << " bytes";
+            EXPECT_NE(std::string::npos, error.find(name + ", line ")) << error;
+        }
+        for (std::size_t offset = 0; offset < good.size(); offset = next(offset)) {
+            std::string damaged = good;
+            damaged[offset] = '\x01';
+            lib.WriteFile(file, damaged);
+            ASSERT_EQ(KELM_E_CORRUPT, ReadAll(error)) << file << " damaged at " << offset;
+        }
+        lib.WriteFile(file, good);
+        EXPECT_EQ(S_OK, ReadAll(error)) << error;
+    }
+    TempLibrary lib;
+};
+}  // namespace
+
+TEST_F(CorruptFiles, TheConfigurationFile) { ExpectEveryDamageCaught("lib.qvm", "lib.qvm"); }
+TEST_F(CorruptFiles, APartFile) { ExpectEveryDamageCaught("PartsDBLibs/Resistors.pdb", "Resistors.pdb"); }
+TEST_F(CorruptFiles, ACellCatalog) { ExpectEveryDamageCaught("CellDBLibs/Smd.cells", "Smd.cells"); }
+TEST_F(CorruptFiles, TheReservationFile) { ExpectEveryDamageCaught("lib.reservations", "lib.reservations"); }
+
+TEST_F(CorruptFiles, RecordsThatParseButBreakTheRulesAreRefused) {
+    const std::string header = "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"out of order", "{\"number\":\"B\"}\n{\"number\":\"A\"}\n"},
+        {"twice", "{\"number\":\"A\"}\n{\"number\":\"A\"}\n"},
+        {"unknown field", "{\"number\":\"A\",\"colour\":\"red\"}\n{\"number\":\"B\"}\n"},
+        {"cell twice", "{\"number\":\"A\",\"cells\":[\"C\",\"C\"]}\n{\"number\":\"B\"}\n"},
+        {"no number first", "{\"name\":\"A\",\"number\":\"A\"}\n{\"number\":\"B\"}\n"},
+        {"too many lines", "{\"number\":\"A\"}\n{\"number\":\"B\"}\n{\"number\":\"C\"}\n"},
+        {"number too big", "{\"number\":\"A\",\"time\":99999999999}\n{\"number\":\"B\"}\n"},
+        {"fraction", "{\"number\":\"A\",\"time\":1.5}\n{\"number\":\"B\"}\n"},
+        {"two-byte escape", "{\"number\":\"\\u0141\"}\n{\"number\":\"B\"}\n"},
+    };
+    std::string error;
+    for (const auto& [what, body] : cases) {
+        lib.WriteFile("PartsDBLibs/Resistors.pdb", header + body);
+        EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error)) << what;
+    }
+    lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":2,\"lines\":0}\n");
+    EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error));
+    EXPECT_NE(std::string::npos, error.find("version 2"));
+    lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"cells\",\"version\":1,\"lines\":0}\n");
+    EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error));
+    // Windows line ends and blanks between tokens are fine.
+    lib.WriteFile("PartsDBLibs/Resistors.pdb", header.substr(0, header.size() - 1) + "\r\n{ \"number\" : \"A\" }\r\n{\"number\":\"\\u00e9\"}\n");
+    EXPECT_EQ(S_OK, ReadAll(error)) << error;
+}

@@ -1,0 +1,106 @@
+// A save cut short at any write step (the child process ends at its Nth
+// write, flush, rename or move) leaves every file either as it was or as
+// the finished save writes it, and the library loads and can be saved.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+
+#include "ChildProcess.h"
+#include "platform/StoreFiles.h"
+#include "store/KelmPart.h"
+#include "store/KelmSchemePartition.h"
+#include "support/TempLibrary.h"
+
+using namespace kelm;
+using namespace kelm::store;
+using kelm::testing::RunStoreChild;
+using kelm::testing::TempLibrary;
+
+namespace {
+const std::vector<std::string> kTracked = {"lib.qvm", "PartsDBLibs/Resistors.pdb", "PartsDBLibs/Caps.pdb",
+                                           "PartsDBLibs/Added.pdb", "CellDBLibs/Smd.cells", "lib.reservations"};
+using Snapshot = std::map<std::string, std::optional<std::string>>;
+
+Snapshot Take(const TempLibrary& lib) {
+    Snapshot snapshot;
+    for (const std::string& file : kTracked) {
+        if (platform::StampOf(lib.Path(file)).exists) snapshot[file] = lib.ReadFile(file);
+        else snapshot[file] = std::nullopt;
+    }
+    return snapshot;
+}
+
+void CopyLibrary(const TempLibrary& from, const TempLibrary& to) {
+    std::filesystem::copy(from.Folder(), to.Folder(),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+}
+
+// Every partition reads, and a new edit is saved (taking over the lock that
+// the dead process left behind).
+void ExpectUsable(const TempLibrary& lib, int step) {
+    auto session = lib.Open();
+    KelmSchemePartition partitions(*session);
+    StringList all, items;
+    ASSERT_EQ(S_OK, partitions.GetAllPartitions(all, 1));
+    for (const std::string& path : all) {
+        int count = 0;
+        EXPECT_EQ(S_OK, partitions.GetNumObjectsInPartition(path, count)) << "step " << step << ": " << session->LastErrorText();
+    }
+    KelmPart parts(*session, nullptr);
+    parts.SetWorkingUserName("alice");
+    ASSERT_EQ(S_OK, parts.Add("Resistors", {}, "AFTER", nullptr, 0, 0)) << "step " << step << ": " << session->LastErrorText();
+    EXPECT_EQ(S_OK, session->Save(nullptr, 0, 0)) << "step " << step << ": " << session->LastErrorText();
+}
+}  // namespace
+
+TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
+    TempLibrary base;
+    base.AddPartitions({"PartsDBLibs\\Resistors.pdb", "PartsDBLibs\\Caps.pdb", "CellDBLibs\\Smd.cel"});
+    base.Reserve("PartsDBLibs\\Resistors.pdb", "alice");
+    base.Reserve("CellDBLibs\\Smd.cel", "alice");
+    {
+        auto session = base.Open();
+        KelmPart parts(*session, nullptr);
+        parts.SetWorkingUserName("alice");
+        for (const char* number : {"R1", "R2", "R3"}) ASSERT_EQ(S_OK, parts.Add("Resistors", {"1"}, number, nullptr, 0, 0));
+        ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
+    }
+    const Snapshot before = Take(base);
+
+    TempLibrary finished;
+    CopyLibrary(base, finished);
+    ASSERT_TRUE(RunStoreChild({"edit-and-save", finished.File(), "0"}));
+    const Snapshot after = Take(finished);
+    ASSERT_NE(before.at("lib.qvm"), after.at("lib.qvm"));
+    ASSERT_NE(before.at("PartsDBLibs/Resistors.pdb"), after.at("PartsDBLibs/Resistors.pdb"));
+    ASSERT_FALSE(after.at("PartsDBLibs/Caps.pdb"));
+
+    int step = 1;
+    for (; step < 200; ++step) {
+        TempLibrary lib;
+        CopyLibrary(base, lib);
+        RunStoreChild({"edit-and-save", lib.File(), std::to_string(step)});
+        const bool done = platform::StampOf(lib.File() + ".done").exists;
+        const Snapshot now = Take(lib);
+        for (const std::string& file : kTracked) {
+            EXPECT_TRUE(now.at(file) == before.at(file) || now.at(file) == after.at(file))
+                << "step " << step << ": " << file << " is neither old nor new";
+        }
+        // Additions come before the configuration, deletions after it.
+        if (now.at("lib.qvm") == after.at("lib.qvm")) {
+            EXPECT_EQ(after.at("PartsDBLibs/Resistors.pdb"), now.at("PartsDBLibs/Resistors.pdb")) << "step " << step;
+        }
+        if (!now.at("PartsDBLibs/Caps.pdb")) {
+            EXPECT_EQ(after.at("lib.qvm"), now.at("lib.qvm")) << "step " << step;
+        }
+        ExpectUsable(lib, step);
+        if (done) {
+            EXPECT_EQ(after, now);
+            break;
+        }
+    }
+    EXPECT_GT(step, 8);  // the save really went through many steps
+    EXPECT_LT(step, 200);
+}

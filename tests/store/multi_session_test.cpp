@@ -1,0 +1,168 @@
+// Two sessions on one library, as two objects in one process and as two
+// processes: reservations are seen at once, saves of different partitions
+// lose nothing, configuration changes are merged, and a save that would
+// overwrite another session's change to a partition is refused.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "ChildProcess.h"
+#include "store/KelmCell.h"
+#include "store/KelmPart.h"
+#include "store/KelmSchemePartition.h"
+#include "support/TempLibrary.h"
+
+using namespace kelm;
+using namespace kelm::store;
+using kelm::testing::RunStoreChild;
+using kelm::testing::TempLibrary;
+
+namespace {
+const std::string kParts = "PartsDBLibs\\Resistors.pdb";
+const std::string kCaps = "PartsDBLibs\\Caps.pdb";
+
+class TwoSessions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lib.AddPartitions({kParts, kCaps, "CellDBLibs\\Smd.cel"});
+        a = lib.Open();
+        b = lib.Open();
+    }
+    StringList PartsIn(const std::string& partition) {
+        auto session = lib.Open(1);
+        KelmPart parts(*session, nullptr);
+        StringList list;
+        EXPECT_EQ(S_OK, parts.GetPartsInPartition(list, partition)) << session->LastErrorText();
+        return list;
+    }
+    TempLibrary lib;
+    std::unique_ptr<KelmServer> a, b;
+};
+}  // namespace
+
+TEST_F(TwoSessions, AReservationIsSeenAtOnceAndRefusedToTheOther) {
+    KelmSchemePartition first(*a), second(*b);
+    std::string holder;
+    ASSERT_EQ(S_OK, first.ReservePartition(kParts, "alice"));
+    EXPECT_EQ(S_OK, second.GetPartitionReservation(kParts, holder));
+    EXPECT_EQ("alice", holder);
+    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, second.ReservePartition(kParts, "bob"));
+    EXPECT_EQ(S_OK, first.GetPartitionReservation(kParts, holder));
+    EXPECT_EQ("alice", holder);
+    KelmPart bobs(*b, nullptr);
+    bobs.SetWorkingUserName("bob");
+    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.Add("Resistors", {}, "R1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, first.UnReservePartition(kParts, "alice"));
+    EXPECT_EQ(S_OK, second.ReservePartition(kParts, "bob"));
+    EXPECT_EQ(S_OK, bobs.Add("Resistors", {}, "R1", nullptr, 0, 0));
+}
+
+TEST_F(TwoSessions, SavingDifferentPartitionsLosesNothing) {
+    KelmSchemePartition(*a).ReservePartition(kParts, "alice");
+    KelmSchemePartition(*b).ReservePartition(kCaps, "bob");
+    KelmPart alices(*a, nullptr), bobs(*b, nullptr);
+    alices.SetWorkingUserName("alice");
+    bobs.SetWorkingUserName("bob");
+    ASSERT_EQ(S_OK, alices.Add("Resistors", {}, "R1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, bobs.Add("Caps", {}, "C1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0)) << a->LastErrorText();
+    ASSERT_EQ(S_OK, b->Save(nullptr, 0, 0)) << b->LastErrorText();
+    EXPECT_EQ(StringList{"R1"}, PartsIn("Resistors"));
+    EXPECT_EQ(StringList{"C1"}, PartsIn("Caps"));
+    // After its save, a session sees what the other saved before.
+    std::string partition;
+    EXPECT_EQ(S_OK, bobs.GetPartition(partition, "R1"));
+    EXPECT_EQ("Resistors", partition);
+}
+
+TEST_F(TwoSessions, ConfigurationChangesOfBothAreMerged) {
+    KelmSchemePartition first(*a), second(*b);
+    ASSERT_EQ(S_OK, first.AddPartition("PartsDBLibs\\Diodes.pdb", 1));
+    ASSERT_EQ(S_OK, first.AddSearchScheme("Alice", {"PartsDBLibs\\Diodes.pdb"}, 0, 0));
+    ASSERT_EQ(S_OK, second.AddPartition("CellDBLibs\\Bga.cel", 1));
+    ASSERT_EQ(S_OK, second.DeletePartition(kCaps));
+    ASSERT_EQ(S_OK, second.DeleteScheme("(Default)"));
+    ASSERT_EQ(S_OK, second.AddSearchScheme("(Default)", {"CellDBLibs\\Bga.cel", kParts}, 7, 1));
+    ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0));
+    ASSERT_EQ(S_OK, b->Save(nullptr, 0, 0)) << b->LastErrorText();
+
+    auto session = lib.Open(1);
+    KelmSchemePartition merged(*session);
+    StringList list;
+    merged.GetAllPartitions(list, 1);
+    EXPECT_EQ((StringList{"CellDBLibs\\Bga.cel", "CellDBLibs\\Smd.cel", "PartsDBLibs\\Diodes.pdb", kParts}), list);
+    merged.GetSchemes(list);
+    EXPECT_EQ((StringList{"(Default)", "Alice"}), list);
+    merged.GetDefaultSearchScheme(list);
+    EXPECT_EQ((StringList{"CellDBLibs\\Bga.cel", kParts}), list);
+    int protection = 0;
+    merged.GetDefaultSchemeProtection(protection);
+    EXPECT_EQ(7, protection);
+}
+
+TEST_F(TwoSessions, APartitionChangedByAnotherSessionRefusesTheSave) {
+    lib.Reserve(kParts, "alice");
+    KelmPart first(*a, nullptr), second(*b, nullptr);
+    first.SetWorkingUserName("alice");
+    second.SetWorkingUserName("alice");
+    ASSERT_EQ(S_OK, first.Add("Resistors", {}, "R1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, second.Add("Resistors", {}, "R2", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0));
+    const std::string saved = lib.ReadFile("PartsDBLibs/Resistors.pdb");
+    EXPECT_EQ(KELM_E_CONFLICT, b->Save(nullptr, 0, 0));
+    EXPECT_NE(std::string::npos, b->LastErrorText().find("Resistors"));
+    EXPECT_EQ(saved, lib.ReadFile("PartsDBLibs/Resistors.pdb"));
+    // Reloading drops the refused edit and shows the other one.
+    ASSERT_EQ(S_OK, b->Load(nullptr, 1));
+    std::string partition;
+    EXPECT_EQ(S_OK, second.GetPartition(partition, "R1"));
+    EXPECT_EQ("Resistors", partition);
+}
+
+TEST_F(TwoSessions, AnEditIsNotSavedOnceTheReservationWentToSomeoneElse) {
+    KelmSchemePartition first(*a), second(*b);
+    ASSERT_EQ(S_OK, first.ReservePartition(kParts, "alice"));
+    KelmPart parts(*a, nullptr);
+    parts.SetWorkingUserName("alice");
+    ASSERT_EQ(S_OK, parts.Add("Resistors", {}, "R1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, second.UnReservePartition(kParts, "alice"));  // released elsewhere
+    ASSERT_EQ(S_OK, second.ReservePartition(kParts, "bob"));
+    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, a->Save(nullptr, 0, 0));
+    EXPECT_EQ(StringList{}, PartsIn("Resistors"));
+}
+
+TEST_F(TwoSessions, AnotherProcessSeesAndIsRefusedReservations) {
+    KelmSchemePartition first(*a);
+    ASSERT_EQ(S_OK, first.ReservePartition(kParts, "alice"));
+    EXPECT_FALSE(RunStoreChild({"reserve", lib.File(), kParts, "bob"}));
+    EXPECT_TRUE(RunStoreChild({"reserve", lib.File(), kParts, "ALICE"}));  // already hers: status 1
+    EXPECT_TRUE(RunStoreChild({"reserve", lib.File(), kCaps, "bob"}));
+    std::string holder;
+    EXPECT_EQ(S_OK, first.GetPartitionReservation(kCaps, holder));
+    EXPECT_EQ("bob", holder);
+}
+
+TEST_F(TwoSessions, ProcessesSavingAtTheSameTimeLoseNothing) {
+    lib.AddPartitions({"PartsDBLibs\\Diodes.pdb"});
+    lib.Reserve(kParts, "alice");
+    bool first = false, second = false;
+    std::thread one([&] { first = RunStoreChild({"add-parts", lib.File(), "bob", "Caps", "B", "20", "5"}); });
+    std::thread two([&] { second = RunStoreChild({"add-parts", lib.File(), "carol", "Diodes", "D", "20", "5"}); });
+    // Meanwhile this session changes the configuration and a partition of its own.
+    auto session = lib.Open();
+    KelmPart parts(*session, nullptr);
+    parts.SetWorkingUserName("alice");
+    KelmSchemePartition partitions(*session);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(S_OK, parts.Add("Resistors", {}, "R" + std::to_string(i), nullptr, 0, 0));
+        ASSERT_EQ(S_OK, partitions.AddSearchScheme("S" + std::to_string(i), {kParts}, 0, 0));
+        ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0)) << session->LastErrorText();
+    }
+    one.join();
+    two.join();
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
+    EXPECT_EQ(100u, PartsIn("Caps").size());
+    EXPECT_EQ(100u, PartsIn("Diodes").size());
+    EXPECT_EQ(5u, PartsIn("Resistors").size());
+}
