@@ -44,17 +44,49 @@ std::string LowerString(std::string_view text) {
     return lower;
 }
 
+namespace {
+
+// The bytes of a string as LowerString gives them, one at a time, without
+// building the lower-cased copy.
+class LoweredBytes {
+public:
+    explicit LoweredBytes(std::string_view text) : m_text(text) {}
+    bool Next(unsigned char& byte) {
+        if (m_pos >= m_text.size()) return false;
+        if (m_trailPending) {
+            m_trailPending = false;
+            byte = static_cast<unsigned char>(m_text[m_pos++]);
+            return true;
+        }
+        const char c = m_text[m_pos++];
+        if (IsLeadByte(static_cast<unsigned char>(c)) && m_pos < m_text.size()) {
+            m_trailPending = true;
+            byte = static_cast<unsigned char>(c);
+        } else {
+            byte = static_cast<unsigned char>(LowerChar(c));
+        }
+        return true;
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    bool m_trailPending = false;
+};
+
+}  // namespace
+
 int CompareNoCase(std::string_view a, std::string_view b) {
-    const std::string la = LowerString(a);
-    const std::string lb = LowerString(b);
-    const std::size_t common = la.size() < lb.size() ? la.size() : lb.size();
-    for (std::size_t i = 0; i < common; ++i) {
-        const auto ca = static_cast<unsigned char>(la[i]);
-        const auto cb = static_cast<unsigned char>(lb[i]);
+    LoweredBytes left(a);
+    LoweredBytes right(b);
+    for (;;) {
+        unsigned char ca = 0;
+        unsigned char cb = 0;
+        const bool moreA = left.Next(ca);
+        const bool moreB = right.Next(cb);
+        if (!moreA || !moreB) return moreA ? 1 : (moreB ? -1 : 0);
         if (ca != cb) return ca < cb ? -1 : 1;
     }
-    if (la.size() == lb.size()) return 0;
-    return la.size() < lb.size() ? -1 : 1;
 }
 
 }  // namespace kelm::platform

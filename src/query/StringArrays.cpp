@@ -2,7 +2,6 @@
 #include "query/StringArrays.h"
 
 #include <algorithm>
-#include <new>
 
 #include "platform/CodePage.h"
 #include "util/AutoTypes.h"
@@ -24,7 +23,10 @@ HRESULT StringListToSafeArray(const StringList& list, SAFEARRAY** out) {
         BSTR* slots = lock.data<BSTR>();
         for (std::size_t i = 0; i < list.size(); ++i) {
             slots[i] = platform::AnsiToBstr(list[i]);
-            if (slots[i] == nullptr) throw std::bad_alloc();  // the caller owns the array already
+            if (slots[i] == nullptr) {
+                lock.Unlock();  // the caller owns the array, filled so far, already
+                return E_OUTOFMEMORY;
+            }
         }
     }
     lock.Unlock();
