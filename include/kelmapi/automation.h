@@ -9,7 +9,9 @@
 //   - SAFEARRAY keeps its bounds, element size, feature flags and lock count;
 //     arrays of BSTR, VARIANT, IUnknown/IDispatch and records are cleaned by
 //     SafeArrayDestroy; a locked array cannot be destroyed.
-//   - VARIANT is the usual tagged union; VariantClear frees what it owns.
+//   - VARIANT is the usual tagged union; VariantClear frees what it owns (a
+//     VT_RECORD variant owns a record made by IRecordInfo::RecordCreate).
+//   - GetRecordInfoFromGuids knows the three records of KelmAPI 1.0.
 //   - IUnknown, IClassFactory, IDispatch and IRecordInfo have the Windows
 //     method order, so that vtables line up with Windows clients' code.
 #pragma once
@@ -115,6 +117,8 @@ typedef OLECHAR*      BSTR;
 #define DISP_E_ARRAYISLOCKED       _HRESULT_TYPEDEF_(0x8002000DL)
 #define DISP_E_BADPARAMCOUNT       _HRESULT_TYPEDEF_(0x8002000EL)
 #define DISP_E_PARAMNOTOPTIONAL    _HRESULT_TYPEDEF_(0x8002000FL)
+#define TYPE_E_LIBNOTREGISTERED    _HRESULT_TYPEDEF_(0x8002801DL)
+#define TYPE_E_ELEMENTNOTFOUND     _HRESULT_TYPEDEF_(0x8002802BL)
 
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr)    (((HRESULT)(hr)) < 0)
@@ -325,6 +329,8 @@ extern "C" {
 KELMAPI_EXPORT BSTR SysAllocString(const OLECHAR* psz);
 KELMAPI_EXPORT BSTR SysAllocStringLen(const OLECHAR* pch, UINT cch);
 KELMAPI_EXPORT BSTR SysAllocStringByteLen(const char* psz, UINT len);
+KELMAPI_EXPORT INT SysReAllocString(BSTR* pbstr, const OLECHAR* psz);
+KELMAPI_EXPORT INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len);
 KELMAPI_EXPORT void SysFreeString(BSTR bstr);
 KELMAPI_EXPORT UINT SysStringLen(BSTR bstr);
 KELMAPI_EXPORT UINT SysStringByteLen(BSTR bstr);
@@ -337,6 +343,9 @@ KELMAPI_EXPORT SAFEARRAY* SafeArrayCreateEx(VARTYPE vt, UINT cDims, SAFEARRAYBOU
 KELMAPI_EXPORT SAFEARRAY* SafeArrayCreateVectorEx(VARTYPE vt, LONG lLbound, ULONG cElements,
                                                   PVOID pvExtra);
 KELMAPI_EXPORT HRESULT SafeArrayDestroy(SAFEARRAY* psa);
+KELMAPI_EXPORT HRESULT SafeArrayDestroyData(SAFEARRAY* psa);
+KELMAPI_EXPORT HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut);
+KELMAPI_EXPORT HRESULT SafeArrayRedim(SAFEARRAY* psa, SAFEARRAYBOUND* psaboundNew);
 KELMAPI_EXPORT HRESULT SafeArrayLock(SAFEARRAY* psa);
 KELMAPI_EXPORT HRESULT SafeArrayUnlock(SAFEARRAY* psa);
 KELMAPI_EXPORT HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
@@ -347,6 +356,8 @@ KELMAPI_EXPORT HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbo
 KELMAPI_EXPORT HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound);
 KELMAPI_EXPORT HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
 KELMAPI_EXPORT HRESULT SafeArrayGetRecordInfo(SAFEARRAY* psa, IRecordInfo** prinfo);
+KELMAPI_EXPORT HRESULT SafeArrayGetIID(SAFEARRAY* psa, GUID* pguid);
+KELMAPI_EXPORT HRESULT SafeArrayPtrOfIndex(SAFEARRAY* psa, LONG* rgIndices, void** ppvData);
 KELMAPI_EXPORT HRESULT SafeArrayGetElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
 KELMAPI_EXPORT HRESULT SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
 

@@ -1,0 +1,151 @@
+// Record descriptions of the KelmAPI records: lookup by GUID, record arrays,
+// clearing, copying and field access.
+#include <gtest/gtest.h>
+
+#include "kelmapi/kelmapi.h"
+#include "util/AutoTypes.h"
+
+namespace {
+
+using kelm::ComPtr;
+
+ComPtr<IRecordInfo> InfoFor(REFGUID guid) {
+    ComPtr<IRecordInfo> info;
+    EXPECT_EQ(GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0, guid, info.Out()), S_OK);
+    return info;
+}
+
+SAFEARRAY* Pins(std::initializer_list<const char16_t*> names) {
+    SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(names.size()));
+    LONG i = 0;
+    for (const char16_t* name : names) {
+        BSTR text = SysAllocString(name);
+        SafeArrayPutElement(psa, &i, text);
+        SysFreeString(text);
+        ++i;
+    }
+    return psa;
+}
+
+TEST(RecordInfo, KnowsTheThreeRecordsOfTheLibrary) {
+    struct Expected { const GUID* guid; const char16_t* name; ULONG size; };
+    const Expected records[] = {
+        {&GUID_KelmStruct_Cell, u"KelmStruct_Cell", sizeof(KelmStruct_Cell)},
+        {&GUID_KelmStruct_LogicSymbol, u"KelmStruct_LogicSymbol", sizeof(KelmStruct_LogicSymbol)},
+        {&GUID_KelmStruct_PartType, u"KelmStruct_PartType", sizeof(KelmStruct_PartType)},
+    };
+    for (const Expected& record : records) {
+        ComPtr<IRecordInfo> info = InfoFor(*record.guid);
+        ASSERT_TRUE(info);
+        ULONG size = 0;
+        info->GetSize(&size);
+        EXPECT_EQ(size, record.size);
+        kelm::AutoBstr name;
+        info->GetName(name.Out());
+        EXPECT_EQ(std::u16string(name.get()), record.name);
+        GUID guid{};
+        info->GetGuid(&guid);
+        EXPECT_TRUE(IsEqualGUID(guid, *record.guid));
+    }
+}
+
+TEST(RecordInfo, UnknownGuidsAreRefused) {
+    IRecordInfo* info = reinterpret_cast<IRecordInfo*>(0x1);
+    EXPECT_EQ(GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0, CLSID_Kelm, &info), TYPE_E_ELEMENTNOTFOUND);
+    EXPECT_EQ(info, nullptr);
+    EXPECT_EQ(GetRecordInfoFromGuids(CLSID_Kelm, 1, 0, 0, GUID_KelmStruct_Cell, &info), TYPE_E_LIBNOTREGISTERED);
+    EXPECT_EQ(GetRecordInfoFromGuids(LIBID_KelmAPI, 2, 0, 0, GUID_KelmStruct_Cell, &info), TYPE_E_LIBNOTREGISTERED);
+    EXPECT_EQ(GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0, GUID_KelmStruct_Cell, nullptr), E_INVALIDARG);
+}
+
+TEST(RecordInfo, CellArrayHoldsRecordsThatAreClearedWithTheArray) {
+    ComPtr<IRecordInfo> info = InfoFor(GUID_KelmStruct_Cell);
+    SAFEARRAY* cells = SafeArrayCreateVectorEx(VT_RECORD, 0, 2, info.get());
+    ASSERT_NE(cells, nullptr);
+    EXPECT_TRUE(cells->fFeatures & FADF_RECORD);
+    EXPECT_EQ(SafeArrayGetElemsize(cells), sizeof(KelmStruct_Cell));
+    VARTYPE vt = VT_EMPTY;
+    SafeArrayGetVartype(cells, &vt);
+    EXPECT_EQ(vt, VT_RECORD);
+    ComPtr<IRecordInfo> held;
+    ASSERT_EQ(SafeArrayGetRecordInfo(cells, held.Out()), S_OK);
+    EXPECT_TRUE(info->IsMatchingType(held.get()));
+
+    KelmStruct_Cell cell{};
+    cell.m_nTimeStamp = 7;
+    cell.m_sCellName = SysAllocString(u"DIP8");
+    cell.m_psarrPins = Pins({u"1", u"2"});
+    LONG at = 1;
+    ASSERT_EQ(SafeArrayPutElement(cells, &at, &cell), S_OK);  // deep copy
+    info->RecordClear(&cell);
+    EXPECT_EQ(cell.m_sCellName, nullptr);
+    EXPECT_EQ(cell.m_psarrPins, nullptr);
+
+    auto* stored = static_cast<KelmStruct_Cell*>(cells->pvData);
+    EXPECT_EQ(stored[1].m_nTimeStamp, 7);
+    EXPECT_EQ(std::u16string(stored[1].m_sCellName), u"DIP8");
+    LONG ub = 0;
+    SafeArrayGetUBound(stored[1].m_psarrPins, 1, &ub);
+    EXPECT_EQ(ub, 1);
+    EXPECT_EQ(SafeArrayDestroy(cells), S_OK);  // frees the name and the pins
+}
+
+TEST(RecordInfo, ClearStopsAtALockedArrayField) {
+    ComPtr<IRecordInfo> info = InfoFor(GUID_KelmStruct_LogicSymbol);
+    KelmStruct_LogicSymbol symbol{};
+    symbol.m_psarrPins = Pins({u"A"});
+    SafeArrayLock(symbol.m_psarrPins);
+    EXPECT_EQ(info->RecordClear(&symbol), DISP_E_ARRAYISLOCKED);
+    SafeArrayUnlock(symbol.m_psarrPins);
+    EXPECT_EQ(info->RecordClear(&symbol), S_OK);
+}
+
+TEST(RecordInfo, PartTypeCopyIncludesNestedRecordArrays) {
+    ComPtr<IRecordInfo> partInfo = InfoFor(GUID_KelmStruct_PartType);
+    ComPtr<IRecordInfo> cellInfo = InfoFor(GUID_KelmStruct_Cell);
+    KelmStruct_PartType part{};
+    part.m_sPartNumber = SysAllocString(u"R-100");
+    part.m_psarrCells = SafeArrayCreateVectorEx(VT_RECORD, 0, 1, cellInfo.get());
+    static_cast<KelmStruct_Cell*>(part.m_psarrCells->pvData)[0].m_sCellName = SysAllocString(u"0603");
+
+    void* copy = nullptr;
+    ASSERT_EQ(partInfo->RecordCreateCopy(&part, &copy), S_OK);
+    auto* copied = static_cast<KelmStruct_PartType*>(copy);
+    EXPECT_EQ(std::u16string(copied->m_sPartNumber), u"R-100");
+    ASSERT_NE(copied->m_psarrCells, part.m_psarrCells);
+    EXPECT_EQ(std::u16string(static_cast<KelmStruct_Cell*>(copied->m_psarrCells->pvData)[0].m_sCellName), u"0603");
+    EXPECT_EQ(partInfo->RecordDestroy(copy), S_OK);
+    EXPECT_EQ(partInfo->RecordClear(&part), S_OK);
+}
+
+TEST(RecordInfo, FieldsAreReadAndWrittenByNameWithTypeChecks) {
+    ComPtr<IRecordInfo> info = InfoFor(GUID_KelmStruct_Cell);
+    KelmStruct_Cell cell{};
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocString(u"SO8");
+    EXPECT_EQ(info->PutField(0, &cell, u"m_sCellName", &value), S_OK);
+    VariantClear(&value);
+    EXPECT_EQ(std::u16string(cell.m_sCellName), u"SO8");
+
+    value.vt = VT_I4;
+    value.lVal = 3;
+    EXPECT_EQ(info->PutField(0, &cell, u"m_sCellName", &value), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(info->PutField(0, &cell, u"m_nTimeStamp", &value), S_OK);
+    EXPECT_EQ(info->PutField(0, &cell, u"m_sNoSuchField", &value), TYPE_E_ELEMENTNOTFOUND);
+
+    ASSERT_EQ(info->GetField(&cell, u"m_sCellName", &value), S_OK);
+    EXPECT_EQ(value.vt, VT_BSTR);
+    EXPECT_NE(value.bstrVal, cell.m_sCellName);
+    VariantClear(&value);
+    ASSERT_EQ(info->GetField(&cell, u"m_nTimeStamp", &value), S_OK);
+    EXPECT_EQ(value.lVal, 3);
+
+    ULONG count = 0;
+    info->GetFieldNames(&count, nullptr);
+    EXPECT_EQ(count, 5u);
+    info->RecordClear(&cell);
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// Variants: what VariantClear frees, what it leaves alone, deep copies.
+#include <gtest/gtest.h>
+
+#include "kelmapi/automation.h"
+
+namespace {
+
+// An object that only counts its references.
+struct CountedObject final : IUnknown {
+    ULONG refs = 1;
+    STDMETHODIMP QueryInterface(REFIID, void** ppv) override { *ppv = nullptr; return E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+};
+
+TEST(Variant, InitGivesEmpty) {
+    VARIANT v;
+    v.vt = VT_I4;
+    VariantInit(&v);
+    EXPECT_EQ(v.vt, VT_EMPTY);
+}
+
+TEST(Variant, ClearFreesOwnedValuesAndResetsToEmpty) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(u"owned");
+    EXPECT_EQ(VariantClear(&v), S_OK);
+    EXPECT_EQ(v.vt, VT_EMPTY);
+
+    v.vt = VT_ARRAY | VT_BSTR;
+    v.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
+    static_cast<BSTR*>(v.parray->pvData)[0] = SysAllocString(u"element");
+    EXPECT_EQ(VariantClear(&v), S_OK);
+
+    CountedObject object;
+    object.AddRef();
+    v.vt = VT_UNKNOWN;
+    v.punkVal = &object;
+    EXPECT_EQ(VariantClear(&v), S_OK);
+    EXPECT_EQ(object.refs, 1u);
+}
+
+TEST(Variant, ClearLeavesReferencedValuesAlone) {
+    BSTR text = SysAllocString(u"caller's");
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BYREF | VT_BSTR;
+    v.pbstrVal = &text;
+    EXPECT_EQ(VariantClear(&v), S_OK);
+    EXPECT_EQ(std::u16string(text), u"caller's");
+    SysFreeString(text);
+}
+
+TEST(Variant, ClearOfLockedArrayFailsAndKeepsIt) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_ARRAY | VT_I4;
+    v.parray = SafeArrayCreateVector(VT_I4, 0, 1);
+    SafeArrayLock(v.parray);
+    EXPECT_EQ(VariantClear(&v), DISP_E_ARRAYISLOCKED);
+    EXPECT_EQ(v.vt, VT_ARRAY | VT_I4);
+    SafeArrayUnlock(v.parray);
+    EXPECT_EQ(VariantClear(&v), S_OK);
+    EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
+}
+
+TEST(Variant, CopyIsDeepAndReplacesTheDestination) {
+    VARIANT source, target;
+    VariantInit(&source);
+    VariantInit(&target);
+    const OLECHAR raw[] = {u'a', 0, u'b'};
+    source.vt = VT_BSTR;
+    source.bstrVal = SysAllocStringLen(raw, 3);
+    target.vt = VT_BSTR;
+    target.bstrVal = SysAllocString(u"to be freed");
+    ASSERT_EQ(VariantCopy(&target, &source), S_OK);
+    EXPECT_NE(target.bstrVal, source.bstrVal);
+    EXPECT_EQ(SysStringLen(target.bstrVal), 3u);
+
+    CountedObject object;
+    VARIANT unknown;
+    VariantInit(&unknown);
+    unknown.vt = VT_UNKNOWN;
+    unknown.punkVal = &object;
+    ASSERT_EQ(VariantCopy(&target, &unknown), S_OK);
+    EXPECT_EQ(object.refs, 2u);
+    VariantClear(&target);
+    EXPECT_EQ(object.refs, 1u);
+    VariantClear(&source);
+}
+
+}  // namespace
