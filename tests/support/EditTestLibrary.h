@@ -49,6 +49,29 @@ private:
     LibrarySession m_session;
 };
 
+// A new, empty library of the file store in a temporary folder, opened
+// read-write under a user.
+class FileTestLibrary {
+public:
+    explicit FileTestLibrary(const std::string& user = "alice");
+    // Takes an existing library folder instead (its .qvm is <folder>/<qvmName>).
+    FileTestLibrary(const std::filesystem::path& copyFrom, const std::string& qvmName, const std::string& user);
+
+    LibrarySession& Session() { return *m_session; }
+    const std::string& QvmPath() const { return m_qvm; }
+    std::string Folder() const { return m_folder.Path().string(); }
+    HRESULT OpenStatus() const { return m_openStatus; }
+    // Another session on the same library, opened read-write under a user.
+    std::unique_ptr<LibrarySession> OpenAnother(const std::string& user) const;
+    std::vector<std::string> LogLines();
+
+private:
+    TempFolder m_folder;
+    std::string m_qvm;
+    std::unique_ptr<LibrarySession> m_session;
+    HRESULT m_openStatus = E_FAIL;
+};
+
 // A log line as LogLines() returns it.
 std::string LogLine(const std::string& level, const std::string& tag, const std::string& message);
 inline std::string ErrorLine(const std::string& tag, const std::string& message) { return LogLine("(ERROR)", tag, message); }
