@@ -270,6 +270,33 @@ TEST_F(FileStoreEdits, DeletionSavesAndReportsMissingItems) {
     EXPECT_TRUE(PartsIn(*fresh, "Resistors").empty());
 }
 
+TEST_F(FileStoreEdits, EditsOfPartitionsTheUserHoldsAreSavedAndTheReservationsKept) {
+    CellPartition("Smd", {{"SO8", {"1", "2"}}, {"SO14", {"1", "2", "3"}}});
+    CellPartition("Thru", {});
+    PartPartition("Resistors", {"R1", "R2"});
+    ASSERT_EQ(S_OK, ReservePartition(session, "Smd", kCell));
+    ASSERT_EQ(S_OK, ReservePartition(session, "Thru", kCell));
+    ASSERT_EQ(S_OK, ReservePartition(session, "Resistors", kPart));
+
+    ASSERT_EQ(S_OK, CopyItemInQVM(session, "Smd", "SO8", "Smd", "SO8B", kCell, VARIANT_FALSE, VARIANT_FALSE));
+    ASSERT_EQ(S_OK, CopyItemInQVM(session, "Smd", "SO14", "Thru", "SO14", kCell, VARIANT_FALSE, VARIANT_TRUE));
+    ASSERT_EQ(S_OK, CopyItemInQVM(session, "Resistors", "R1", "Resistors", "R3", kPart, VARIANT_FALSE, VARIANT_TRUE));
+    VARIANT_BOOL noItem = 5;
+    ASSERT_EQ(S_OK, DeleteItemFromQVM(session, "Resistors", "R2", kPart, &noItem));
+
+    // Each edit saved: a fresh object sees the result.
+    auto fresh = library.OpenAnother("carol");
+    EXPECT_EQ((StringList{"SO8", "SO8B"}), CellsIn(*fresh, "Smd"));
+    EXPECT_EQ(StringList{"SO14"}, CellsIn(*fresh, "Thru"));
+    EXPECT_EQ(StringList{"R3"}, PartsIn(*fresh, "Resistors"));
+    store::KelmPart parts(fresh->Store(), nullptr);
+    StringList pins;
+    EXPECT_EQ(S_OK, parts.GetPinNumbers(pins, "R3"));
+    EXPECT_EQ("alice", Holder(*fresh, "Smd", kCell));
+    EXPECT_EQ("alice", Holder(*fresh, "Thru", kCell));
+    EXPECT_EQ("alice", Holder(*fresh, "Resistors", kPart));
+}
+
 TEST_F(FileStoreEdits, FreePartitionIsFreeAgainAfterAFailedEdit) {
     CellPartition("Smd", {{"SO8", {"1"}}});
     VARIANT_BOOL noItem = 5;
