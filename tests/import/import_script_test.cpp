@@ -73,7 +73,9 @@ TEST(ImportScript, ThousandPartTypesAreImportedIntoTheExampleLibraryAndReadBack)
     ASSERT_EQ(S_OK, library->OpenStatus());
     LibrarySession& session = library->Session();
     const auto before = PartsByPartition(session);
-    if (fromExample) EXPECT_FALSE(before.empty());
+    if (fromExample) {
+        EXPECT_FALSE(before.empty());
+    }
 
     ASSERT_EQ(S_OK, AddPartition(session, "ImportCells", KelmEnum_ObjType_Cell, VARIANT_TRUE));
     ASSERT_EQ(S_OK, AddPartition(session, "ImportParts", KelmEnum_ObjType_PartType, VARIANT_TRUE));
