@@ -82,6 +82,16 @@ TEST_F(SafeArrayToStringListTest, AnIntegerArrayIsRefused) {
     EXPECT_EQ((StringList{"kept"}), list);
 }
 
+TEST_F(SafeArrayToStringListTest, ALockThatFailsLeavesTheListEmpty) {
+    AutoSafeArray pins = BstrArray({"1", "2"});
+    pins.get()->cLocks = 0xFFFF;  // no lock is left to take
+    StringList list{"old"};
+    const HRESULT hr = SafeArrayToStringList(pins.get(), list);
+    pins.get()->cLocks = 0;
+    EXPECT_EQ(E_UNEXPECTED, hr);
+    EXPECT_TRUE(list.empty());
+}
+
 TEST(RecordArrayCount, CountOfTheFirstBound) {
     EXPECT_EQ(0, RecordArrayCount(nullptr));
     SAFEARRAY array{};
