@@ -103,7 +103,7 @@ HRESULT ParsePartitionName(const std::string& text, int typeOfBareName, Partitio
     if (rest.find_first_of("\\/") != std::string_view::npos) return KELM_E_UNSAFE_PATH;
     if (type < 0) return KELM_E_NO_SUCH_PARTITION;
     const std::string_view extension = ExtensionOfType(type);
-    if (!extension.empty() && EndsWithNoCase(rest, extension) && rest.size() > extension.size())
+    if (!extension.empty() && EndsWithNoCase(rest, extension))
         rest.remove_suffix(extension.size());
     if (rest.empty()) return KELM_E_NO_SUCH_PARTITION;
     if (!IsSafeFileName(rest)) return KELM_E_UNSAFE_PATH;
