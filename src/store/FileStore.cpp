@@ -64,6 +64,7 @@ void FileStoreBackend::Reset() {
     m_edits.clear();
     m_deleted.clear();
     m_partitions.clear();
+    m_byType.clear();
     m_reservations.clear();
     m_reservationStamp = {};
     m_reservationsRead = false;
@@ -194,10 +195,7 @@ HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string
 
 HRESULT FileStoreBackend::ForEachPartition(int type, const std::function<bool(Partition&)>& visit) {
     RETURN_IF_FAILED(RequireLoaded());
-    for (const PartitionId& id : m_config.partitions) {
-        if (id.type != type) continue;
-        Partition* partition = Find(id.type, id.name);
-        if (!partition) continue;
+    for (Partition* partition : m_byType[type]) {
         RETURN_IF_FAILED(EnsureLoaded(*partition));
         if (!visit(*partition)) break;
     }
@@ -206,20 +204,25 @@ HRESULT FileStoreBackend::ForEachPartition(int type, const std::function<bool(Pa
 
 void FileStoreBackend::SyncPartitionsWithConfig() {
     std::map<std::string, std::unique_ptr<Partition>> next;
+    bool changed = m_partitions.size() != m_config.partitions.size();
+    m_byType.clear();
     for (const PartitionId& id : m_config.partitions) {
         const std::string key = Key(id.type, id.name);
         auto it = m_partitions.find(key);
         if (it != m_partitions.end()) {
             it->second->id = id;
-            next.emplace(key, std::move(it->second));
+            it = next.emplace(key, std::move(it->second)).first;
         } else {
             auto partition = std::make_unique<Partition>();
             partition->id = id;
-            next.emplace(key, std::move(partition));
+            it = next.emplace(key, std::move(partition)).first;
+            changed = true;
         }
+        m_byType[id.type].push_back(it->second.get());
     }
     m_partitions = std::move(next);
-    InvalidateIndexes();
+    // The indexes point into partitions: rebuilt when the set of partitions changed.
+    if (changed) InvalidateIndexes();
 }
 
 void FileStoreBackend::InvalidateIndexes() {
@@ -267,6 +270,11 @@ HRESULT FileStoreBackend::CurrentReservations() {
 
 HRESULT FileStoreBackend::CheckHolder(const ObjectState& state, Partition& partition) {
     RETURN_IF_FAILED(RequireWritable());
+    const auto now = std::chrono::steady_clock::now();
+    if (now < partition.verifiedUntil && !state.workingUser.empty() && partition.verifiedHolder == state.workingUser) {
+        partition.editor = state.workingUser;
+        return S_OK;
+    }
     RETURN_IF_FAILED(CurrentReservations());
     const std::string path = RelativePartitionPath(partition.id.type, partition.id.name);
     const int index = FindReservation(m_reservations, path);
@@ -275,6 +283,8 @@ HRESULT FileStoreBackend::CheckHolder(const ObjectState& state, Partition& parti
     if (state.workingUser.empty() || !EqualNoCase(holder, state.workingUser))
         return Fail(KELM_E_RESERVED_BY_OTHER, "partition " + path + " is reserved by " + holder);
     partition.editor = state.workingUser;
+    partition.verifiedHolder = state.workingUser;
+    partition.verifiedUntil = now + std::chrono::milliseconds(100);
     return S_OK;
 }
 
@@ -306,6 +316,7 @@ HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std:
     m_reservations = std::move(reservations);
     m_reservationStamp = platform::StampOf(ReservationFile());
     m_reservationsRead = true;
+    partition->verifiedUntil = {};
     return S_OK;
 }
 
@@ -379,6 +390,7 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
     }
     const HRESULT written = WriteChanges(merged, dirty);
     m_reservationsRead = false;
+    for (auto& [key, partition] : m_partitions) partition->verifiedUntil = {};
     return written;
 }
 
@@ -452,14 +464,17 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     SyncPartitionsWithConfig();
     // Partitions this session read and did not change are read again on
     // next use when another session saved them meanwhile.
+    bool unloaded = false;
     for (auto& [key, partition] : m_partitions) {
         if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
             !(platform::StampOf(DataFile(partition->id)) == partition->stamp)) {
             partition->loaded = false;
             partition->parts.clear();
             partition->cells.clear();
+            unloaded = true;
         }
     }
+    if (unloaded) InvalidateIndexes();
     return S_OK;
 }
 

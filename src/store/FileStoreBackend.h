@@ -4,6 +4,7 @@
 // at once, under the library lock.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -98,6 +99,11 @@ private:
         std::map<std::string, StringList> symbols;  // symbol name -> pins, read on first use
         std::set<std::string> symbolPinsRead;
         std::string editor;  // the working user of this session's edits
+        // The working user last found holding the partition, and until when
+        // that answer is used for edits without asking the file again (Save
+        // checks the holder once more under the lock).
+        std::string verifiedHolder;
+        std::chrono::steady_clock::time_point verifiedUntil;
     };
 
     // Session
@@ -156,6 +162,7 @@ private:
     std::vector<ConfigEdit> m_edits;    // this session's unsaved changes to the configuration
     std::vector<PartitionId> m_deleted; // partitions whose containers go to Deleted at save
     std::map<std::string, std::unique_ptr<Partition>> m_partitions;
+    std::map<int, std::vector<Partition*>> m_byType;  // configuration order
 
     std::vector<Reservation> m_reservations;
     platform::FileStamp m_reservationStamp;
