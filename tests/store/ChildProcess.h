@@ -9,7 +9,14 @@
 namespace kelm::testing {
 
 inline bool RunStoreChild(const std::vector<std::string>& args) {
-    std::string command = std::string("\"") + KELM_STORE_CHILD + "\"";
+    std::string program = KELM_STORE_CHILD;
+#ifdef _WIN32
+    // A cross build run under Wine knows the program by its Unix path.
+    if (!program.empty() && program[0] == '/') program = "Z:" + program;
+    for (char& c : program)
+        if (c == '/') c = '\\';
+#endif
+    std::string command = "\"" + program + "\"";
     for (const std::string& arg : args) command += " \"" + arg + "\"";
 #ifdef _WIN32
     command = "\"" + command + " >NUL\"";
