@@ -3,9 +3,11 @@
 #include "store/FileStore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <ctime>
 
 #include "platform/AtomicFile.h"
+#include "platform/Machine.h"
 #include "store/FileStoreBackend.h"
 #include "store/JsonLines.h"
 #include "store/LibraryLock.h"
@@ -27,12 +29,14 @@ std::string StemOfFile(const std::string& file) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
-// A stamp for the folder holding deleted partitions: UTC time and process.
+// A stamp for the folder holding deleted partitions: UTC time, process and
+// a count, so that two saves in the same second never meet.
 std::string DeletionStamp() {
+    static std::atomic<unsigned> count{0};
     const std::time_t now = std::time(nullptr);
     char text[32] = {};
     if (const std::tm* utc = std::gmtime(&now)) std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", utc);
-    return std::string(text) + "-" + std::to_string(static_cast<long long>(now % 100000));
+    return std::string(text) + "-" + std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(++count);
 }
 }  // namespace
 
