@@ -1,0 +1,171 @@
+// CuratorCommand.exe: its command lines, exit codes, and the refresh and
+// verify flows on a small library with known defects.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CuratorTool.h"
+#include "support/TempFolder.h"
+
+namespace kelm::curator {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempFolder;
+
+const char* const kPart =
+    R"({"number":"%N","pins":[%P],"name":"Resistor","label":"R?","nameDefault":0,"labelDefault":0,)"
+    R"("description":"1k","type":"Resistor","time":1700000000,"cells":[%C],"symbols":[{"spec":"%S","pins":["A","B"]}]})";
+
+std::string Part(const std::string& number, const std::string& pins, const std::string& cells, const std::string& symbol) {
+    std::string line = kPart;
+    auto put = [&line](const std::string& key, const std::string& value) { line.replace(line.find(key), 2, value); };
+    put("%N", number);
+    put("%P", pins);
+    put("%C", cells);
+    put("%S", symbol);
+    return line + "\n";
+}
+
+class CuratorToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qvm = temp.File("Demo.qvm",
+                        "{\"kelm\":\"library\",\"version\":1,\"lines\":5}\n"
+                        "{\"partition\":\"Smd\",\"kind\":\"cells\"}\n"
+                        "{\"partition\":\"Resistors\",\"kind\":\"parts\"}\n"
+                        "{\"partition\":\"Gates\",\"kind\":\"symbols\"}\n"
+                        "{\"scheme\":\"(Default)\",\"protection\":1,\"partitions\":[\"SymbolLibs\\\\Gates\","
+                        "\"CellDBLibs\\\\Smd.cel\",\"PartsDBLibs\\\\Resistors.pdb\"]}\n"
+                        "{\"default\":\"(Default)\"}\n");
+        temp.File("CellDBLibs/Smd.cells",
+                  "{\"kelm\":\"cells\",\"version\":1,\"lines\":1}\n"
+                  "{\"name\":\"C0603\",\"pins\":[\"1\",\"2\"],\"type\":0,\"time\":1700000000,\"padstacks\":[]}\n");
+        temp.File("SymbolLibs/Gates/sym/RES.1",
+                  "{\"kelm\":\"symbol\",\"version\":1,\"lines\":1}\n{\"name\":\"RES\",\"pins\":[\"A\",\"B\"]}\n");
+        WriteParts(Part("R1", "\"1\",\"2\"", "\"C0603\"", "Gates:RES"));
+    }
+
+    void WriteParts(const std::string& records) {
+        const auto lines = std::count(records.begin(), records.end(), '\n');
+        temp.File("PartsDBLibs/Resistors.pdb",
+                  "{\"kelm\":\"parts\",\"version\":1,\"lines\":" + std::to_string(lines) + "}\n" + records);
+    }
+
+    int Run(const std::vector<std::string>& arguments) {
+        out.str("");
+        err.str("");
+        return RunTool(arguments, out, err);
+    }
+    int Verify() { return Run({"-qvmfile=" + qvm, "-command=run", "-args=verify;"}); }
+    std::string Report() const { return ReadFileBytes(temp.Root() / "LogFiles" / "Demo.verify.txt"); }
+
+    TempFolder temp;
+    std::string qvm;
+    std::ostringstream out, err;
+};
+
+TEST_F(CuratorToolTest, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(kExitUsage, Run({}));
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=", "-command=run", "-args=verify;"}));  // no library open
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=rerun", "-args=verify;"}));
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=run"}));
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=run", "-args=verify"}));  // no ';'
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-verbose", "-command=run", "-args=verify;"}));
+    EXPECT_NE(std::string::npos, err.str().find("unknown argument \"-verbose\"")) << err.str();
+
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=run", "-args=my", "flow;"}));
+    EXPECT_NE(std::string::npos, err.str().find("unknown flow \"my flow\"")) << err.str();
+
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + (temp.Root() / "Missing.qvm").string(), "-command=run", "-args=verify;"}));
+    EXPECT_NE(std::string::npos, err.str().find("cannot open library")) << err.str();
+}
+
+TEST_F(CuratorToolTest, ParsesTheLauncherCommandLines) {
+    Request request;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine({"-qvmfile=C:\\Libs\\Main Lib.qvm", "-command=refreshqvm", "-args=Smd", "Cells;;cells;"},
+                                 request, error))
+        << error;
+    EXPECT_EQ("C:\\Libs\\Main Lib.qvm", request.qvmFile);
+    EXPECT_EQ("refreshqvm", request.command);
+    EXPECT_EQ("Smd Cells;;cells;", request.args);
+}
+
+TEST_F(CuratorToolTest, VerifyReportsACleanLibraryClean) {
+    EXPECT_EQ(kExitClean, Verify()) << out.str() << err.str();
+    EXPECT_EQ("Verify " + qvm + "\nNo problems found.\n", Report());
+    EXPECT_EQ(Report(), out.str());
+}
+
+TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
+    WriteParts(Part("R1", "\"1\",\"2\"", "\"C0603\"", "Gates:RES") +
+               Part("R2", "\"1\",\"2\"", "\"NOPE\"", "Gates:RES") +
+               Part("R3", "\"1\",\"2\",\"3\"", "\"C0603\"", "Gates:RES") +
+               Part("R4", "\"1\",\"2\"", "\"C0603\"", "Gates:MISSING"));
+    temp.File("SymbolLibs/Gates/sym/BAD.1", "not a symbol\n");
+    temp.File("PartsDBLibs/Extra.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":0}\n");
+    temp.File("SymbolLibs/Loose/sym/X.1", "");
+    std::string config = ReadFileBytes(qvm);
+    config.replace(config.find("\"PartsDBLibs\\\\Resistors.pdb\""), 0, "\"PartsDBLibs\\\\Gone.pdb\",");
+    temp.File("Demo.qvm", config);
+
+    EXPECT_EQ(kExitProblems, Verify()) << err.str();
+    const std::string report = Report();
+    for (const char* expected :
+         {"missing cell: part type R2 in PartsDBLibs\\Resistors.pdb refers to cell NOPE",
+          "pin count: part type R3 in PartsDBLibs\\Resistors.pdb has 3 pins, but none of its cells has that many "
+          "(C0603 2).",
+          "missing symbol: part type R4 in PartsDBLibs\\Resistors.pdb refers to symbol Gates:MISSING",
+          "missing partition: search scheme (Default) lists PartsDBLibs\\Gone.pdb",
+          "unlisted partition: PartsDBLibs\\Extra.pdb is on disk", "unlisted partition: SymbolLibs\\Loose is on disk",
+          "unreadable file: ", "BAD.1", "7 problems found."}) {
+        EXPECT_NE(std::string::npos, report.find(expected)) << expected << "\n" << report;
+    }
+    EXPECT_EQ(std::string::npos, report.find("R1 ")) << report;
+}
+
+TEST_F(CuratorToolTest, VerifyNamesAConfigurationThatDoesNotParse) {
+    temp.File("Demo.qvm", "{\"kelm\":\"library\",\"version\":1,\"lines\":3}\n");
+    EXPECT_EQ(kExitProblems, Verify()) << err.str();
+    EXPECT_NE(std::string::npos, Report().find("unreadable file: ")) << Report();
+}
+
+TEST_F(CuratorToolTest, RefreshRereadsOnePartitionAndLeavesReservationsAlone) {
+    const std::string reservations =
+        "{\"kelm\":\"reservations\",\"version\":1,\"lines\":1}\n"
+        "{\"partition\":\"PartsDBLibs\\\\Resistors.pdb\",\"holder\":\"alice\"}\n";
+    temp.File("Demo.reservations", reservations);
+
+    EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;parts;"})) << err.str();
+    EXPECT_EQ("Refreshed PartsDBLibs\\Resistors.pdb: 1 item, reserved by alice.\n", out.str());
+    EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Gates;;symbols;"})) << err.str();
+    EXPECT_EQ("Refreshed SymbolLibs\\Gates: 1 item, not reserved.\n", out.str());
+    EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=CellDBLibs\\Smd.cel;;;"})) << err.str();
+    EXPECT_EQ(reservations, ReadFileBytes(temp.Root() / "Demo.reservations"));
+    EXPECT_FALSE(std::filesystem::exists(temp.Root() / "Demo.lock"));
+
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;;"}));  // kind unknown
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;gates;"}));
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;parts;"}));
+    EXPECT_EQ(kExitUsage, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Nowhere;;parts;"}));
+
+    temp.File("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n");
+    EXPECT_EQ(kExitProblems, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;parts;"}));
+    EXPECT_NE(std::string::npos, err.str().find("Resistors.pdb")) << err.str();
+}
+
+TEST_F(CuratorToolTest, ExampleLibraryIsClean) {
+    const std::filesystem::path example = std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library";
+    if (!std::filesystem::exists(example / "Demo.qvm")) GTEST_SKIP() << "no example library";
+    std::filesystem::copy(example, temp.Root() / "example", std::filesystem::copy_options::recursive);
+    qvm = (temp.Root() / "example" / "Demo.qvm").string();
+    EXPECT_EQ(kExitClean, Verify()) << out.str() << err.str();
+}
+
+}  // namespace
+}  // namespace kelm::curator
