@@ -5,7 +5,9 @@
 //
 //   kelm_store_bench [--parts N] [--part-partitions N] [--cells N]
 //                    [--cell-partitions N] [--symbols N] [--symbol-partitions N]
-//                    [--schemes N] [--folder DIR] [--keep]
+//                    [--schemes N] [--folder DIR] [--keep] [--reuse]
+// --reuse measures a library generated before with --folder DIR --keep
+// (its import and delete cases then need a fresh copy).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +35,7 @@ struct Options {
     int schemes = 10;
     std::string folder;
     bool keep = false;
+    bool reuse = false;  // --reuse: use the library already in --folder
 };
 
 std::string Numbered(const char* prefix, int n, int width = 6) {
@@ -129,6 +132,7 @@ int main(int argc, char** argv) {
         else if (arg == "--schemes") number(o.schemes);
         else if (arg == "--folder" && i + 1 < argc) o.folder = argv[++i];
         else if (arg == "--keep") o.keep = true;
+        else if (arg == "--reuse") o.reuse = o.keep = true;
         else {
             std::fprintf(stderr, "usage: see the comment at the top of store_bench.cpp\n");
             return 2;
@@ -143,7 +147,7 @@ int main(int argc, char** argv) {
     std::printf("Generating %d part types in %d partitions, %d cells in %d, %d symbols in %d, %d schemes in %s\n",
                 o.parts, o.partPartitions, o.cells, o.cellPartitions, o.symbols, o.symbolPartitions, o.schemes,
                 o.folder.c_str());
-    const std::string file = Generate(o);
+    const std::string file = o.reuse ? (std::filesystem::path(o.folder) / "Bench.qvm").generic_string() : Generate(o);
 
     KelmServer server(nullptr, CreateFileStoreBackend());
     KelmSchemePartition partitions(server);
@@ -175,6 +179,9 @@ int main(int argc, char** argv) {
     table.Add("warm lookup: parts using a cell (per lookup, 1,000)", 5e-6, [&] {
         return Ok(cells.GetPartNumbers(list, Numbered("CELL", static_cast<int>(random() % o.cells), 5)), "GetPartNumbers", server);
     }, 1000);
+    table.Add("first cell lookup: pins of a cell (reads every cell partition)", 300e-3, [&] {
+        return Ok(cells.GetPinNames(list, Numbered("CELL", o.cells - 1, 5)), "GetPinNames", server);
+    });
     table.Add("warm lookup: pins of a cell (per lookup, 1,000)", 5e-6, [&] {
         return Ok(cells.GetPinNames(list, Numbered("CELL", static_cast<int>(random() % o.cells), 5)), "GetPinNames", server);
     }, 1000);

@@ -95,7 +95,19 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     if (read != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
     LibraryConfig config;
     if (!ParseLibraryConfig(text, file, config, error)) return Fail(KELM_E_CORRUPT, error);
+    // A reload keeps the partitions' memory until each is read again, so
+    // that dropping a large library does not make the reload itself slow.
+    std::map<std::string, std::unique_ptr<Partition>> kept;
+    if (m_loaded && file == m_file) kept = std::move(m_partitions);
     Reset();
+    for (auto& [key, partition] : kept) {
+        partition->loaded = false;
+        partition->dirty = false;
+        partition->verifiedUntil = {};
+        partition->symbols.clear();
+        partition->symbolPinsRead.clear();
+    }
+    m_partitions = std::move(kept);
     m_loaded = true;
     m_readOnly = readOnly;
     m_file = file;

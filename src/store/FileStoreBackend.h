@@ -171,7 +171,7 @@ private:
     bool m_partIndexValid = false;
     std::unordered_map<std::string, Partition*> m_partIndex;  // part number -> partition
     bool m_cellUseValid = false;
-    std::unordered_map<std::string, std::set<std::string>> m_cellUse;  // cell -> part numbers
+    std::unordered_map<std::string, StringList> m_cellUse;  // cell -> part numbers, sorted
 };
 
 }  // namespace kelm::store

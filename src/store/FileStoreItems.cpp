@@ -25,8 +25,11 @@ StringList SortedCopy(StringList list) {
 HRESULT FileStoreBackend::EnsurePartIndex() {
     if (m_partIndexValid) return S_OK;
     std::unordered_map<std::string, Partition*> index;
+    RETURN_IF_FAILED(ForEachPartition(kPartitionTypePart, [&](Partition&) { return true; }));  // read them all first
+    std::size_t total = 0;
+    for (const Partition* partition : m_byType[kPartitionTypePart]) total += partition->parts.size();
+    index.reserve(total + total / 8);
     RETURN_IF_FAILED(ForEachPartition(kPartitionTypePart, [&](Partition& partition) {
-        index.reserve(index.size() + partition.parts.size());
         for (const auto& [number, part] : partition.parts) index.emplace(number, &partition);
         return true;
     }));
@@ -37,12 +40,13 @@ HRESULT FileStoreBackend::EnsurePartIndex() {
 
 HRESULT FileStoreBackend::EnsureCellUseIndex() {
     if (m_cellUseValid) return S_OK;
-    std::unordered_map<std::string, std::set<std::string>> uses;
+    std::unordered_map<std::string, StringList> uses;
     RETURN_IF_FAILED(ForEachPartition(kPartitionTypePart, [&](Partition& partition) {
         for (const auto& [number, part] : partition.parts)
-            for (const std::string& cell : part.cells) uses[cell].insert(number);
+            for (const std::string& cell : part.cells) uses[cell].push_back(number);
         return true;
     }));
+    for (auto& [cell, numbers] : uses) std::sort(numbers.begin(), numbers.end());
     m_cellUse = std::move(uses);
     m_cellUseValid = true;
     return S_OK;
@@ -97,7 +101,10 @@ HRESULT FileStoreBackend::PartDelete(const ObjectState& state, const std::string
     if (m_cellUseValid) {
         for (const std::string& cell : part->cells) {
             const auto it = m_cellUse.find(cell);
-            if (it != m_cellUse.end()) it->second.erase(number);
+            if (it == m_cellUse.end()) continue;
+            StringList& numbers = it->second;
+            const auto at = std::lower_bound(numbers.begin(), numbers.end(), number);
+            if (at != numbers.end() && *at == number) numbers.erase(at);
         }
     }
     partition->parts.erase(number);
@@ -174,7 +181,10 @@ HRESULT FileStoreBackend::PartAddCell(const ObjectState& state, const std::strin
     if (std::find(part->cells.begin(), part->cells.end(), cell) != part->cells.end())
         return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to cell " + cell);
     part->cells.push_back(cell);
-    if (m_cellUseValid) m_cellUse[cell].insert(number);
+    if (m_cellUseValid) {
+        StringList& numbers = m_cellUse[cell];
+        numbers.insert(std::lower_bound(numbers.begin(), numbers.end(), number), number);
+    }
     return S_OK;
 }
 
@@ -355,7 +365,7 @@ HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& par
     RETURN_IF_FAILED(EnsureCellUseIndex());
     parts.clear();
     const auto it = m_cellUse.find(cell);
-    if (it != m_cellUse.end()) parts.assign(it->second.begin(), it->second.end());
+    if (it != m_cellUse.end()) parts = it->second;
     return S_OK;
 }
 
