@@ -1,0 +1,125 @@
+// The module: class factory, unload counts, identity and aggregation.
+#include <gtest/gtest.h>
+
+#include "api/Module.h"
+#include "util/AutoTypes.h"
+
+namespace kelm {
+namespace {
+
+IClassFactory* Factory() {
+    IClassFactory* factory = nullptr;
+    EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    return factory;
+}
+
+TEST(Module, ClassObjectOnlyForKelm) {
+    void* object = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(DllGetClassObject(IID_IKelm, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IDispatch, &object), E_NOINTERFACE);
+    EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IClassFactory, nullptr), E_POINTER);
+    ComPtr<IUnknown> unknown;
+    EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IUnknown, unknown.OutVoid()), S_OK);
+}
+
+TEST(Module, ObjectsFactoriesAndServerLocksKeepTheModuleLoaded) {
+    ASSERT_EQ(DllCanUnloadNow(), S_OK);
+    {
+        ComPtr<IClassFactory> factory(Factory());
+        EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // a held factory counts
+        ComPtr<IKelm> kelm;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()), S_OK);
+        factory.reset();
+        EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // a live object counts
+        kelm.reset();
+        EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    }
+    ComPtr<IClassFactory> factory(Factory());
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.reset();
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    factory.reset(Factory());
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    factory.reset();
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+TEST(Module, ObjectAnswersItsThreeInterfacesOnly) {
+    ComPtr<IClassFactory> factory(Factory());
+    ComPtr<IKelm> kelm;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()), S_OK);
+    ComPtr<IDispatch> dispatch;
+    EXPECT_EQ(kelm->QueryInterface(IID_IDispatch, dispatch.OutVoid()), S_OK);
+    EXPECT_EQ(static_cast<void*>(dispatch.get()), static_cast<void*>(kelm.get()));
+
+    // Identity: IUnknown is the same pointer whichever interface is asked.
+    ComPtr<IUnknown> fromKelm, fromDispatch;
+    kelm->QueryInterface(IID_IUnknown, fromKelm.OutVoid());
+    dispatch->QueryInterface(IID_IUnknown, fromDispatch.OutVoid());
+    EXPECT_EQ(fromKelm.get(), fromDispatch.get());
+
+    void* refused = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(kelm->QueryInterface(IID_IClassFactory, &refused), E_NOINTERFACE);
+    EXPECT_EQ(refused, nullptr);
+    EXPECT_EQ(kelm->QueryInterface(IID_IRecordInfo, &refused), E_NOINTERFACE);
+    EXPECT_EQ(kelm->QueryInterface(IID_IKelm, nullptr), E_POINTER);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &refused), E_NOINTERFACE);
+    EXPECT_EQ(refused, nullptr);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IKelm, nullptr), E_POINTER);
+}
+
+TEST(Module, ReferenceCountsReachZeroExactlyOnTheLastRelease) {
+    ComPtr<IClassFactory> factory(Factory());
+    IKelm* kelm = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IKelm, reinterpret_cast<void**>(&kelm)), S_OK);
+    factory.reset();
+    EXPECT_EQ(kelm->AddRef(), 2u);
+    EXPECT_EQ(kelm->Release(), 1u);
+    EXPECT_EQ(kelm->Release(), 0u);
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+// An outer object that aggregates a Kelm object and counts its own references.
+struct Outer final : IUnknown {
+    ULONG refs = 1;
+    IUnknown* inner = nullptr;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown)) {
+            *ppv = this;
+            AddRef();
+            return S_OK;
+        }
+        return inner->QueryInterface(riid, ppv);  // the inner object answers the rest
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+};
+
+TEST(Module, AggregatedObjectDelegatesToTheOuterObject) {
+    ComPtr<IClassFactory> factory(Factory());
+    Outer outer;
+    void* refused = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(factory->CreateInstance(&outer, IID_IKelm, &refused), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(refused, nullptr);
+
+    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)), S_OK);
+    IKelm* kelm = nullptr;
+    ASSERT_EQ(outer.QueryInterface(IID_IKelm, reinterpret_cast<void**>(&kelm)), S_OK);
+    EXPECT_EQ(outer.refs, 2u);  // the reference went to the outer object
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(kelm->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+    EXPECT_EQ(identity, &outer);  // the inner object's interfaces answer with the outer identity
+    EXPECT_EQ(outer.refs, 3u);
+    identity->Release();
+    kelm->Release();
+    EXPECT_EQ(outer.refs, 1u);
+
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    EXPECT_EQ(outer.inner->Release(), 0u);  // the non-delegating release destroys the inner object
+    factory.reset();
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace kelm
