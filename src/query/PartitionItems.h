@@ -4,6 +4,7 @@
 #include <string>
 
 #include "kelmapi/kelmapi.h"
+#include "query/ItemFilter.h"
 #include "session/LibrarySession.h"
 #include "util/StringList.h"
 
@@ -14,10 +15,10 @@ HRESULT GetPartitionItemsCount(LibrarySession& session, const std::string& parti
 HRESULT GetPartitionItems(LibrarySession& session, const std::string& partitionName,
                           const std::string& itemFilter, KelmEnum_ObjType kind, SAFEARRAY** o_psarrItems);
 
+// The items of one partition that match the filter (for logic symbols the
+// pattern is Partition:filter, as the store names symbols), sorted without
+// regard to case. `out` is untouched when the store fails.
 HRESULT GetPartitionItemList(LibrarySession& session, const std::string& partitionName,
                              const std::string& filter, int storePartitionType, StringList& out);
-void FilterItemList(const std::string& pattern, const StringList& in, StringList& out);
-// '*' any run, '?' one character, the whole text must be covered; byte by byte.
-bool MatchWildcard(const std::string& pattern, const std::string& text);
 
 }  // namespace kelm

@@ -1,13 +1,103 @@
 #include "query/SearchSchemes.h"
 
-namespace kelm {
+#include "platform/CodePage.h"
+#include "query/ObjectKinds.h"
+#include "query/StringArrays.h"
+#include "store/KelmSchemePartition.h"
+#include "util/Flags.h"
+#include "util/Paths.h"
 
-HRESULT GetSearchScheme_Default(LibrarySession&, BSTR*) { return E_NOTIMPL; }
-HRESULT GetSearchScheme_All(LibrarySession&, SAFEARRAY**) { return E_NOTIMPL; }
-HRESULT GetPartitionList_SearchScheme(LibrarySession&, const std::string&, KelmEnum_ObjType, VARIANT_BOOL,
-                                      VARIANT_BOOL, SAFEARRAY**) { return E_NOTIMPL; }
-HRESULT GetPartitionList_DefaultSearchScheme(IKelm&, KelmEnum_ObjType, VARIANT_BOOL, VARIANT_BOOL,
-                                             SAFEARRAY**) { return E_NOTIMPL; }
-HRESULT GetPartitionList(LibrarySession&, const std::string&, int, int, int, StringList&) { return E_NOTIMPL; }
+namespace kelm {
+namespace {
+
+// Replaces every occurrence of `what` in `text` by `with`, left to right,
+// never rescanning replaced text. `what` must not be empty.
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+    std::string result;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, from)) {
+        result.append(text, from, at - from).append(with);
+        from = at + what.size();
+    }
+    if (from == 0) return;
+    result.append(text, from, std::string::npos);
+    text = std::move(result);
+}
+
+// A relative partition path without the extension of its last component:
+// CellDBLibs\Smd.cel becomes CellDBLibs\Smd. Every occurrence of that
+// component's file name in the path gives way to its title.
+void RemoveExtension(std::string& entry) {
+    const std::string fileName = GetPathFileName(entry);
+    const std::string title = GetPathTitle(entry);
+    if (fileName.size() != title.size()) ReplaceAll(entry, fileName, title);
+}
+
+}  // namespace
+
+HRESULT GetSearchScheme_Default(LibrarySession& session, BSTR* o_psDefaultSearchScheme) {
+    RETURN_HR_IF_NULL(E_POINTER, o_psDefaultSearchScheme);
+    RETURN_IF_NOT_OPEN(session);
+    store::KelmSchemePartition schemes(session.Store());
+    std::string name;
+    RETURN_IF_FAILED(schemes.GetDefaultSearchSchemeName(name));
+    BSTR result = platform::AnsiToBstr(name);
+    RETURN_HR_IF_NULL(E_OUTOFMEMORY, result);
+    *o_psDefaultSearchScheme = result;
+    return S_OK;
+}
+
+HRESULT GetSearchScheme_All(LibrarySession& session, SAFEARRAY** o_psarrSearchSchemes) {
+    RETURN_HR_IF_NULL(E_POINTER, o_psarrSearchSchemes);
+    RETURN_IF_NOT_OPEN(session);
+    store::KelmSchemePartition schemes(session.Store());
+    StringList names;
+    RETURN_IF_FAILED(schemes.GetSchemes(names));
+    SortStringList(names);
+    return StringListToSafeArray(names, o_psarrSearchSchemes);
+}
+
+HRESULT GetPartitionList_SearchScheme(LibrarySession& session, const std::string& searchScheme,
+                                      KelmEnum_ObjType kind, VARIANT_BOOL onlyNames,
+                                      VARIANT_BOOL removeFileExtensions, SAFEARRAY** o_psarrPartitions) {
+    RETURN_HR_IF_NULL(E_POINTER, o_psarrPartitions);
+    RETURN_IF_NOT_OPEN(session);
+    StringList partitions;
+    RETURN_IF_FAILED(GetPartitionList(session, searchScheme, FlagValue(onlyNames), FlagValue(removeFileExtensions),
+                                      GetStorePartitionType(kind), partitions));
+    return StringListToSafeArray(partitions, o_psarrPartitions);
+}
+
+HRESULT GetPartitionList_DefaultSearchScheme(IKelm& self, KelmEnum_ObjType kind, VARIANT_BOOL onlyNames,
+                                             VARIANT_BOOL removeFileExtensions, SAFEARRAY** o_psarrPartitions) {
+    AutoBstr defaultScheme(SysAllocStringLen(nullptr, 0));
+    RETURN_HR_IF_NULL(E_OUTOFMEMORY, defaultScheme.get());
+    return self.GetPartitionList_SearchScheme(defaultScheme.get(), kind, onlyNames, removeFileExtensions,
+                                              o_psarrPartitions);
+}
+
+HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName, int onlyNames,
+                         int removeExtensions, int storePartitionType, StringList& out) {
+    RETURN_IF_NOT_OPEN(session);
+    store::KelmSchemePartition schemes(session.Store());
+    StringList entries;
+    RETURN_IF_FAILED(schemeName.empty() ? schemes.GetDefaultSearchScheme(entries)
+                                        : schemes.GetSchemePartitionList(schemeName, entries));
+    const char* prefix = FolderPrefixOfStoreType(storePartitionType);
+    RETURN_HR_IF_NULL(E_FAIL, prefix);
+
+    out.clear();
+    const std::string_view folderPrefix(prefix);
+    for (std::string& entry : entries) {
+        if (!std::string_view(entry).starts_with(folderPrefix)) continue;
+        if (removeExtensions == 1) RemoveExtension(entry);
+        if (onlyNames == 1) {
+            out.push_back(GetPathTitle(entry));
+        } else {
+            out.push_back(session.LibraryFolder() + entry);
+        }
+    }
+    return S_OK;
+}
 
 }  // namespace kelm
