@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,44 +12,15 @@
 #include "platform/CodePage.h"
 #include "session/LibrarySession.h"
 #include "support/ScriptedStore.h"
+#include "support/TempFolder.h"
 #include "util/AutoTypes.h"
 
 namespace kelm::testing {
 
-// A folder of its own under the temporary folder, removed again at the end.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        static std::atomic<int> counter{0};
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "kelm_query_" + std::to_string(counter++);
-        if (info != nullptr) name += std::string("_") + info->name();
-        for (char& c : name) {
-            if (c == '/') c = '_';
-        }
-        m_path = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 // A library session on the double, opened on an empty .qvm file that exists
 // only so that the open test passes. The calls of the open are forgotten.
 struct DoubleSession {
-    DoubleSession() {
-        qvmFile = (folder.Path() / "Main.qvm").string();
-        std::ofstream(qvmFile) << "";
-    }
+    DoubleSession() : qvmFile(folder.File("Main.qvm")) {}
 
     HRESULT Open() {
         const HRESULT hr = session.Open(qvmFile, "", VARIANT_FALSE);
@@ -60,7 +28,7 @@ struct DoubleSession {
         return hr;
     }
 
-    ScratchFolder folder;
+    TempFolder folder;
     std::string qvmFile;
     std::shared_ptr<ScriptedStore> store = std::make_shared<ScriptedStore>();
     LibrarySession session{store};
