@@ -270,6 +270,7 @@ TEST(DefaultSchemePartitions, GoThroughTheObjectsOwnInterfaceWithAnEmptySchemeNa
     EXPECT_EQ(spy.seenRemoveExt, kTrue);
     EXPECT_EQ(spy.seenOut, &out);
 
+    spy.answer = S_OK;
     EXPECT_EQ(GetPartitionList_DefaultSearchScheme(spy, KelmEnum_ObjType_Cell, kTrue, kTrue, nullptr), S_OK);
     EXPECT_EQ(spy.seenOut, nullptr);
 }
