@@ -99,12 +99,13 @@ HRESULT GetItemPartitionList(LibrarySession& session, const std::string& itemNam
         return cells.GetPartitionNames(out, itemName);
     }
     case store::kPartitionTypePart: {
-        // A part lives in one partition; the store's answer is kept even
-        // when it is empty.
+        // A part lives in one partition. The store answers success with an
+        // empty name for a part it does not know: that part is nowhere, so
+        // the lookup reports it as not found.
         store::KelmPart parts(session.Store(), nullptr);
         std::string partition;
         const HRESULT hr = parts.GetPartition(partition, itemName);
-        if (SUCCEEDED(hr)) out.push_back(partition);
+        if (SUCCEEDED(hr) && !partition.empty()) out.push_back(partition);
         return hr;
     }
     case store::kPartitionTypeSymbol:

@@ -108,9 +108,12 @@ TEST_F(FindPartition, PartsAskForTheirOnePartition) {
     EXPECT_EQ(Find("R-100", KelmEnum_ObjType_PartType), std::make_pair(S_OK, std::string("Resistors")));
 }
 
-TEST_F(FindPartition, PartAnswerIsKeptEvenWhenTheStoreNamesNoPartition) {
-    // The store's successful answer is taken as it is: an empty name.
-    EXPECT_EQ(Find("Unplaced", KelmEnum_ObjType_PartType), std::make_pair(S_OK, std::string("")));
+TEST_F(FindPartition, PartTheStorePlacesNowhereIsNotFound) {
+    // The store answers success with an empty name for an unknown part.
+    EXPECT_EQ(Find("Unknown", KelmEnum_ObjType_PartType), std::make_pair(E_FAIL, std::string("<untouched>")));
+    StringList list{"stale"};
+    EXPECT_EQ(GetItemPartitionList(Session(), "Unknown", store::kPartitionTypePart, list), S_OK);
+    EXPECT_TRUE(list.empty());
 }
 
 class FindSymbol : public FindPartition {
