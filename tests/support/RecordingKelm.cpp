@@ -36,7 +36,7 @@ HRESULT RecordingKelm::FillText(BSTR* out) {
     if (out == nullptr) return E_POINTER;
     if (FAILED(status)) return status;
     SysFreeString(*out);
-    *out = SysAllocStringLen(outText.data(), static_cast<UINT>(outText.size()));
+    *out = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(outText.data()), static_cast<UINT>(outText.size()));
     return status;
 }
 
@@ -46,7 +46,7 @@ HRESULT RecordingKelm::FillArray(SAFEARRAY** out) {
     SafeArrayDestroy(*out);
     *out = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(outArray.size()));
     for (std::size_t i = 0; i < outArray.size(); ++i) {
-        static_cast<BSTR*>((*out)->pvData)[i] = SysAllocString(outArray[i].c_str());
+        static_cast<BSTR*>((*out)->pvData)[i] = SysAllocString(reinterpret_cast<const OLECHAR*>(outArray[i].c_str()));
     }
     return status;
 }
