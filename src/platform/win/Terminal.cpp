@@ -1,0 +1,9 @@
+#include "platform/Terminal.h"
+
+#include <io.h>
+
+namespace kelm::platform {
+
+bool IsTerminal(std::FILE* stream) { return stream != nullptr && ::_isatty(::_fileno(stream)) != 0; }
+
+}  // namespace kelm::platform

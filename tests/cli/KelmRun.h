@@ -1,0 +1,53 @@
+// Runs the built kelm binary in a folder and keeps its exit code, stdout and
+// stderr.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kelm::testing {
+
+struct KelmResult {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string ShellQuote(const std::string& word) {
+    std::string quoted = "'";
+    for (const char c : word) {
+        if (c == '\'') quoted += "'\\''";
+        else quoted += c;
+    }
+    return quoted + "'";
+}
+
+inline std::string Slurp(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// kelm with the arguments, in the folder (the working directory of the run).
+inline KelmResult RunKelm(const std::filesystem::path& folder, const std::vector<std::string>& args) {
+    std::string command = "cd " + ShellQuote(folder.string()) + " && " + ShellQuote(KELM_CLI_BINARY);
+    for (const auto& arg : args) command += " " + ShellQuote(arg);
+    const auto out = folder / ".kelm-out";
+    const auto err = folder / ".kelm-err";
+    command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string()) + " </dev/null";
+    const int status = std::system(command.c_str());
+    KelmResult result;
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = Slurp(out);
+    result.err = Slurp(err);
+    return result;
+}
+
+}  // namespace kelm::testing

@@ -1,0 +1,269 @@
+// End-to-end: the built kelm binary on libraries made in temporary folders.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "KelmRun.h"
+#include "support/TempFolder.h"
+
+namespace kelm::testing {
+namespace {
+
+using nlohmann::json;
+
+class KelmTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Run({"init", "lib/Demo.qvm"}).code, 0);
+        ASSERT_EQ(Kelm({"partition", "add", "Resistors", "--kind", "part", "--default-scheme"}).code, 0);
+        ASSERT_EQ(Kelm({"partition", "add", "Copies", "--kind", "part"}).code, 0);
+        ASSERT_EQ(Kelm({"partition", "add", "Smd", "--kind", "cell", "--default-scheme"}).code, 0);
+        ASSERT_EQ(Kelm({"partition", "add", "Gates", "--kind", "symbol", "--default-scheme"}).code, 0);
+        ASSERT_EQ(Run({"celldb", "add", "lib/CellDBLibs/Smd.cel", "R0603", "--pins", "1,2", "--padstacks", "P1"}).code, 0);
+        ASSERT_EQ(Run({"symbol", "add", "lib/Demo.qvm", "Gates", "RES", "--pins", "A,B"}).code, 0);
+    }
+
+    KelmResult Run(const std::vector<std::string>& args) { return RunKelm(m_folder.Root(), args); }
+    // A command on the library as alice (or another user).
+    KelmResult Kelm(std::vector<std::string> args, const std::string& user = "alice") {
+        args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
+        return Run(args);
+    }
+    json Json(std::vector<std::string> args, const std::string& user = "alice") {
+        args.insert(args.begin(), "--json");
+        const KelmResult result = Kelm(args, user);
+        return json::parse(result.out, nullptr, false);
+    }
+    std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
+    // The item count that info gives for a partition; -1 when it is not listed.
+    int Items(const std::string& kind, const std::string& name) {
+        const json info = Json({"info"});
+        for (const auto& partition : info["partitions"][kind]) {
+            if (partition.value("name", "") == name) return partition.value("items", -1);
+        }
+        return -1;
+    }
+
+    TempFolder m_folder;
+};
+
+TEST_F(KelmTool, InitNeverOverwritesALibrary) {
+    const KelmResult again = Run({"init", "lib/Demo.qvm"});
+    EXPECT_EQ(again.code, 3);
+    EXPECT_NE(again.err.find("0x80040005"), std::string::npos) << again.err;
+    EXPECT_NE(again.err.find("never overwrites"), std::string::npos) << again.err;
+    // The library is intact.
+    EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 2u);
+}
+
+TEST_F(KelmTool, InfoListsSchemesPartitionsWithCountsAndReservations) {
+    ASSERT_EQ(Kelm({"reserve", "Smd", "--kind", "cell"}).code, 0);
+    const json info = Json({"info"});
+    ASSERT_FALSE(info.is_discarded());
+    EXPECT_EQ(info["default_scheme"], "(Default)");
+    ASSERT_EQ(info["partitions"]["symbol"].size(), 1u);
+    EXPECT_EQ(info["partitions"]["symbol"][0]["name"], "Gates");
+    EXPECT_EQ(info["partitions"]["symbol"][0]["items"], 1);
+    EXPECT_EQ(Items("cell", "Smd"), 0);
+    ASSERT_EQ(info["reservations"].size(), 1u);
+    EXPECT_EQ(info["reservations"][0]["holder"], "alice");
+    const KelmResult human = Kelm({"info"});
+    EXPECT_EQ(human.code, 0);
+    EXPECT_NE(human.out.find("Resistors  0 items"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("held by alice"), std::string::npos) << human.out;
+}
+
+TEST_F(KelmTool, PartitionAddTwiceAndDeleteOfNoneAreReportedAsNothingChanged) {
+    const json again = Json({"partition", "add", "Resistors", "--kind", "part"});
+    EXPECT_EQ(again["changed"], false);
+    const KelmResult note = Kelm({"partition", "add", "Resistors", "--kind", "part"});
+    EXPECT_EQ(note.code, 0);
+    EXPECT_NE(note.err.find("already exists"), std::string::npos);
+    const KelmResult none = Kelm({"partition", "delete", "Nothing", "--kind", "part"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(Kelm({"partition", "delete", "Copies", "--kind", "part"}).code, 0);
+    EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 1u);
+}
+
+TEST_F(KelmTool, ReservationsHolderReleaseAndAnotherUsersRefusal) {
+    EXPECT_EQ(Kelm({"holder", "Resistors", "--kind", "part"}).out, "(free)\n");
+    ASSERT_EQ(Kelm({"reserve", "Resistors", "--kind", "part"}, "bob").code, 0);
+    EXPECT_EQ(Kelm({"holder", "Resistors", "--kind", "part"}).out, "bob\n");
+    EXPECT_EQ(Json({"holder", "Resistors", "--kind", "part"})["holder"], "bob");
+    const KelmResult taken = Kelm({"reserve", "Resistors", "--kind", "part"});
+    EXPECT_EQ(taken.code, 3);
+    EXPECT_NE(taken.err.find("held by 'bob'"), std::string::npos) << taken.err;
+    ASSERT_EQ(Kelm({"release", "Resistors", "--kind", "part"}, "bob").code, 0);
+    EXPECT_TRUE(Json({"holder", "Resistors", "--kind", "part"})["holder"].is_null());
+}
+
+TEST_F(KelmTool, ReadOnlyRefusesEveryEditAndChangesNothing) {
+    for (const std::vector<std::string>& edit :
+         {std::vector<std::string>{"partition", "add", "New", "--kind", "part"},
+          std::vector<std::string>{"reserve", "Resistors", "--kind", "part"},
+          std::vector<std::string>{"delete", "X", "--partition", "Resistors", "--kind", "part"},
+          std::vector<std::string>{"save"}}) {
+        std::vector<std::string> args = {"--read-only"};
+        args.insert(args.end(), edit.begin(), edit.end());
+        const KelmResult refused = Kelm(args);
+        EXPECT_EQ(refused.code, 3) << edit[0];
+        EXPECT_NE(refused.err.find("0x80041003 (read-only session)"), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("--read-only"), std::string::npos);
+    }
+    EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 2u);
+    EXPECT_TRUE(Json({"info"})["reservations"].empty());
+}
+
+TEST_F(KelmTool, ImportCsvReportsBadRowsByLineAndCountsAdjustedNames) {
+    Write("parts.csv",
+          "number,name,cells,symbols,pins\n"
+          "R1,Res 1k,R0603,\"Gates:RES[A,B]\",\"1,2\"\n"
+          "A\\B,Odd,R0603,,\"1,2\"\n"
+          ",no number,,,\n"
+          "R3,bad cell,\"R0603[1,2\",,\n"
+          "R4,plain,,,\n");
+    const KelmResult human = Kelm({"import", "parts", "parts.csv", "--partition", "Resistors", "--reserve"});
+    EXPECT_EQ(human.code, 3) << human.err;
+    EXPECT_NE(human.out.find("Imported 3 of 5 part types"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("Adjusted names: 1"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("line 4: no part number"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("line 5 (R3)"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("LogFiles"), std::string::npos);
+    // The reservation taken for the run is given back.
+    EXPECT_TRUE(Json({"info"})["reservations"].empty());
+    EXPECT_EQ(Items("part", "Resistors"), 3);
+
+    // Again with --overwrite, as JSON: the same rows fail, the others replace.
+    const json summary = Json({"import", "parts", "parts.csv", "--partition", "Resistors", "--reserve", "--overwrite"});
+    ASSERT_FALSE(summary.is_discarded());
+    EXPECT_EQ(summary["imported"], 3);
+    EXPECT_EQ(summary["adjusted"], 1);
+    EXPECT_EQ(summary["failed"], 2);
+    EXPECT_EQ(summary["failures"][0]["line"], 4);
+    EXPECT_EQ(summary["saved"], true);
+
+    // Without --overwrite the existing part numbers fail with the component's reason.
+    const json clash = Json({"import", "parts", "parts.csv", "--partition", "Resistors", "--reserve"});
+    EXPECT_EQ(clash["imported"], 0);
+    ASSERT_EQ(clash["failures"].size(), 5u);
+    EXPECT_EQ(clash["failures"][0].value("name", ""), "E_FAIL");
+    EXPECT_NE(clash["failures"][0]["reason"].get<std::string>().find("already exists"), std::string::npos)
+        << clash.dump();
+}
+
+TEST_F(KelmTool, ImportStrictStopsAtTheFirstBadRowAndSavesNothing) {
+    Write("parts.csv", "number\nP1\n\nP2\n");  // P2 is fine; the blank line is skipped
+    Write("bad.csv", "number,timestamp\nP1,1\nP2,later\nP3,3\n");
+    const json strict = Json({"import", "parts", "bad.csv", "-p", "Resistors", "--reserve", "--strict"});
+    EXPECT_EQ(strict["stopped"], true);
+    EXPECT_EQ(strict["saved"], false);
+    EXPECT_EQ(strict["failures"][0]["line"], 3);
+    EXPECT_EQ(Items("part", "Resistors"), 0);
+}
+
+TEST_F(KelmTool, ImportJsonLinesCells) {
+    Write("cells.jsonl",
+          "{\"name\":\"R0603\",\"pins\":[\"9\"]}\n"
+          "{\"name\":\"C0402\",\"pins\":\"1,2\",\"timestamp\":100}\n"
+          "{\"pins\":[]}\n");
+    const json summary = Json({"import", "cells", "cells.jsonl", "--partition", "Smd", "--reserve"});
+    EXPECT_EQ(summary["imported"], 2) << summary.dump();
+    EXPECT_EQ(summary["failures"][0]["line"], 3);
+    EXPECT_EQ(summary["failures"][0]["reason"], "no cell name");
+    EXPECT_EQ(Items("cell", "Smd"), 2);
+}
+
+TEST_F(KelmTool, ImportIsRefusedOnAPartitionReservedByAnotherUserOrNotReserved) {
+    Write("parts.csv", "number\nP1\n");
+    const KelmResult free = Kelm({"import", "parts", "parts.csv", "-p", "Resistors"});
+    EXPECT_EQ(free.code, 3);
+    EXPECT_NE(free.err.find("is not reserved"), std::string::npos) << free.err;
+    EXPECT_NE(free.err.find("--reserve"), std::string::npos);
+
+    ASSERT_EQ(Kelm({"reserve", "Resistors", "--kind", "part"}, "bob").code, 0);
+    const KelmResult refused = Kelm({"import", "parts", "parts.csv", "-p", "Resistors", "--reserve"});
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_NE(refused.err.find("0x80041002 (partition reserved by another user)"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("reserved by 'bob'"), std::string::npos) << refused.err;
+    EXPECT_EQ(Items("part", "Resistors"), 0);
+    EXPECT_EQ(Json({"holder", "Resistors", "--kind", "part"})["holder"], "bob");
+}
+
+TEST_F(KelmTool, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
+    Write("parts.jsonl",
+          "{\"number\":\"R1\",\"name\":\"Res, 1k\",\"label\":\"R?\",\"type\":\"Resistor\",\"description\":\"say \\\"hi\\\"\","
+          "\"timestamp\":11,\"cells\":[{\"name\":\"R0603\",\"pins\":[\"1\",\"2\"]}],"
+          "\"symbols\":[{\"spec\":\"Gates:RES\",\"pins\":[\"A\",\"B\"]}]}\n"
+          "{\"number\":\"R2\",\"timestamp\":12}\n");
+    ASSERT_EQ(Kelm({"import", "parts", "parts.jsonl", "-p", "Resistors", "--reserve"}).code, 0);
+    // Part numbers are unique in a library: export, delete the partition,
+    // import the file into another partition, and export that one.
+    for (const std::string format : {"csv", "jsonl"}) {
+        const std::string file = "export." + format;
+        const std::string source = format == "csv" ? "Resistors" : "Copies";
+        const std::string target = format == "csv" ? "Copies" : "Again";
+        const std::string original = Kelm({"export", source, "--kind", "part", "--format", format}).out;
+        ASSERT_NE(original.find("R2"), std::string::npos) << original;
+        ASSERT_EQ(Kelm({"export", source, "--kind", "part", "--format", format, "-o", file}).code, 0);
+        ASSERT_EQ(Kelm({"partition", "delete", source, "--kind", "part"}).code, 0);
+        ASSERT_EQ(Kelm({"partition", "add", target, "--kind", "part"}).code, 0);
+        const KelmResult imported = Kelm({"import", "parts", file, "-p", target, "--reserve"});
+        ASSERT_EQ(imported.code, 0) << imported.out << imported.err;
+        std::string copy = Kelm({"export", target, "--kind", "part", "--format", format}).out;
+        for (std::size_t at; (at = copy.find(target)) != std::string::npos;) copy.replace(at, target.size(), source);
+        EXPECT_EQ(copy, original) << format;
+    }
+}
+
+TEST_F(KelmTool, DeleteCopyAndMoveSaveAndAnswerNoItemWithExitOne) {
+    Write("parts.csv", "number,cells,pins\nR1,R0603,\"1,2\"\n");
+    ASSERT_EQ(Kelm({"import", "parts", "parts.csv", "-p", "Resistors", "--reserve"}).code, 0);
+    ASSERT_EQ(Kelm({"reserve", "Resistors", "--kind", "part"}).code, 0);
+    ASSERT_EQ(Kelm({"reserve", "Copies", "--kind", "part"}).code, 0);
+    const KelmResult copied = Kelm({"copy", "R1", "--from", "Resistors", "--to", "Copies", "--as", "R1C", "--kind", "part"});
+    EXPECT_EQ(copied.code, 0) << copied.err;
+    // Part numbers are unique in a library: a moved part type takes a new number.
+    const json moved = Json({"move", "R1C", "--from", "Copies", "--to", "Resistors", "--as", "R1M", "--kind", "part"});
+    EXPECT_EQ(moved.value("moved", false), true) << moved.dump();
+    EXPECT_EQ(Items("part", "Copies"), 0);
+    EXPECT_EQ(Items("part", "Resistors"), 2);
+    EXPECT_EQ(Kelm({"delete", "R1M", "-p", "Resistors", "--kind", "part"}).code, 0);
+    const KelmResult none = Kelm({"delete", "R1M", "-p", "Resistors", "--kind", "part"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.err.find("to delete"), std::string::npos) << none.err;
+    EXPECT_EQ(Json({"delete", "R1M", "-p", "Resistors", "--kind", "part"})["deleted"], false);
+}
+
+TEST_F(KelmTool, PadstackFiles) {
+    EXPECT_EQ(Run({"padstackdb", "create", "pads.pdb"}).code, 0);
+    EXPECT_EQ(Run({"padstackdb", "create", "pads.pdb"}).code, 3);
+    EXPECT_EQ(Kelm({"padstack", "DEFAULT", "--file", "pads.pdb"}).code, 0);
+    const KelmResult list = Run({"--json", "padstackdb", "list", "pads.pdb"});
+    const json padstacks = json::parse(list.out, nullptr, false);
+    ASSERT_EQ(padstacks["padstacks"].size(), 1u) << list.out;
+    EXPECT_EQ(padstacks["padstacks"][0]["name"], "DEFAULT");
+    EXPECT_EQ(padstacks["padstacks"][0]["type"], 3);
+}
+
+TEST_F(KelmTool, UsageErrorsExitTwoAndOpenFailuresNameTheStatus) {
+    EXPECT_EQ(Run({"info"}).code, 2);
+    EXPECT_EQ(Kelm({"holder", "Resistors", "--kind", "gadget"}).code, 2);
+    EXPECT_EQ(Run({"nonsense"}).code, 2);
+    EXPECT_EQ(Run({"--help"}).code, 0);
+    const KelmResult help = Run({"import", "parts", "--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("AddItemToQVM_Part"), std::string::npos);
+    const KelmResult badName = Run({"-l", "lib/Demo.txt", "holder", "X", "--kind", "part"});
+    EXPECT_EQ(badName.code, 3);
+    EXPECT_NE(badName.err.find("0x80070057 (E_INVALIDARG)"), std::string::npos) << badName.err;
+    const KelmResult missing = Run({"-l", "lib/None.qvm", "--json", "holder", "X", "--kind", "part"});
+    EXPECT_EQ(missing.code, 3);
+    const json error = json::parse(missing.out, nullptr, false);
+    EXPECT_EQ(error["status"], "0x80004005");
+    EXPECT_EQ(error["name"], "E_FAIL");
+    Write("empty.csv", "");
+    EXPECT_EQ(Kelm({"import", "parts", "empty.csv", "-p", "Resistors"}).code, 2);
+}
+
+}  // namespace
+}  // namespace kelm::testing

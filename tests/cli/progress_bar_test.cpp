@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ProgressBar.h"
+
+namespace kelmcli {
+namespace {
+
+TEST(ProgressBar, ShowsCountRateAndTimeLeft) {
+    const std::string half = ProgressBar::Render(500, 1000, 2.0);
+    EXPECT_NE(half.find("500/1000"), std::string::npos) << half;
+    EXPECT_NE(half.find("250/s"), std::string::npos) << half;
+    EXPECT_NE(half.find("0:02 left"), std::string::npos) << half;
+    EXPECT_NE(half.find("[###############               ]"), std::string::npos) << half;
+    const std::string done = ProgressBar::Render(1000, 1000, 65.0);
+    EXPECT_EQ(done.find("left"), std::string::npos) << done;
+    EXPECT_NE(done.find("1:05"), std::string::npos) << done;
+    EXPECT_NE(ProgressBar::Render(0, 10, 0.0).find("--:-- left"), std::string::npos);
+}
+
+TEST(ProgressBar, DisabledPrintsNothing) {
+    std::ostringstream out;
+    ProgressBar bar(out, 10, false);
+    for (std::size_t i = 1; i <= 10; ++i) bar.Update(i);
+    bar.Finish();
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST(ProgressBar, EnabledEndsWithTheFinalStateOnItsOwnLine) {
+    std::ostringstream out;
+    ProgressBar bar(out, 3, true);
+    for (std::size_t i = 1; i <= 3; ++i) bar.Update(i);
+    bar.Finish();
+    const std::string text = out.str();
+    EXPECT_EQ(text.front(), '\r');
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_NE(text.rfind("3/3"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelmcli

@@ -1,0 +1,215 @@
+// Editing commands: reserve, release, partition add|delete, delete, copy,
+// move, padstack. Each opens the library read-write (refused with
+// --read-only). Deletion, copy and move save the library themselves, and the
+// store writes reservations at once; partition changes are saved by the tool
+// afterwards so that they outlive the run.
+#include "CommandSupport.h"
+
+#include "StatusText.h"
+#include "store/StoreStatus.h"
+
+namespace kelmcli {
+namespace {
+
+struct EditOptions {
+    std::string kind;
+    std::string partition;
+    std::string item;
+    std::string destPartition;
+    std::string destItem;
+    std::string file;
+    bool defaultScheme = false;
+    bool overwrite = false;
+    bool noSave = false;
+};
+
+Json Describe(const EditOptions& o) { return {{"partition", o.partition}, {"kind", o.kind}}; }
+
+int Reserve(Context& context, const EditOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Edit)) return code;
+    const HRESULT hr = context.Kelm().ReservePartition(o.partition, ParseKind(o.kind));
+    if (FAILED(hr)) {
+        std::string holder;
+        context.Kelm().GetPartitionReservation(o.partition, ParseKind(o.kind), holder);
+        const std::string hint = holder.empty() ? std::string() : "it is held by '" + holder + "'; ask them to release it";
+        return context.Out().Failure(hr, "cannot reserve " + o.kind + " partition '" + o.partition + "'", hint);
+    }
+    Json document = Describe(o);
+    document["holder"] = context.UserName();
+    context.Out().Result(document, std::string());
+    context.Out().Note(o.kind + " partition '" + o.partition + "' reserved");
+    return kExitOk;
+}
+
+int Release(Context& context, const EditOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Edit)) return code;
+    const HRESULT hr = context.Kelm().UnReservePartition(o.partition, ParseKind(o.kind));
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot release " + o.kind + " partition '" + o.partition + "'");
+    Json document = Describe(o);
+    document["holder"] = nullptr;
+    context.Out().Result(document, std::string());
+    context.Out().Note(o.kind + " partition '" + o.partition + "' released");
+    return kExitOk;
+}
+
+int PartitionAdd(Context& context, const EditOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Edit)) return code;
+    const HRESULT hr = context.Kelm().AddPartition(o.partition, ParseKind(o.kind), o.defaultScheme);
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot add " + o.kind + " partition '" + o.partition + "'");
+    const bool changed = hr == S_OK;
+    if (changed && !o.noSave) {
+        if (const int code = SaveAfterEdit(context, "adding the partition")) return code;
+    }
+    Json document = Describe(o);
+    document["changed"] = changed;
+    context.Out().Result(document, std::string());
+    context.Out().Note(changed ? o.kind + " partition '" + o.partition + "' added" +
+                                     (o.defaultScheme ? " to the default search scheme" : "")
+                               : o.kind + " partition '" + o.partition + "' already exists; nothing changed");
+    return kExitOk;
+}
+
+int PartitionDelete(Context& context, const EditOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Edit)) return code;
+    const HRESULT hr = context.Kelm().DeletePartition(o.partition, ParseKind(o.kind));
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot delete " + o.kind + " partition '" + o.partition + "'");
+    Json document = Describe(o);
+    document["changed"] = hr == S_OK;
+    if (hr != S_OK) {
+        return context.Out().Negative(document, "no " + o.kind + " partition '" + o.partition + "'; nothing changed");
+    }
+    if (!o.noSave) {
+        if (const int code = SaveAfterEdit(context, "deleting the partition")) return code;
+    }
+    context.Out().Result(document, std::string());
+    context.Out().Note(o.kind + " partition '" + o.partition + "' deleted");
+    return kExitOk;
+}
+
+int Delete(Context& context, const EditOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Edit)) return code;
+    bool nothing = false;
+    const HRESULT hr = context.Kelm().DeleteItemFromQVM(o.partition, o.item, ParseKind(o.kind), nothing);
+    Json document = {{"item", o.item}, {"kind", o.kind}, {"partition", o.partition}};
+    if (nothing) {
+        document["deleted"] = false;
+        return context.Out().Negative(document, "no " + o.kind + " '" + o.item + "' in partition '" + o.partition +
+                                                    "' to delete (" + HexStatus(hr) + ")");
+    }
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot delete " + o.kind + " '" + o.item + "' from '" + o.partition + "'");
+    document["deleted"] = true;
+    context.Out().Result(document, std::string());
+    context.Out().Note(o.kind + " '" + o.item + "' deleted from '" + o.partition + "'; library saved");
+    return kExitOk;
+}
+
+int CopyOrMove(Context& context, const EditOptions& o, bool move) {
+    if (const int code = context.OpenLibrary(Access::Edit)) return code;
+    const std::string destItem = o.destItem.empty() ? o.item : o.destItem;
+    const HRESULT hr = context.Kelm().CopyItemInQVM(o.partition, o.item, o.destPartition, destItem, ParseKind(o.kind),
+                                                    o.overwrite, move);
+    const std::string verb = move ? "move" : "copy";
+    if (FAILED(hr)) {
+        const std::string hint = hr == kelm::store::kItemExistsOrMissing
+                                     ? "'" + destItem + "' already exists in '" + o.destPartition +
+                                           "' (pass --overwrite to replace a cell; part types are never replaced)"
+                                     : std::string();
+        return context.Out().Failure(hr, "cannot " + verb + " " + o.kind + " '" + o.item + "' from '" + o.partition +
+                                             "' to '" + o.destPartition + "'", hint);
+    }
+    Json document = {{"kind", o.kind}, {"from", o.partition}, {"item", o.item},
+                     {"to", o.destPartition}, {"as", destItem}, {"moved", move}};
+    context.Out().Result(document, std::string());
+    context.Out().Note(o.kind + " '" + o.item + "' " + (move ? "moved" : "copied") + " to '" + o.destPartition +
+                       "' as '" + destItem + "'; library saved");
+    return kExitOk;
+}
+
+int Padstack(Context& context, const EditOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Edit)) return code;
+    const HRESULT hr = context.Kelm().CreateDefaultPadstack(o.item, o.file);
+    if (FAILED(hr)) {
+        return context.Out().Failure(hr, "cannot create padstack '" + o.item + "' in '" + o.file + "'",
+                                     "check that the padstack file exists (kelm padstackdb create <file>)");
+    }
+    context.Out().Result(Json{{"padstack", o.item}, {"file", o.file}}, std::string());
+    context.Out().Note("padstack '" + o.item + "' is in '" + o.file + "'");
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddEditCommands(CLI::App& app, Context& context) {
+    const std::string group = "Edits";
+    {
+        auto o = std::make_shared<EditOptions>();
+        auto* c = AddMethodCommand(app, "reserve", "Reserve a partition for the user (-u)", "ReservePartition");
+        c->add_option("partition", o->partition, "partition name")->required();
+        AddKindOption(*c, o->kind);
+        c->group(group);
+        BindAction(c, context, o, Reserve);
+    }
+    {
+        auto o = std::make_shared<EditOptions>();
+        auto* c = AddMethodCommand(app, "release", "Give a partition's reservation back", "UnReservePartition");
+        c->add_option("partition", o->partition, "partition name")->required();
+        AddKindOption(*c, o->kind);
+        c->group(group);
+        BindAction(c, context, o, Release);
+    }
+    {
+        auto* partition = app.add_subcommand("partition", "Add or delete a partition (methods AddPartition, DeletePartition)");
+        partition->require_subcommand(1);
+        partition->group(group);
+        auto add = std::make_shared<EditOptions>();
+        auto* a = AddMethodCommand(*partition, "add", "Add an empty partition and save", "AddPartition");
+        a->add_option("name", add->partition, "partition name")->required();
+        AddKindOption(*a, add->kind);
+        a->add_flag("-d,--default-scheme", add->defaultScheme, "append it to the default search scheme");
+        a->add_flag("--no-save", add->noSave, "leave the change unsaved (it is lost when the tool ends)");
+        BindAction(a, context, add, PartitionAdd, "partition add");
+        auto del = std::make_shared<EditOptions>();
+        auto* d = AddMethodCommand(*partition, "delete", "Delete a partition and save; exit 1 when there is none",
+                                   "DeletePartition");
+        d->add_option("name", del->partition, "partition name")->required();
+        AddKindOption(*d, del->kind);
+        d->add_flag("--no-save", del->noSave, "leave the change unsaved (it is lost when the tool ends)");
+        BindAction(d, context, del, PartitionDelete, "partition delete");
+    }
+    {
+        auto o = std::make_shared<EditOptions>();
+        auto* c = AddMethodCommand(app, "delete", "Delete a cell or part type; the method saves; exit 1 when none",
+                                   "DeleteItemFromQVM");
+        c->add_option("item", o->item, "cell name or part number")->required();
+        c->add_option("-p,--partition", o->partition, "partition that holds it")->required();
+        AddKindOption(*c, o->kind, {"cell", "part"});
+        c->group(group);
+        BindAction(c, context, o, Delete);
+    }
+    for (const bool move : {false, true}) {
+        auto o = std::make_shared<EditOptions>();
+        auto* c = AddMethodCommand(app, move ? "move" : "copy",
+                                   move ? "Move a cell or part type to another partition; the method saves"
+                                        : "Copy a cell or part type, to another partition or name; the method saves",
+                                   "CopyItemInQVM");
+        c->add_option("item", o->item, "cell name or part number")->required();
+        c->add_option("--from", o->partition, "source partition")->required();
+        c->add_option("--to", o->destPartition, "destination partition")->required();
+        c->add_option("--as", o->destItem, "destination name (default: the same name)");
+        AddKindOption(*c, o->kind, {"cell", "part"});
+        c->add_flag("--overwrite", o->overwrite, "replace an existing destination cell");
+        c->group(group);
+        BindAction(c, context, o, [move](Context& ctx, const EditOptions& options) { return CopyOrMove(ctx, options, move); });
+    }
+    {
+        auto o = std::make_shared<EditOptions>();
+        auto* c = AddMethodCommand(app, "padstack", "Create a default padstack in a padstack file",
+                                   "CreateDefaultPadstack");
+        c->add_option("name", o->item, "padstack name")->required();
+        c->add_option("-f,--file", o->file, "padstack database file")->required();
+        c->group(group);
+        BindAction(c, context, o, Padstack);
+    }
+}
+
+}  // namespace kelmcli

@@ -1,0 +1,124 @@
+// kelm export PARTITION --kind part|cell: writes a partition's items in the
+// format that import reads, so that a library round-trips. IKelm has no way
+// to read whole records, so export reads them through the library store's
+// classes (read-only), not through the interface.
+#include <fstream>
+
+#include "CommandSupport.h"
+#include "Csv.h"
+#include "ListNotation.h"
+#include "StatusText.h"
+#include "store/KelmCell.h"
+#include "store/KelmPart.h"
+#include "store/KelmServer.h"
+
+namespace kelmcli {
+namespace {
+
+using namespace kelm::store;
+
+struct ExportOptions {
+    std::string partition;
+    std::string kind;
+    std::string format = "csv";
+    std::string output;
+};
+
+std::vector<std::string> PartFields(const PartRecord& r, const std::string& partition) {
+    std::vector<Ref> cells;
+    for (const auto& cell : r.cells) cells.push_back(Ref{cell, std::nullopt});
+    std::vector<Ref> symbols;
+    for (const auto& symbol : r.symbols) {
+        symbols.push_back(Ref{symbol.itemSpec, symbol.pins.empty() ? std::nullopt : std::optional(symbol.pins)});
+    }
+    return {partition, r.number, r.name, r.label, r.type, r.description, std::to_string(r.timestamp),
+            JoinList(r.pins, ','), FormatRefs(cells), FormatRefs(symbols)};
+}
+
+Json PartJson(const PartRecord& r, const std::string& partition) {
+    Json symbols = Json::array();
+    for (const auto& symbol : r.symbols) symbols.push_back({{"spec", symbol.itemSpec}, {"pins", symbol.pins}});
+    return {{"partition", partition}, {"number", r.number},   {"name", r.name},
+            {"label", r.label},       {"type", r.type},       {"description", r.description},
+            {"timestamp", r.timestamp}, {"pins", r.pins},     {"cells", r.cells},
+            {"symbols", symbols}};
+}
+
+int Export(Context& context, const ExportOptions& o) {
+    Output& out = context.Out();
+    const std::string& library = context.Options().library;
+    if (library.empty()) return out.Usage("this command needs a library: -l <library.qvm>");
+    KelmServer server(nullptr);
+    HRESULT hr = server.Init();
+    if (SUCCEEDED(hr)) hr = server.Load(library.c_str(), 1);
+    if (FAILED(hr)) return out.Failure(hr, "cannot open the library '" + library + "'", "check that the file exists and is a library");
+
+    std::ofstream file;
+    if (!o.output.empty()) {
+        file.open(o.output, std::ios::binary | std::ios::trunc);
+        if (!file) return out.Failure(KELM_E_IO, "cannot write '" + o.output + "'");
+    }
+    std::ostream& sink = o.output.empty() ? out.Out() : file;
+    const bool csv = o.format == "csv";
+    long count = 0;
+    kelm::StringList names;
+    if (o.kind == "part") {
+        KelmPart parts(server, nullptr);
+        if (FAILED(hr = parts.GetPartsInPartition(names, o.partition))) {
+            return ReportQueryFailure(context, hr, "cannot list part partition '" + o.partition + "'", {{"partition", o.partition}});
+        }
+        if (csv) sink << "partition,number,name,label,type,description,timestamp,pins,cells,symbols\n";
+        for (const auto& name : names) {
+            PartRecord record;
+            if (FAILED(hr = parts.GetRecord(name, record))) return out.Failure(hr, "cannot read part type '" + name + "'");
+            sink << (csv ? CsvRecord(PartFields(record, o.partition)) : PartJson(record, o.partition).dump()) << '\n';
+            ++count;
+        }
+    } else {
+        KelmCell cells(server, nullptr, nullptr);
+        if (FAILED(hr = cells.GetCellsInPartition(names, o.partition))) {
+            return ReportQueryFailure(context, hr, "cannot list cell partition '" + o.partition + "'", {{"partition", o.partition}});
+        }
+        if (csv) sink << "partition,name,pins,timestamp,padstacks\n";
+        for (const auto& name : names) {
+            CellRecord record;
+            if (FAILED(hr = cells.GetRecord(name, o.partition, record))) return out.Failure(hr, "cannot read cell '" + name + "'");
+            if (csv) {
+                sink << CsvRecord({o.partition, record.name, JoinList(record.pins, ','), std::to_string(record.timestamp),
+                                   JoinList(record.padstacks, ',')})
+                     << '\n';
+            } else {
+                sink << Json{{"partition", o.partition}, {"name", record.name}, {"pins", record.pins},
+                             {"timestamp", record.timestamp}, {"padstacks", record.padstacks}}.dump()
+                     << '\n';
+            }
+            ++count;
+        }
+    }
+    server.Close();
+    if (!o.output.empty()) {
+        file.close();
+        if (!file) return out.Failure(KELM_E_IO, "cannot write '" + o.output + "'");
+        out.Result(Json{{"partition", o.partition}, {"kind", o.kind}, {"file", o.output}, {"exported", count}},
+                   std::string());
+    }
+    out.Note("exported " + std::to_string(count) + " " + (o.kind == "part" ? "part types" : "cells"));
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddExportCommand(CLI::App& app, Context& context) {
+    auto o = std::make_shared<ExportOptions>();
+    auto* c = app.add_subcommand("export",
+                                 "Write a partition's part types or cells as import reads them (reads the library "
+                                 "files through the store, read-only: IKelm offers no whole records)");
+    c->add_option("partition", o->partition, "partition name")->required();
+    AddKindOption(*c, o->kind, {"cell", "part"});
+    c->add_option("--format", o->format, "csv or jsonl")->capture_default_str()->check(CLI::IsMember({"csv", "jsonl"}));
+    c->add_option("-o,--output", o->output, "file to write (default: standard output)");
+    c->group("Import and export");
+    BindAction(c, context, o, Export);
+}
+
+}  // namespace kelmcli

@@ -1,0 +1,273 @@
+// Read commands: schemes, partitions, items, count, find, exists, pins,
+// where-used, cell-partitions, holder. Each opens the library read-only and
+// calls one or two methods of IKelm.
+#include "CommandSupport.h"
+
+namespace kelmcli {
+namespace {
+
+struct QueryOptions {
+    std::string kind;
+    std::string partition;
+    std::string item;
+    std::string filter = "*";
+    std::string scheme;
+    std::string excluded;
+    bool defaultOnly = false;
+    bool paths = false;
+    bool keepExtensions = false;
+};
+
+int Schemes(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    std::string defaultScheme;
+    const HRESULT hrDefault = context.Kelm().GetSearchSchemeDefault(defaultScheme);
+    if (o.defaultOnly) {
+        if (FAILED(hrDefault)) return ReportQueryFailure(context, hrDefault, "no default search scheme (GetSearchScheme_Default)", {{"default", nullptr}});
+        context.Out().Result(Json{{"default", defaultScheme}}, defaultScheme);
+        return kExitOk;
+    }
+    Strings schemes;
+    const HRESULT hr = context.Kelm().GetSearchSchemeAll(schemes);
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot list the search schemes (GetSearchScheme_All)");
+    Json document = {{"default", SUCCEEDED(hrDefault) ? Json(defaultScheme) : Json(nullptr)}, {"schemes", schemes}};
+    std::vector<std::string> lines;
+    for (const auto& scheme : schemes) {
+        lines.push_back(SUCCEEDED(hrDefault) && scheme == defaultScheme ? scheme + " (default)" : scheme);
+    }
+    context.Out().Result(document, lines);
+    return kExitOk;
+}
+
+int Partitions(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    const KelmEnum_ObjType kind = ParseKind(o.kind);
+    Strings partitions;
+    const bool onlyNames = !o.paths;
+    const bool removeExtensions = !o.keepExtensions;
+    const HRESULT hr =
+        o.scheme.empty()
+            ? context.Kelm().GetPartitionListDefaultSearchScheme(kind, onlyNames, removeExtensions, partitions)
+            : context.Kelm().GetPartitionListSearchScheme(o.scheme, kind, onlyNames, removeExtensions, partitions);
+    const std::string schemeText = o.scheme.empty() ? "the default search scheme" : "search scheme '" + o.scheme + "'";
+    if (FAILED(hr)) {
+        return ReportQueryFailure(context, hr, "cannot list the " + o.kind + " partitions of " + schemeText,
+                                  {{"kind", o.kind}, {"scheme", o.scheme}, {"partitions", nullptr}});
+    }
+    context.Out().Result(Json{{"kind", o.kind}, {"scheme", o.scheme}, {"partitions", partitions}}, partitions);
+    return kExitOk;
+}
+
+int Items(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    Strings items;
+    const HRESULT hr = context.Kelm().GetPartitionItems(o.partition, o.filter, ParseKind(o.kind), items);
+    const Json base = {{"partition", o.partition}, {"kind", o.kind}, {"filter", o.filter}};
+    if (FAILED(hr)) {
+        Json document = base;
+        document["items"] = nullptr;
+        return ReportQueryFailure(context, hr, "cannot list the items of " + o.kind + " partition '" + o.partition + "'",
+                                  document);
+    }
+    Json document = base;
+    document["items"] = items;
+    context.Out().Result(document, items);
+    return kExitOk;
+}
+
+int Count(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    long count = 0;
+    const HRESULT hr = context.Kelm().GetPartitionItemsCount(o.partition, o.filter, ParseKind(o.kind), count);
+    Json document = {{"partition", o.partition}, {"kind", o.kind}, {"filter", o.filter}};
+    if (FAILED(hr)) {
+        document["count"] = nullptr;
+        return ReportQueryFailure(context, hr, "cannot count the items of " + o.kind + " partition '" + o.partition + "'",
+                                  document);
+    }
+    document["count"] = count;
+    context.Out().Result(document, std::to_string(count));
+    return kExitOk;
+}
+
+int Find(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    std::string partition;
+    const HRESULT hr = context.Kelm().FindItemPartition(o.item, ParseKind(o.kind), partition);
+    Json document = {{"item", o.item}, {"kind", o.kind}};
+    if (hr == E_FAIL) {
+        // Store failures come back with the store's own status: E_FAIL here
+        // means that no partition holds the item.
+        document["partition"] = nullptr;
+        const std::string where =
+            o.kind == "symbol" ? " in the symbol partitions of the default search scheme" : "";
+        return context.Out().Negative(document, o.kind + " '" + o.item + "' not found" + where + " (E_FAIL)");
+    }
+    if (FAILED(hr)) {
+        document["partition"] = nullptr;
+        return ReportQueryFailure(context, hr, "cannot look up " + o.kind + " '" + o.item + "'", document);
+    }
+    document["partition"] = partition;
+    context.Out().Result(document, partition);
+    return kExitOk;
+}
+
+int Exists(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    bool exists = false;
+    const HRESULT hr = context.Kelm().DoesItemExist(o.partition, o.excluded, o.item, ParseKind(o.kind), exists);
+    Json document = {{"item", o.item}, {"kind", o.kind}, {"partition", o.partition}, {"excluded", o.excluded}};
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot test whether " + o.kind + " '" + o.item + "' exists");
+    document["exists"] = exists;
+    if (!exists) {
+        const std::string where = o.partition.empty() ? "" : " in partition '" + o.partition + "'";
+        return context.Out().Negative(document, o.kind + " '" + o.item + "' does not exist" + where);
+    }
+    context.Out().Result(document, "yes");
+    return kExitOk;
+}
+
+int Pins(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    long count = 0;
+    const HRESULT hr = context.Kelm().GetPinCount(o.partition, o.item, ParseKind(o.kind), count);
+    Json document = {{"item", o.item}, {"kind", o.kind}, {"partition", o.partition}};
+    if (FAILED(hr)) {
+        document["pins"] = nullptr;
+        return ReportQueryFailure(context, hr, "cannot count the pins of " + o.kind + " '" + o.item + "'", document);
+    }
+    document["pins"] = count;
+    context.Out().Result(document, std::to_string(count));
+    return kExitOk;
+}
+
+int WhereUsed(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    Strings parts;
+    const HRESULT hr = context.Kelm().GetPartsUsingThisCell(o.item, parts);
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot list the parts using cell '" + o.item + "'");
+    context.Out().Result(Json{{"cell", o.item}, {"parts", parts}}, parts);
+    return kExitOk;
+}
+
+int CellPartitions(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    Strings partitions;
+    const HRESULT hr = context.Kelm().GetPartitionsStoringThisCell(o.item, partitions);
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot list the partitions storing cell '" + o.item + "'");
+    context.Out().Result(Json{{"cell", o.item}, {"partitions", partitions}}, partitions);
+    return kExitOk;
+}
+
+int Holder(Context& context, const QueryOptions& o) {
+    if (const int code = context.OpenLibrary(Access::Read)) return code;
+    std::string holder;
+    const HRESULT hr = context.Kelm().GetPartitionReservation(o.partition, ParseKind(o.kind), holder);
+    Json document = {{"partition", o.partition}, {"kind", o.kind}};
+    if (FAILED(hr)) {
+        document["holder"] = nullptr;
+        return ReportQueryFailure(context, hr, "cannot read the reservation of " + o.kind + " partition '" + o.partition + "'",
+                                  document);
+    }
+    document["holder"] = holder.empty() ? Json(nullptr) : Json(holder);
+    context.Out().Result(document, holder.empty() ? "(free)" : holder);
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddQueryCommands(CLI::App& app, Context& context) {
+    const std::string group = "Queries";
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "schemes", "List the search schemes, the default one marked",
+                                   "GetSearchScheme_All, GetSearchScheme_Default");
+        c->add_flag("--default", o->defaultOnly, "print only the default search scheme");
+        c->group(group);
+        BindAction(c, context, o, Schemes);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "partitions", "List the partitions of one kind in a search scheme",
+                                   "GetPartitionList_SearchScheme, GetPartitionList_DefaultSearchScheme");
+        AddKindOption(*c, o->kind);
+        c->add_option("-s,--scheme", o->scheme, "search scheme (default: the default search scheme)");
+        c->add_flag("--paths", o->paths, "full paths instead of bare names");
+        c->add_flag("--keep-extensions", o->keepExtensions, "with --paths: keep the file extensions");
+        c->group(group);
+        BindAction(c, context, o, Partitions);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "items", "List the items of a partition, sorted", "GetPartitionItems");
+        c->add_option("partition", o->partition, "partition name")->required();
+        AddKindOption(*c, o->kind);
+        c->add_option("-f,--filter", o->filter, "wildcard filter: * any run, ? one character; no case")->capture_default_str();
+        c->group(group);
+        BindAction(c, context, o, Items);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        o->filter.clear();
+        auto* c = AddMethodCommand(app, "count", "Count the items of a partition", "GetPartitionItemsCount");
+        c->add_option("partition", o->partition, "partition name")->required();
+        AddKindOption(*c, o->kind);
+        c->add_option("-f,--filter", o->filter, "wildcard filter (default: all items)");
+        c->group(group);
+        BindAction(c, context, o, Count);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "find", "Print the first partition that holds an item", "FindItemPartition");
+        c->add_option("item", o->item, "item name (cell name, part number or symbol name)")->required();
+        AddKindOption(*c, o->kind);
+        c->group(group);
+        BindAction(c, context, o, Find);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "exists", "Test whether an item exists; exit 1 when it does not",
+                                   "DoesItemExist");
+        c->add_option("item", o->item, "cell name or part number")->required();
+        AddKindOption(*c, o->kind, {"cell", "part"});
+        c->add_option("-p,--partition", o->partition, "look only in this partition (default: all)");
+        c->add_option("-x,--exclude", o->excluded, "leave this partition out");
+        c->group(group);
+        BindAction(c, context, o, Exists);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "pins", "Count the pins of an item", "GetPinCount");
+        c->add_option("item", o->item, "item name")->required();
+        AddKindOption(*c, o->kind);
+        c->add_option("-p,--partition", o->partition, "partition of a symbol (not used for cells and parts)");
+        c->group(group);
+        BindAction(c, context, o, Pins);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "where-used", "List the part numbers that use a cell", "GetPartsUsingThisCell");
+        c->add_option("cell", o->item, "cell name")->required();
+        c->group(group);
+        BindAction(c, context, o, WhereUsed);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "cell-partitions", "List the partitions that store a cell",
+                                   "GetPartitionsStoringThisCell");
+        c->add_option("cell", o->item, "cell name")->required();
+        c->group(group);
+        BindAction(c, context, o, CellPartitions);
+    }
+    {
+        auto o = std::make_shared<QueryOptions>();
+        auto* c = AddMethodCommand(app, "holder", "Print who holds a partition's reservation, or (free)",
+                                   "GetPartitionReservation");
+        c->add_option("partition", o->partition, "partition name")->required();
+        AddKindOption(*c, o->kind);
+        c->group(group);
+        BindAction(c, context, o, Holder);
+    }
+}
+
+}  // namespace kelmcli
