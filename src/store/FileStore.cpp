@@ -399,8 +399,11 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
         if (!(platform::StampOf(DataFile(partition->id)) == partition->stamp))
             return Fail(KELM_E_CONFLICT, "partition " + path + " was changed by another session since it was read; "
                                          "nothing was saved (reload to see the other changes)");
+        // An editor may give a partition back before saving (the editing
+        // methods release a partition they took for one call, then save);
+        // only a partition that someone else holds now refuses the save.
         const int index = FindReservation(reservations, path);
-        if (index < 0 || !EqualNoCase(reservations[static_cast<std::size_t>(index)].holder, partition->editor))
+        if (index >= 0 && !EqualNoCase(reservations[static_cast<std::size_t>(index)].holder, partition->editor))
             return Fail(KELM_E_RESERVED_BY_OTHER, "partition " + path + " is no longer reserved by " + partition->editor +
                                                   "; nothing was saved");
     }
