@@ -8,10 +8,10 @@ file(MAKE_DIRECTORY ${KELM_GEN_DIR})
 
 # On Windows IDispatch is served from the registered type library: the
 # built-in table of src/api/Dispatch.cpp gives way to src/api/win/Dispatch.cpp.
-get_target_property(_kelm_core_sources kelmcore SOURCES)
+get_target_property(_kelm_core_sources kelmobjects SOURCES)
 list(FILTER _kelm_core_sources EXCLUDE REGEX "/src/api/Dispatch\\.cpp$")
 list(APPEND _kelm_core_sources ${KELM_WIN_DIR}/Dispatch.cpp)
-set_target_properties(kelmcore PROPERTIES SOURCES "${_kelm_core_sources}")
+set_target_properties(kelmobjects PROPERTIES SOURCES "${_kelm_core_sources}")
 
 # ---------------------------------------------------------------- widl
 find_program(KELM_WIDL NAMES x86_64-w64-mingw32-widl widl REQUIRED)
