@@ -1,5 +1,6 @@
-// The type library compiled from KelmAPI.idl, read back through ITypeLib and
-// ITypeInfo, against the contract of include/kelmapi/kelmapi.h: GUIDs, names,
+// The type library compiled from KelmAPI.idl, and the registered one, read
+// back through ITypeLib and ITypeInfo, against the contract of
+// include/kelmapi/kelmapi.h and the built-in method table: GUIDs, names,
 // dispatch identifiers, vtable order, parameter types and directions, help
 // strings, records, the enumeration and the constants module.
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "api/DispatchTable.h"
 #include "kelmapi/kelmapi.h"
 #include "util/AutoTypes.h"
 
@@ -94,80 +96,39 @@ TEST_F(TypeLibrary, ClassHasIKelmAsDefaultInterface) {
     EXPECT_EQ(L"IKelm", Name(iface.get()));
 }
 
-// One method of IKelm as the contract gives it.
-struct Param {
-    const wchar_t* name;
-    VARTYPE type;          // VT_USERDEFINED for the enumeration and the records
-    bool byRef;            // a pointer
-    USHORT flags;          // PARAMFLAG_*
-};
-struct Method {
-    DISPID id;
-    const wchar_t* name;
-    std::vector<Param> params;
-};
-
-constexpr USHORT kIn = PARAMFLAG_FIN;
-constexpr USHORT kOut = PARAMFLAG_FOUT;
-
-const Param S(const wchar_t* n) { return {n, VT_BSTR, false, kIn}; }
-const Param B(const wchar_t* n) { return {n, VT_BOOL, false, kIn}; }
-const Param E(const wchar_t* n) { return {n, VT_USERDEFINED, false, kIn}; }
-const Param OutS(const wchar_t* n) { return {n, VT_BSTR, true, kOut}; }
-const Param OutA(const wchar_t* n) { return {n, VT_SAFEARRAY, true, kOut}; }
-const Param OutL(const wchar_t* n) { return {n, VT_I4, true, kOut}; }
-const Param OutB(const wchar_t* n) { return {n, VT_BOOL, true, kOut}; }
-const Param Rec(const wchar_t* n) { return {n, VT_USERDEFINED, true, kIn}; }
-
-const std::vector<Method>& Contract() {
-    static const std::vector<Method> methods = {
-        {1, L"Kelmstore_Open", {S(L"i_sQVMFile"), S(L"i_sUserName"), B(L"i_bReadOnly")}},
-        {2, L"Kelmstore_Close", {}},
-        {100, L"RunCurator", {S(L"i_sQVMFile"), S(L"i_sFlowType")}},
-        {101, L"RefreshQVMTree", {S(L"i_sPartitionName"), E(L"i_eLibObjType")}},
-        {110, L"ReloadQVM", {}},
-        {111, L"SaveQVM", {}},
-        {112, L"ReservePartition", {S(L"i_sPartitionName"), E(L"i_eLibObjType")}},
-        {113, L"UnReservePartition", {S(L"i_sPartitionName"), E(L"i_eLibObjType")}},
-        {120, L"GetSearchScheme_Default", {OutS(L"o_psDefaultSearchScheme")}},
-        {121, L"GetSearchScheme_All", {OutA(L"o_psarrSearchSchemes")}},
-        {122, L"GetPartitionList_SearchScheme",
-         {S(L"i_sSearchScheme"), E(L"i_eLibObjType"), B(L"i_bOnlyNames"), B(L"i_bRemoveFileExtensions"),
-          OutA(L"o_psarrPartitions")}},
-        {123, L"GetPartitionList_DefaultSearchScheme",
-         {E(L"i_eLibObjType"), B(L"i_bOnlyNames"), B(L"i_bRemoveFileExtensions"), OutA(L"o_psarrPartitions")}},
-        {124, L"GetPartitionItemsCount",
-         {S(L"i_sPartitionName"), S(L"i_sItemFilter"), E(L"i_eLibObjType"), OutL(L"o_pnItemCount")}},
-        {125, L"GetPartitionItems",
-         {S(L"i_sPartitionName"), S(L"i_sItemFilter"), E(L"i_eLibObjType"), OutA(L"o_psarrItems")}},
-        {130, L"FindItemPartition", {S(L"i_sItemName"), E(L"i_eLibObjType"), OutS(L"o_psPartitionName")}},
-        {131, L"DoesItemExist",
-         {S(L"i_sPartitionName"), {L"i_sExcludedPartitionName", VT_BSTR, false, PARAMFLAG_NONE}, S(L"i_sItemName"),
-          E(L"i_eLibObjType"), OutB(L"o_pbExists")}},
-        {132, L"GetPinCount",
-         {S(L"i_sPartitionName"), S(L"i_sItemName"), E(L"i_eLibObjType"), OutL(L"o_pnPinCount")}},
-        {133, L"GetPartsUsingThisCell", {S(L"i_sCellName"), OutA(L"o_psarrParts")}},
-        {134, L"GetPartitionsStoringThisCell", {S(L"i_sCellName"), OutA(L"o_psarrPartitions")}},
-        {140, L"AddPartition", {S(L"i_sPartitionName"), E(L"i_eLibObjType"), B(L"i_bAddToDefaultSearchScheme")}},
-        {141, L"DeletePartition", {S(L"i_sPartitionName"), E(L"i_eLibObjType")}},
-        {142, L"AddItemToQVM_Part", {S(L"i_sPartitionName"), Rec(L"i_pPartType"), B(L"i_bOverwriteIfExists")}},
-        {143, L"AddItemToQVM_Cell", {S(L"i_sPartitionName"), Rec(L"i_pCell"), B(L"i_bOverwriteIfExists")}},
-        {144, L"DeleteItemFromQVM",
-         {S(L"i_sPartitionName"), S(L"i_sItemName"), E(L"i_eLibObjType"), OutB(L"o_pbNoItemToDelete")}},
-        {145, L"CopyItemInQVM",
-         {S(L"i_sSrcPartitionName"), S(L"i_sSrcItemName"), S(L"i_sDestPartitionName"), S(L"i_sDestItemName"),
-          E(L"i_eLibObjType"), B(L"i_bOverwrite"), B(L"i_bMove")}},
-        {150, L"CreateDefaultPadstack", {S(L"i_sDefaultPadstackName"), S(L"i_sPadstackDBFile")}},
-        {151, L"GetPartitionReservation", {S(L"i_sPartitionName"), E(L"i_eLibObjType"), OutS(L"i_sClientname")}},
-    };
-    return methods;
+// A parameter's type in the terms of the built-in method table
+// (api/DispatchTable.h): the variant type and the enumeration or record.
+std::pair<VARTYPE, GUID> TableType(ITypeInfo* info, const TYPEDESC& t) {
+    if (t.vt == VT_PTR) {
+        const auto pointee = TableType(info, *t.lptdesc);
+        if (pointee.first == VT_RECORD) return pointee;  // records are passed by pointer
+        return {static_cast<VARTYPE>(VT_BYREF | pointee.first), GUID_NULL};
+    }
+    if (t.vt == VT_SAFEARRAY) return {static_cast<VARTYPE>(VT_ARRAY | TableType(info, *t.lptdesc).first), GUID_NULL};
+    if (t.vt != VT_USERDEFINED) return {t.vt, GUID_NULL};
+    ComPtr<ITypeInfo> type;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetRefTypeInfo(t.hreftype, type.Out())) || FAILED(type->GetTypeAttr(&attr))) return {VT_EMPTY, GUID_NULL};
+    const std::pair<VARTYPE, GUID> result{
+        attr->typekind == TKIND_ENUM ? VT_I4 : attr->typekind == TKIND_RECORD ? VT_RECORD : VT_EMPTY, attr->guid};
+    type->ReleaseTypeAttr(attr);
+    return result;
 }
 
-// The vtable side of the dual interface.
-TEST_F(TypeLibrary, IKelmMethodsInOrderWithIdentifiersTypesAndDirections) {
-    auto dispatch = Info(IID_IKelm);
-    ASSERT_TRUE(dispatch);
-    EXPECT_EQ(L"IKelm Interface", Help(dispatch.get()));
+USHORT Direction(kelm::ParamDirection direction) {
+    return direction == kelm::ParamDirection::In ? PARAMFLAG_FIN
+           : direction == kelm::ParamDirection::Out ? PARAMFLAG_FOUT : PARAMFLAG_NONE;
+}
+
+// The vtable side of the dual interface in a type library equals the
+// built-in method table that serves late binding off Windows: order,
+// dispatch identifiers, names, parameter types and directions.
+void ExpectMethodTable(ITypeLib* library) {
+    ComPtr<ITypeInfo> dispatch;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(IID_IKelm, dispatch.Out()));
+    BSTR help = nullptr;
+    ASSERT_EQ(S_OK, dispatch->GetDocumentation(MEMBERID_NIL, nullptr, &help, nullptr, nullptr));
+    EXPECT_EQ(L"IKelm Interface", Str(help));
     HREFTYPE ref = 0;
     ASSERT_EQ(S_OK, dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref));
     ComPtr<ITypeInfo> iface;
@@ -177,14 +138,14 @@ TEST_F(TypeLibrary, IKelmMethodsInOrderWithIdentifiersTypesAndDirections) {
     EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
     EXPECT_EQ(TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FNONEXTENSIBLE,
               attr->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FNONEXTENSIBLE));
-    const auto& contract = Contract();
-    ASSERT_EQ(contract.size(), static_cast<std::size_t>(attr->cFuncs));
-    ASSERT_EQ(27u, contract.size());
+    const auto& table = kelm::KelmDispatchTable();
+    ASSERT_EQ(27u, table.size());
+    ASSERT_EQ(table.size(), static_cast<std::size_t>(attr->cFuncs));
     iface->ReleaseTypeAttr(attr);
 
-    for (UINT i = 0; i < contract.size(); ++i) {
-        const Method& m = contract[i];
-        SCOPED_TRACE(testing::Message() << "method " << i + 1);
+    for (UINT i = 0; i < table.size(); ++i) {
+        const kelm::DispatchMethod& m = table[i];
+        SCOPED_TRACE(m.name);
         FUNCDESC* f = nullptr;
         ASSERT_EQ(S_OK, iface->GetFuncDesc(i, &f));
         EXPECT_EQ(m.id, f->memid);
@@ -195,20 +156,29 @@ TEST_F(TypeLibrary, IKelmMethodsInOrderWithIdentifiersTypesAndDirections) {
         UINT got = 0;
         ASSERT_EQ(S_OK, iface->GetNames(f->memid, names.data(), static_cast<UINT>(names.size()), &got));
         ASSERT_EQ(names.size(), got);
-        EXPECT_EQ(m.name, Str(names[0]));
-        EXPECT_EQ(std::wstring(L"method ") + m.name, Help(iface.get(), f->memid));
+        EXPECT_EQ(Wide(m.name), Str(names[0]));
+        ASSERT_EQ(S_OK, iface->GetDocumentation(f->memid, nullptr, &help, nullptr, nullptr));
+        EXPECT_EQ(L"method " + Wide(m.name), Str(help));
         for (std::size_t p = 0; p < m.params.size(); ++p) {
-            const Param& want = m.params[p];
+            const kelm::DispatchParam& want = m.params[p];
             const ELEMDESC& e = f->lprgelemdescParam[p];
-            EXPECT_EQ(want.name, Str(names[p + 1]));
-            const TYPEDESC* t = &e.tdesc;
-            EXPECT_EQ(want.byRef, t->vt == VT_PTR) << "parameter " << p;
-            if (t->vt == VT_PTR) t = t->lptdesc;
-            EXPECT_EQ(want.type, t->vt) << "parameter " << p;
-            EXPECT_EQ(want.flags, e.paramdesc.wParamFlags & (PARAMFLAG_FIN | PARAMFLAG_FOUT)) << "parameter " << p;
+            SCOPED_TRACE(want.name);
+            EXPECT_EQ(Wide(want.name), Str(names[p + 1]));
+            const auto [type, userType] = TableType(iface.get(), e.tdesc);
+            EXPECT_EQ(want.type, type);
+            EXPECT_TRUE(IsEqualGUID(want.userType ? *want.userType : GUID_NULL, userType));
+            EXPECT_EQ(Direction(want.direction), e.paramdesc.wParamFlags & (PARAMFLAG_FIN | PARAMFLAG_FOUT));
         }
         iface->ReleaseFuncDesc(f);
     }
+}
+
+TEST_F(TypeLibrary, IKelmMatchesTheBuiltInMethodTable) { ExpectMethodTable(lib.get()); }
+
+TEST(RegisteredTypeLibrary, IKelmMatchesTheBuiltInMethodTable) {
+    ComPtr<ITypeLib> registered;
+    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_KelmAPI, 1, 0, 0x409, registered.Out()));
+    ExpectMethodTable(registered.get());
 }
 
 TEST_F(TypeLibrary, EnumerationValues) {
