@@ -35,52 +35,41 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-TEST(Registered, ApplicationIdentifier) {
-    EXPECT_EQ(L"KelmAPI", Value(L"AppID\\" + kAppId));
-    EXPECT_EQ(kAppId, Value(L"AppID\\KelmAPI.DLL", L"AppID"));
-}
-
-TEST(Registered, ProgIds) {
-    EXPECT_EQ(L"Kelm Class", Value(L"KelmAPI.Kelm.1"));
-    EXPECT_EQ(kClsid, Value(L"KelmAPI.Kelm.1\\CLSID"));
-    EXPECT_EQ(L"Kelm Class", Value(L"KelmAPI.Kelm"));
-    EXPECT_EQ(kClsid, Value(L"KelmAPI.Kelm\\CLSID"));
-    EXPECT_EQ(L"KelmAPI.Kelm.1", Value(L"KelmAPI.Kelm\\CurVer"));
-    CLSID clsid{};
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"KelmAPI.Kelm", &clsid));
-    EXPECT_TRUE(IsEqualCLSID(CLSID_Kelm, clsid));
-}
-
-TEST(Registered, ClassKey) {
-    EXPECT_EQ(L"Kelm Class", Value(kClassKey));
-    EXPECT_EQ(kAppId, Value(kClassKey, L"AppID"));
-    EXPECT_EQ(L"KelmAPI.Kelm.1", Value(kClassKey + L"\\ProgID"));
-    EXPECT_EQ(L"KelmAPI.Kelm", Value(kClassKey + L"\\VersionIndependentProgID"));
+TEST(Registered, KeysAndValues) {
+    const struct {
+        std::wstring path;
+        const wchar_t* name;  // null: the default value
+        std::wstring value;
+    } expected[] = {
+        {L"AppID\\" + kAppId, nullptr, L"KelmAPI"},
+        {L"AppID\\KelmAPI.DLL", L"AppID", kAppId},
+        {L"KelmAPI.Kelm.1", nullptr, L"Kelm Class"},
+        {L"KelmAPI.Kelm.1\\CLSID", nullptr, kClsid},
+        {L"KelmAPI.Kelm", nullptr, L"Kelm Class"},
+        {L"KelmAPI.Kelm\\CLSID", nullptr, kClsid},
+        {L"KelmAPI.Kelm\\CurVer", nullptr, L"KelmAPI.Kelm.1"},
+        {kClassKey, nullptr, L"Kelm Class"},
+        {kClassKey, L"AppID", kAppId},
+        {kClassKey + L"\\ProgID", nullptr, L"KelmAPI.Kelm.1"},
+        {kClassKey + L"\\VersionIndependentProgID", nullptr, L"KelmAPI.Kelm"},
+        {kClassKey + L"\\TypeLib", nullptr, kLibId},
+        {kClassKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {L"TypeLib\\" + kLibId + L"\\1.0", nullptr, L"KelmAPI 1.0 Type Library"},
+        {L"Interface\\" + W(KELMAPI_IID_STRING), nullptr, L"IKelm"},
+    };
+    for (const auto& entry : expected) EXPECT_EQ(entry.value, Value(entry.path, entry.name)) << entry.path;
     EXPECT_TRUE(Exists(kClassKey + L"\\Programmable"));
-    EXPECT_EQ(kLibId, Value(kClassKey + L"\\TypeLib"));
-    EXPECT_EQ(L"Apartment", Value(kClassKey + L"\\InprocServer32", L"ThreadingModel"));
     const std::wstring module = Value(kClassKey + L"\\InprocServer32");
     ASSERT_GE(module.size(), 11u);
     EXPECT_EQ(L"kelmapi.dll", Lower(module.substr(module.size() - 11)));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(module.c_str())) << "the full path of the module";
 }
 
-TEST(Registered, TypeLibrary) {
-    EXPECT_TRUE(Exists(L"TypeLib\\" + kLibId + L"\\1.0"));
-    EXPECT_EQ(L"KelmAPI 1.0 Type Library", Value(L"TypeLib\\" + kLibId + L"\\1.0"));
-    EXPECT_EQ(L"IKelm", Value(L"Interface\\" + W(KELMAPI_IID_STRING)));
-    ITypeLib* lib = nullptr;
-    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_KelmAPI, 1, 0, 0x409, &lib));
-    lib->Release();
-}
-
 TEST(Unregistered, RemovesTheModulesKeysAndKeepsTheSharedOnes) {
-    EXPECT_FALSE(Exists(L"AppID\\" + kAppId));
-    EXPECT_FALSE(Exists(L"AppID\\KelmAPI.DLL"));
-    EXPECT_FALSE(Exists(L"KelmAPI.Kelm.1"));
-    EXPECT_FALSE(Exists(L"KelmAPI.Kelm"));
-    EXPECT_FALSE(Exists(kClassKey));
-    EXPECT_FALSE(Exists(L"TypeLib\\" + kLibId + L"\\1.0"));
+    for (const std::wstring& removed : {L"AppID\\" + kAppId, std::wstring(L"AppID\\KelmAPI.DLL"),
+                                        std::wstring(L"KelmAPI.Kelm.1"), std::wstring(L"KelmAPI.Kelm"), kClassKey,
+                                        L"TypeLib\\" + kLibId + L"\\1.0"})
+        EXPECT_FALSE(Exists(removed)) << removed;
     EXPECT_TRUE(Exists(L"AppID"));   // NoRemove
     EXPECT_TRUE(Exists(L"CLSID"));   // NoRemove
     ITypeLib* lib = nullptr;
