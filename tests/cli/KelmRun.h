@@ -35,9 +35,11 @@ inline std::string Slurp(const std::filesystem::path& file) {
     return text.str();
 }
 
-// kelm with the arguments, in the folder (the working directory of the run).
-inline KelmResult RunKelm(const std::filesystem::path& folder, const std::vector<std::string>& args) {
-    std::string command = "cd " + ShellQuote(folder.string()) + " && " + ShellQuote(KELM_CLI_BINARY);
+// kelm with the arguments, in the folder (the working directory of the run);
+// environment: shell assignments put before the command ("A=1 B=").
+inline KelmResult RunKelm(const std::filesystem::path& folder, const std::vector<std::string>& args,
+                          const std::string& environment = {}) {
+    std::string command = "cd " + ShellQuote(folder.string()) + " && " + environment + " " + ShellQuote(KELM_CLI_BINARY);
     for (const auto& arg : args) command += " " + ShellQuote(arg);
     const auto out = folder / ".kelm-out";
     const auto err = folder / ".kelm-err";

@@ -1,6 +1,10 @@
 // End-to-end: the built kelm binary on libraries made in temporary folders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include <nlohmann/json.hpp>
 
 #include "KelmRun.h"
@@ -23,15 +27,18 @@ protected:
         ASSERT_EQ(Run({"symbol", "add", "lib/Demo.qvm", "Gates", "RES", "--pins", "A,B"}).code, 0);
     }
 
-    KelmResult Run(const std::vector<std::string>& args) { return RunKelm(m_folder.Root(), args); }
-    // A command on the library as alice (or another user).
-    KelmResult Kelm(std::vector<std::string> args, const std::string& user = "alice") {
-        args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
-        return Run(args);
+    KelmResult Run(const std::vector<std::string>& args, const std::string& environment = {}) {
+        return RunKelm(m_folder.Root(), args, environment);
     }
-    json Json(std::vector<std::string> args, const std::string& user = "alice") {
+    // A command on the library as alice (or another user).
+    KelmResult Kelm(std::vector<std::string> args, const std::string& user = "alice",
+                    const std::string& environment = {}) {
+        args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
+        return Run(args, environment);
+    }
+    json Json(std::vector<std::string> args, const std::string& user = "alice", const std::string& environment = {}) {
         args.insert(args.begin(), "--json");
-        const KelmResult result = Kelm(args, user);
+        const KelmResult result = Kelm(args, user, environment);
         return json::parse(result.out, nullptr, false);
     }
     std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
@@ -83,6 +90,113 @@ TEST_F(KelmTool, PartitionAddTwiceAndDeleteOfNoneAreReportedAsNothingChanged) {
     EXPECT_EQ(none.code, 1);
     EXPECT_EQ(Kelm({"partition", "delete", "Copies", "--kind", "part"}).code, 0);
     EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 1u);
+}
+
+// Every query on a small library: human output, one field of the --json
+// document, and the exit code (0 answer, 1 negative answer, 3 failure).
+TEST_F(KelmTool, QueriesPrintHumanAndJsonAnswersWithTheirExitCodes) {
+    Write("cells.csv", "name,pins\nR0603,\"1,2\"\n");
+    Write("parts.csv", "number,cells,symbols,pins\nR1,R0603,\"Gates:RES[A,B]\",\"1,2\"\n");
+    ASSERT_EQ(Kelm({"import", "cells", "cells.csv", "-p", "Smd", "--reserve"}).code, 0);
+    ASSERT_EQ(Kelm({"import", "parts", "parts.csv", "-p", "Resistors", "--reserve"}).code, 0);
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string human;    // the whole of stdout without --json
+        std::string pointer;  // a field of the --json document
+        std::string value;    // ... as JSON text
+    };
+    const std::vector<Case> cases = {
+        {{"schemes"}, 0, "(Default) (default)\n", "/schemes", R"j(["(Default)"])j"},
+        {{"schemes", "--default"}, 0, "(Default)\n", "/default", R"j("(Default)")j"},
+        {{"partitions", "-k", "part"}, 0, "Resistors\n", "/partitions", R"j(["Resistors"])j"},
+        {{"partitions", "-k", "cell", "--paths"}, 0, "~CellDBLibs\\Smd\n", "", ""},
+        {{"partitions", "-k", "part", "-s", "Nope"}, 1, "", "/name", R"j("no such search scheme")j"},
+        {{"items", "Resistors", "-k", "part", "-f", "r*"}, 0, "R1\n", "/items", R"j(["R1"])j"},
+        {{"items", "Nope", "-k", "part"}, 1, "", "/items", "null"},
+        {{"count", "Smd", "-k", "cell"}, 0, "1\n", "/count", "1"},
+        {{"count", "Resistors", "-k", "part", "-f", "X*"}, 0, "0\n", "/count", "0"},
+        {{"count", "Nope", "-k", "cell"}, 1, "", "/count", "null"},
+        {{"find", "R1", "-k", "part"}, 0, "Resistors\n", "/partition", R"j("Resistors")j"},
+        {{"find", "R0603", "-k", "cell"}, 0, "Smd\n", "/partition", R"j("Smd")j"},
+        {{"find", "RES", "-k", "symbol"}, 0, "Gates\n", "/partition", R"j("Gates")j"},
+        {{"find", "R9", "-k", "part"}, 1, "", "/partition", "null"},
+        {{"find", "C9", "-k", "cell"}, 1, "", "/partition", "null"},
+        {{"find", "AND", "-k", "symbol"}, 1, "", "/partition", "null"},
+        {{"exists", "R1", "-k", "part"}, 0, "yes\n", "/exists", "true"},
+        {{"exists", "R1", "-k", "part", "-x", "Resistors"}, 1, "", "/exists", "false"},
+        {{"exists", "R0603", "-k", "cell", "-p", "Smd"}, 0, "yes\n", "/exists", "true"},
+        {{"exists", "R0603", "-k", "cell", "-x", "Smd"}, 1, "", "/exists", "false"},
+        {{"pins", "R1", "-k", "part"}, 0, "2\n", "/pins", "2"},
+        {{"pins", "RES", "-k", "symbol", "-p", "Gates"}, 0, "2\n", "/pins", "2"},
+        {{"pins", "C9", "-k", "cell"}, 1, "", "/pins", "null"},
+        {{"where-used", "R0603"}, 0, "R1\n", "/parts", R"j(["R1"])j"},
+        {{"where-used", "C9"}, 0, "", "/parts", "[]"},
+        {{"cell-partitions", "R0603"}, 0, "Smd\n", "/partitions", R"j(["Smd"])j"},
+        {{"holder", "Smd", "-k", "cell"}, 0, "(free)\n", "/holder", "null"},
+        {{"holder", "Nope", "-k", "cell"}, 1, "", "/holder", "null"},
+        {{"reload"}, 0, "", "/reloaded", "true"},
+        {{"export", "Smd", "-k", "cell"}, 0, "~partition,name,pins,timestamp,padstacks\nSmd,R0603,\"1,2\",", "", ""},
+        {{"export", "Smd", "-k", "cell", "--format", "jsonl", "-o", "cells.jsonl"}, 0, "", "/exported", "1"},
+        {{"export", "Nope", "-k", "part"}, 1, "", "/partition", R"j("Nope")j"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = ::testing::PrintToString(c.args);
+        const KelmResult human = Kelm(c.args);
+        EXPECT_EQ(human.code, c.code) << name << human.err;
+        if (c.human.starts_with("~")) {
+            EXPECT_NE(human.out.find(c.human.substr(1)), std::string::npos) << name << human.out;
+        } else {
+            EXPECT_EQ(human.out, c.human) << name;
+        }
+        if (c.code != 0) {  // one line naming the answer
+            EXPECT_EQ(std::count(human.err.begin(), human.err.end(), '\n'), 1) << name << human.err;
+        }
+        if (c.pointer.empty()) continue;
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "--json");
+        const KelmResult machine = Kelm(args);
+        EXPECT_EQ(machine.code, c.code) << name;
+        const json document = json::parse(machine.out, nullptr, false);
+        ASSERT_FALSE(document.is_discarded()) << name << machine.out;
+        EXPECT_EQ(document.value(json::json_pointer(c.pointer), json()), json::parse(c.value)) << name << machine.out;
+    }
+}
+
+// A failing store is a failure (exit 3, the status named), never "not found".
+TEST_F(KelmTool, StoreFailuresExitThreeAndAreNeverNegativeAnswers) {
+    Write("parts.csv", "number\nR1\n");
+    ASSERT_EQ(Kelm({"import", "parts", "parts.csv", "-p", "Resistors", "--reserve"}).code, 0);
+    Write("lib/PartsDBLibs/Resistors.pdb", "not a part file");
+    Write("lib/CellDBLibs/Smd.cells", "not a cell catalog");
+    for (const std::vector<std::string>& query :
+         {std::vector<std::string>{"find", "R9", "-k", "part"}, {"find", "C9", "-k", "cell"},
+          {"items", "Resistors", "-k", "part"}, {"count", "Resistors", "-k", "part", "-f", "R*"},
+          {"pins", "R1", "-k", "part"}, {"export", "Smd", "-k", "cell"}}) {
+        const KelmResult failed = Kelm(query);
+        EXPECT_EQ(failed.code, 3) << query[0] << " " << query[1] << failed.err;
+        EXPECT_NE(failed.err.find("failed with 0x80041006"), std::string::npos) << failed.err;
+    }
+}
+
+TEST_F(KelmTool, CuratorRunAndRefreshStartTheToolFromTheFolderTheEnvironmentNames) {
+    const std::string tool = "TQR_CURATOR_BIN=" + ShellQuote(std::filesystem::path(KELM_CURATOR_BINARY).parent_path().string());
+    const KelmResult run = Kelm({"curator", "run", "--flow", "verify"}, "alice", tool);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    // The tool runs on its own: its report appears in LogFiles.
+    const auto report = m_folder.Root() / "lib" / "LogFiles" / "Demo.verify.txt";
+    for (int wait = 0; wait < 200 && !std::filesystem::exists(report); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(std::filesystem::exists(report));
+    EXPECT_EQ(Json({"curator", "refresh", "Smd", "-k", "cell"}, "alice", tool)["started"], true);
+    // No tool folder: the launch fails and says what to set.
+    const std::string none = "TQR_CURATOR_BIN= TQR_COMMON_BIN=" + ShellQuote(m_folder.Path() + "none");
+    const KelmResult missing = Kelm({"curator", "run", "--flow", "verify"}, "alice", none);
+    EXPECT_EQ(missing.code, 3);
+    EXPECT_NE(missing.err.find("0x80004005 (E_FAIL)"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("TQR_CURATOR_BIN"), std::string::npos) << missing.err;
 }
 
 TEST_F(KelmTool, ReservationsHolderReleaseAndAnotherUsersRefusal) {

@@ -1,7 +1,8 @@
 #include "CommandSupport.h"
 
+#include <algorithm>
+
 #include "StatusText.h"
-#include "store/StoreStatus.h"
 
 namespace kelmcli {
 
@@ -19,9 +20,9 @@ CLI::App* AddMethodCommand(CLI::App& parent, const std::string& name, const std:
     return parent.add_subcommand(name, what + " (method " + methods + ")");
 }
 
-int ReportQueryFailure(Context& context, HRESULT status, const std::string& what, const Json& negativeDocument) {
-    using namespace kelm::store;
-    if (status == KELM_E_NO_SUCH_ITEM || status == KELM_E_NO_SUCH_PARTITION || status == KELM_E_NO_SUCH_SCHEME) {
+int ReportQueryFailure(Context& context, HRESULT status, const std::string& what, const Json& negativeDocument,
+                       std::initializer_list<HRESULT> notFound) {
+    if (std::find(notFound.begin(), notFound.end(), status) != notFound.end()) {
         Json document = negativeDocument;
         document["status"] = HexStatus(status);
         document["name"] = StatusNameOf(status);

@@ -2,6 +2,7 @@
 // reporting of a method's status, the JSON fields of a kind.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,10 +22,12 @@ CLI::Option* AddKindOption(CLI::App& command, std::string& target,
 CLI::App* AddMethodCommand(CLI::App& parent, const std::string& name, const std::string& what,
                            const std::string& methods);
 
-// A read command's failure: statuses that say a partition, item or scheme
-// does not exist are negative answers (exit 1); everything else is a failure
-// (exit 3). Both print one line naming the status.
-int ReportQueryFailure(Context& context, HRESULT status, const std::string& what, const Json& negativeDocument);
+// A read command's failure. Only the statuses listed as the command's "does
+// not exist" answers (the store's "no such partition" for the partition the
+// user named, ...) are negative answers (exit 1); every other status, E_FAIL
+// included, is a failure (exit 3). Both print one line naming the status.
+int ReportQueryFailure(Context& context, HRESULT status, const std::string& what, const Json& negativeDocument,
+                       std::initializer_list<HRESULT> notFound);
 
 // Saves after an edit whose method leaves saving to the client; 0 or the
 // failure's exit code.

@@ -65,7 +65,8 @@ int Export(Context& context, const ExportOptions& o) {
     if (o.kind == "part") {
         KelmPart parts(server, nullptr);
         if (FAILED(hr = parts.GetPartsInPartition(names, o.partition))) {
-            return ReportQueryFailure(context, hr, "cannot list part partition '" + o.partition + "'", {{"partition", o.partition}});
+            return ReportQueryFailure(context, hr, "cannot list part partition '" + o.partition + "'", {{"partition", o.partition}},
+                                      {KELM_E_NO_SUCH_PARTITION});
         }
         if (csv) sink << "partition,number,name,label,type,description,timestamp,pins,cells,symbols\n";
         for (const auto& name : names) {
@@ -77,7 +78,8 @@ int Export(Context& context, const ExportOptions& o) {
     } else {
         KelmCell cells(server, nullptr, nullptr);
         if (FAILED(hr = cells.GetCellsInPartition(names, o.partition))) {
-            return ReportQueryFailure(context, hr, "cannot list cell partition '" + o.partition + "'", {{"partition", o.partition}});
+            return ReportQueryFailure(context, hr, "cannot list cell partition '" + o.partition + "'", {{"partition", o.partition}},
+                                      {KELM_E_NO_SUCH_PARTITION});
         }
         if (csv) sink << "partition,name,pins,timestamp,padstacks\n";
         for (const auto& name : names) {

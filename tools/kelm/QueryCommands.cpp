@@ -2,9 +2,12 @@
 // where-used, cell-partitions, holder. Each opens the library read-only and
 // calls one or two methods of IKelm.
 #include "CommandSupport.h"
+#include "store/StoreStatus.h"
 
 namespace kelmcli {
 namespace {
+
+using namespace kelm::store;
 
 struct QueryOptions {
     std::string kind;
@@ -23,7 +26,10 @@ int Schemes(Context& context, const QueryOptions& o) {
     std::string defaultScheme;
     const HRESULT hrDefault = context.Kelm().GetSearchSchemeDefault(defaultScheme);
     if (o.defaultOnly) {
-        if (FAILED(hrDefault)) return ReportQueryFailure(context, hrDefault, "no default search scheme (GetSearchScheme_Default)", {{"default", nullptr}});
+        if (FAILED(hrDefault)) {
+            return ReportQueryFailure(context, hrDefault, "cannot read the default search scheme (GetSearchScheme_Default)",
+                                      {{"default", nullptr}}, {KELM_E_NO_DEFAULT_SCHEME});
+        }
         context.Out().Result(Json{{"default", defaultScheme}}, defaultScheme);
         return kExitOk;
     }
@@ -52,7 +58,8 @@ int Partitions(Context& context, const QueryOptions& o) {
     const std::string schemeText = o.scheme.empty() ? "the default search scheme" : "search scheme '" + o.scheme + "'";
     if (FAILED(hr)) {
         return ReportQueryFailure(context, hr, "cannot list the " + o.kind + " partitions of " + schemeText,
-                                  {{"kind", o.kind}, {"scheme", o.scheme}, {"partitions", nullptr}});
+                                  {{"kind", o.kind}, {"scheme", o.scheme}, {"partitions", nullptr}},
+                                  {KELM_E_NO_SUCH_SCHEME, KELM_E_NO_DEFAULT_SCHEME});
     }
     context.Out().Result(Json{{"kind", o.kind}, {"scheme", o.scheme}, {"partitions", partitions}}, partitions);
     return kExitOk;
@@ -67,7 +74,7 @@ int Items(Context& context, const QueryOptions& o) {
         Json document = base;
         document["items"] = nullptr;
         return ReportQueryFailure(context, hr, "cannot list the items of " + o.kind + " partition '" + o.partition + "'",
-                                  document);
+                                  document, {KELM_E_NO_SUCH_PARTITION});
     }
     Json document = base;
     document["items"] = items;
@@ -83,30 +90,49 @@ int Count(Context& context, const QueryOptions& o) {
     if (FAILED(hr)) {
         document["count"] = nullptr;
         return ReportQueryFailure(context, hr, "cannot count the items of " + o.kind + " partition '" + o.partition + "'",
-                                  document);
+                                  document, {KELM_E_NO_SUCH_PARTITION});
     }
     document["count"] = count;
     context.Out().Result(document, std::to_string(count));
     return kExitOk;
 }
 
+// FindItemPartition answers "nowhere" with E_FAIL, the status it also gives
+// for a failure it detects itself; a store failure comes back with the
+// store's own status. So E_FAIL is taken as "not found" only when a second
+// look agrees: no partition stores the cell, no partition knows the part, the
+// default search scheme's symbol partitions can be listed. Otherwise the
+// status is the failure it is.
+HRESULT ConfirmNotFound(KelmClient& kelm, const std::string& item, KelmEnum_ObjType kind) {
+    Strings partitions;
+    if (kind == KelmEnum_ObjType_Cell) {
+        const HRESULT hr = kelm.GetPartitionsStoringThisCell(item, partitions);
+        return FAILED(hr) ? hr : partitions.empty() ? S_OK : E_FAIL;
+    }
+    if (kind == KelmEnum_ObjType_PartType) {
+        bool exists = false;
+        const HRESULT hr = kelm.DoesItemExist({}, {}, item, kind, exists);
+        return FAILED(hr) ? hr : exists ? E_FAIL : S_OK;
+    }
+    return kelm.GetPartitionListDefaultSearchScheme(kind, true, true, partitions);
+}
+
 int Find(Context& context, const QueryOptions& o) {
     if (const int code = context.OpenLibrary(Access::Read)) return code;
+    const KelmEnum_ObjType kind = ParseKind(o.kind);
     std::string partition;
-    const HRESULT hr = context.Kelm().FindItemPartition(o.item, ParseKind(o.kind), partition);
+    HRESULT hr = context.Kelm().FindItemPartition(o.item, kind, partition);
     Json document = {{"item", o.item}, {"kind", o.kind}};
     if (hr == E_FAIL) {
-        // Store failures come back with the store's own status: E_FAIL here
-        // means that no partition holds the item.
-        document["partition"] = nullptr;
-        const std::string where =
-            o.kind == "symbol" ? " in the symbol partitions of the default search scheme" : "";
-        return context.Out().Negative(document, o.kind + " '" + o.item + "' not found" + where + " (E_FAIL)");
+        const HRESULT second = ConfirmNotFound(context.Kelm(), o.item, kind);
+        if (SUCCEEDED(second)) {
+            document["partition"] = nullptr;
+            const std::string where = o.kind == "symbol" ? " in the symbol partitions of the default search scheme" : "";
+            return context.Out().Negative(document, o.kind + " '" + o.item + "' not found" + where);
+        }
+        if (second != E_FAIL) hr = second;
     }
-    if (FAILED(hr)) {
-        document["partition"] = nullptr;
-        return ReportQueryFailure(context, hr, "cannot look up " + o.kind + " '" + o.item + "'", document);
-    }
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot look up " + o.kind + " '" + o.item + "' (FindItemPartition)");
     document["partition"] = partition;
     context.Out().Result(document, partition);
     return kExitOk;
@@ -134,7 +160,8 @@ int Pins(Context& context, const QueryOptions& o) {
     Json document = {{"item", o.item}, {"kind", o.kind}, {"partition", o.partition}};
     if (FAILED(hr)) {
         document["pins"] = nullptr;
-        return ReportQueryFailure(context, hr, "cannot count the pins of " + o.kind + " '" + o.item + "'", document);
+        return ReportQueryFailure(context, hr, "cannot count the pins of " + o.kind + " '" + o.item + "'", document,
+                                  {KELM_E_NO_SUCH_ITEM, KELM_E_NO_SUCH_PARTITION});
     }
     document["pins"] = count;
     context.Out().Result(document, std::to_string(count));
@@ -167,7 +194,7 @@ int Holder(Context& context, const QueryOptions& o) {
     if (FAILED(hr)) {
         document["holder"] = nullptr;
         return ReportQueryFailure(context, hr, "cannot read the reservation of " + o.kind + " partition '" + o.partition + "'",
-                                  document);
+                                  document, {KELM_E_NO_SUCH_PARTITION});
     }
     document["holder"] = holder.empty() ? Json(nullptr) : Json(holder);
     context.Out().Result(document, holder.empty() ? "(free)" : holder);

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# kelm import on the large benchmark library: generates the library with
+# kelm_store_bench (200,000 part types in 100 partitions, ...), writes a CSV
+# of N new part types (default 100,000) with a cell, a symbol and pins each,
+# and times `kelm import parts FILE --partition Imported100k --reserve` (the
+# import and the save at its end). Goal: 5 s for 100,000 part types.
+#
+#   bench/kelm_import_bench.sh [BUILD_DIR] [N]     (BUILD_DIR: build/release)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/release}
+count=${2:-100000}
+kelm="$build/tools/kelm/kelm"
+generator="$build/bench/kelm_store_bench"
+for program in "$kelm" "$generator"; do
+  [[ -x $program ]] || { echo "kelm_import_bench: build $program first (cmake --preset release)" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+echo "Generating the large library in $work/library (kelm_store_bench; its own figures are not shown)"
+"$generator" --folder "$work/library" --keep >/dev/null 2>&1 || true
+library="$work/library/Bench.qvm"
+[[ -f $library ]] || { echo "kelm_import_bench: the generator made no library" >&2; exit 1; }
+
+awk -v n="$count" 'BEGIN {
+  print "number,name,label,type,description,timestamp,pins,cells,symbols"
+  for (i = 0; i < n; i++)
+    printf "IMP%06d,Imported part %d,U?,IC,Imported part type %d,1700000000,\"1,2,3,4\",CELL%05d,\"Symbols000:SYM%05d[A,B]\"\n", i, i, i, i % 20000, (i % 1000) * 10
+}' > "$work/parts.csv"
+
+k() { "$kelm" -l "$library" -u bench -q "$@"; }
+k partition add Imported100k --kind part >/dev/null
+start=$(date +%s.%N)
+k --json import parts "$work/parts.csv" --partition Imported100k --reserve > "$work/summary.json"
+end=$(date +%s.%N)
+imported=$(k count Imported100k --kind part)
+seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }')
+verdict=$(awk -v s="$seconds" 'BEGIN { print (s <= 5.0 ? "ok" : "SLOW") }')
+printf '%-58s %8s s   goal %6s s   %s\n' "kelm import parts: $count part types from CSV, then save" "$seconds" "5.00" "$verdict"
+[[ $imported == "$count" ]] || { echo "kelm_import_bench: $imported of $count part types in the partition" >&2; exit 1; }
+[[ $verdict == ok ]]
