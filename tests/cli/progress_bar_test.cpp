@@ -17,25 +17,25 @@ TEST(ProgressBar, ShowsCountRateAndTimeLeft) {
     EXPECT_EQ(done.find("left"), std::string::npos) << done;
     EXPECT_NE(done.find("1:05"), std::string::npos) << done;
     EXPECT_NE(ProgressBar::Render(0, 10, 0.0).find("--:-- left"), std::string::npos);
+    // More done than announced: a full bar, not a broken one.
+    EXPECT_EQ(ProgressBar::Render(12, 10, 1.0).rfind("[" + std::string(30, '#') + "] 12/10", 0), 0u);
 }
 
-TEST(ProgressBar, DisabledPrintsNothing) {
-    std::ostringstream out;
-    ProgressBar bar(out, 10, false);
-    for (std::size_t i = 1; i <= 10; ++i) bar.Update(i);
-    bar.Finish();
-    EXPECT_TRUE(out.str().empty());
-}
-
-TEST(ProgressBar, EnabledEndsWithTheFinalStateOnItsOwnLine) {
-    std::ostringstream out;
-    ProgressBar bar(out, 3, true);
-    for (std::size_t i = 1; i <= 3; ++i) bar.Update(i);
-    bar.Finish();
-    const std::string text = out.str();
-    EXPECT_EQ(text.front(), '\r');
-    EXPECT_EQ(text.back(), '\n');
-    EXPECT_NE(text.rfind("3/3"), std::string::npos);
+TEST(ProgressBar, DisabledPrintsNothingEnabledEndsWithTheFinalStateOnItsOwnLine) {
+    for (const bool enabled : {false, true}) {
+        std::ostringstream out;
+        ProgressBar bar(out, 3, enabled);
+        for (std::size_t i = 1; i <= 3; ++i) bar.Update(i);
+        bar.Finish();
+        const std::string text = out.str();
+        if (!enabled) {
+            EXPECT_TRUE(text.empty());
+            continue;
+        }
+        EXPECT_EQ(text.front(), '\r');
+        EXPECT_EQ(text.back(), '\n');
+        EXPECT_NE(text.rfind("3/3"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ProgressBar.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
@@ -22,9 +23,9 @@ ProgressBar::ProgressBar(std::ostream& out, std::size_t total, bool enabled)
 std::string ProgressBar::Render(std::size_t done, std::size_t total, double seconds) {
     constexpr int kWidth = 30;
     const double fraction = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
-    const int filled = static_cast<int>(fraction * kWidth);
-    std::string bar = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                      std::string(static_cast<std::size_t>(kWidth - filled), ' ') + "] ";
+    const int filled = std::clamp(static_cast<int>(fraction * kWidth), 0, kWidth);
+    std::string bar = "[";
+    bar.append(static_cast<std::size_t>(filled), '#').append(static_cast<std::size_t>(kWidth - filled), ' ').append("] ");
     bar += std::to_string(done) + "/" + std::to_string(total);
     const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0.0;
     char text[64];
