@@ -9,13 +9,6 @@ _kelm() {
                     cell-partitions holder reserve release partition delete copy move padstack reload save curator
                     import export"
 
-    case "$prev" in
-        -l|--library) COMPREPLY=($(compgen -f -X '!*.qvm' -- "$cur") $(compgen -d -- "$cur")); return ;;
-        -k|--kind) COMPREPLY=($(compgen -W "symbol cell part" -- "$cur")); return ;;
-        --format) COMPREPLY=($(compgen -W "csv jsonl" -- "$cur")); return ;;
-        -o|--output|-f|--file) COMPREPLY=($(compgen -f -- "$cur")); return ;;
-    esac
-
     # The command (and its subcommand) typed so far.
     local command="" sub="" i
     for ((i = 1; i < cword; i++)); do
@@ -25,6 +18,14 @@ _kelm() {
             *) if [[ -z $command ]]; then command=${words[i]}; elif [[ -z $sub ]]; then sub=${words[i]}; fi ;;
         esac
     done
+
+    case "$prev" in
+        -l|--library) COMPREPLY=($(compgen -f -X '!*.qvm' -- "$cur") $(compgen -d -- "$cur")); return ;;
+        -k|--kind) COMPREPLY=($(compgen -W "symbol cell part" -- "$cur")); return ;;
+        --format) COMPREPLY=($(compgen -W "csv jsonl" -- "$cur")); return ;;
+        -o|--output|--file) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        -f) [[ $command == padstack ]] && COMPREPLY=($(compgen -f -- "$cur")); return ;;  # items, count: a filter
+    esac
 
     local options=""
     case "$command" in
