@@ -112,7 +112,7 @@ TEST_F(KelmTool, QueriesPrintHumanAndJsonAnswersWithTheirExitCodes) {
         {{"find", "R0603", "-k", "cell"}, 0, "Smd\n", "/partition", R"j("Smd")j"},
         {{"find", "RES", "-k", "symbol"}, 0, "Gates\n", "/partition", R"j("Gates")j"},
         {{"find", "R9", "-k", "part"}, 1, "", "/partition", "null"},
-        {{"find", "C9", "-k", "cell"}, 1, "", "/partition", "null"},
+        {{"find", "C9", "-k", "cell"}, 1, "", "/name", R"j("E_FAIL")j"},
         {{"find", "AND", "-k", "symbol"}, 1, "", "/partition", "null"},
         {{"exists", "R1", "-k", "part"}, 0, "yes\n", "/exists", "true"},
         {{"exists", "R1", "-k", "part", "-x", "Resistors"}, 1, "", "/exists", "false"},

@@ -2,6 +2,7 @@
 // where-used, cell-partitions, holder. Each opens the library read-only and
 // calls one or two methods of IKelm.
 #include "CommandSupport.h"
+#include "StatusText.h"
 #include "store/StoreStatus.h"
 
 namespace kelmcli {
@@ -127,8 +128,11 @@ int Find(Context& context, const QueryOptions& o) {
         const HRESULT second = ConfirmNotFound(context.Kelm(), o.item, kind);
         if (SUCCEEDED(second)) {
             document["partition"] = nullptr;
+            document["status"] = HexStatus(hr);
+            document["name"] = StatusNameOf(hr);
             const std::string where = o.kind == "symbol" ? " in the symbol partitions of the default search scheme" : "";
-            return context.Out().Negative(document, o.kind + " '" + o.item + "' not found" + where);
+            return context.Out().Negative(document, o.kind + " '" + o.item + "' not found" + where + ": " +
+                                                        StatusNameOf(hr) + " (" + HexStatus(hr) + ")");
         }
         if (second != E_FAIL) hr = second;
     }
