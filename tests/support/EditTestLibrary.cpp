@@ -1,9 +1,6 @@
 #include "support/EditTestLibrary.h"
 
-#include <atomic>
-#include <chrono>
 #include <fstream>
-#include <random>
 
 #include "platform/Files.h"
 #include "store/LibraryTools.h"
@@ -19,42 +16,24 @@ std::vector<std::string> WithoutTimeStamps(const std::vector<std::string>& lines
 }
 }  // namespace
 
-
-TempFolder::TempFolder(const std::string& prefix) {
-    static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    m_path = std::filesystem::temp_directory_path() /
-             (prefix + "-" + std::to_string(random()) + "-" + std::to_string(ticks % 100000) + "-" +
-              std::to_string(counter++));
-    std::filesystem::create_directories(m_path);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 EditTestLibrary::EditTestLibrary(const std::string& user)
-    : m_folder("kelm-edits"), m_store(std::make_shared<ScriptedStore>()), m_session(m_store) {
-    const std::string qvm = m_folder.File("Main.qvm");
-    std::ofstream(qvm).put('\n');
-    m_session.Open(qvm, user, VARIANT_FALSE);
+    : m_store(std::make_shared<ScriptedStore>()), m_session(m_store) {
+    m_session.Open(m_folder.File("Main.qvm", "\n"), user, VARIANT_FALSE);
     m_store->ClearCalls();
 }
 
 std::vector<std::string> EditTestLibrary::LogLines() { return WithoutTimeStamps(ReadLogFile(m_session.Log().LogFilePath())); }
 
 FileTestLibrary::FileTestLibrary(const std::string& user)
-    : m_folder("kelm-lib"), m_qvm(m_folder.File("Main.qvm")), m_session(std::make_unique<LibrarySession>()) {
+    : m_qvm((m_folder.Root() / "Main.qvm").string()), m_session(std::make_unique<LibrarySession>()) {
     if (store::CreateLibrary(m_qvm) == S_OK) m_openStatus = m_session->Open(m_qvm, user, VARIANT_FALSE);
 }
 
 FileTestLibrary::FileTestLibrary(const std::filesystem::path& copyFrom, const std::string& qvmName,
                                  const std::string& user)
-    : m_folder("kelm-lib"), m_qvm(m_folder.File(qvmName)), m_session(std::make_unique<LibrarySession>()) {
+    : m_qvm((m_folder.Root() / qvmName).string()), m_session(std::make_unique<LibrarySession>()) {
     std::error_code error;
-    std::filesystem::copy(copyFrom, m_folder.Path(), std::filesystem::copy_options::recursive, error);
+    std::filesystem::copy(copyFrom, m_folder.Root(), std::filesystem::copy_options::recursive, error);
     if (!error) m_openStatus = m_session->Open(m_qvm, user, VARIANT_FALSE);
 }
 

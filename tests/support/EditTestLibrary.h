@@ -11,23 +11,9 @@
 
 #include "session/LibrarySession.h"
 #include "support/ScriptedStore.h"
+#include "support/TempFolder.h"
 
 namespace kelm::testing {
-
-// A folder below the system's temporary folder, removed with the object.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& prefix = "kelm-test");
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 class EditTestLibrary {
 public:
@@ -37,7 +23,7 @@ public:
 
     ScriptedStore& Store() { return *m_store; }
     LibrarySession& Session() { return m_session; }
-    std::string Folder() const { return m_folder.Path().string(); }
+    std::string Folder() const { return m_folder.Root().string(); }
 
     // The log's lines without their time stamp column (from column 21 on)
     // and without the line break; empty when nothing was logged.
@@ -59,7 +45,7 @@ public:
 
     LibrarySession& Session() { return *m_session; }
     const std::string& QvmPath() const { return m_qvm; }
-    std::string Folder() const { return m_folder.Path().string(); }
+    std::string Folder() const { return m_folder.Root().string(); }
     HRESULT OpenStatus() const { return m_openStatus; }
     // Another session on the same library, opened read-write under a user.
     std::unique_ptr<LibrarySession> OpenAnother(const std::string& user) const;

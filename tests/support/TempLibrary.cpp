@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,7 +12,6 @@
 
 namespace kelm::testing {
 namespace {
-std::atomic<int> g_serial{0};
 std::string Native(std::string path) {
     for (char& c : path)
         if (c == '\\') c = '/';
@@ -22,20 +19,9 @@ std::string Native(std::string path) {
 }
 }  // namespace
 
-TempLibrary::TempLibrary(const std::string& name) {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-        ("kelm-test-" + std::to_string(stamp) + "-" + std::to_string(++g_serial));
-    std::filesystem::create_directories(folder);
-    m_folder = folder.generic_string() + "/";
-    m_file = m_folder + name + ".qvm";
+TempLibrary::TempLibrary(const std::string& name)
+    : m_folder(m_temp.Root().generic_string() + "/"), m_file(m_folder + name + ".qvm") {
     EXPECT_EQ(S_OK, store::CreateLibrary(m_file));
-}
-
-TempLibrary::~TempLibrary() {
-    std::error_code ignored;
-    std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(m_folder, ignored);
 }
 
 std::string TempLibrary::Path(const std::string& relative) const { return m_folder + relative; }

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "store/KelmServer.h"
+#include "support/TempFolder.h"
 
 namespace kelm::testing {
 
 class TempLibrary {
 public:
     explicit TempLibrary(const std::string& name = "lib");
-    ~TempLibrary();
     TempLibrary(const TempLibrary&) = delete;
     TempLibrary& operator=(const TempLibrary&) = delete;
 
@@ -38,6 +38,7 @@ public:
     void WriteFile(const std::string& relative, const std::string& bytes) const;
 
 private:
+    TempFolder m_temp;
     std::string m_folder;
     std::string m_file;
 };
