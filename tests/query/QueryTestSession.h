@@ -77,4 +77,22 @@ inline AutoSafeArray PreviousArray() { return AutoSafeArray(SafeArrayCreateVecto
 inline AutoBstr PreviousBstr() { return Bstr("previous"); }
 inline constexpr long kUntouchedCount = -77;
 
+// The status of a call whose out-parameter must keep what the caller left in it.
+template <typename Call>
+HRESULT KeepsArray(Call call) {
+    AutoSafeArray previous = PreviousArray();
+    SAFEARRAY* out = previous.get();
+    const HRESULT hr = call(&out);
+    EXPECT_EQ(out, previous.get()) << "the out-array was written";
+    return hr;
+}
+template <typename Call>
+HRESULT KeepsBstr(Call call) {
+    AutoBstr previous = PreviousBstr();
+    BSTR out = previous.get();
+    const HRESULT hr = call(&out);
+    EXPECT_EQ(out, previous.get()) << "the out-string was written";
+    return hr;
+}
+
 }  // namespace kelm::testing
