@@ -68,14 +68,8 @@ TEST_F(LibrarySessionTest, ReadOnlyOnlyForAllBitsSet) {
     }
 }
 
-TEST_F(LibrarySessionTest, ExtensionTestIgnoresCase) {
-    for (const std::string name : {"Upper.QVM", "Mixed.Qvm"}) {
-        const std::string file = temp.File(name);
-        EXPECT_EQ(S_OK, session.Open(file, "", VARIANT_FALSE)) << name;
-    }
-}
-
-TEST_F(LibrarySessionTest, WrongExtensionIsRefusedBeforeAnythingButTheUserName) {
+TEST_F(LibrarySessionTest, ExtensionTestIgnoresCaseAndAWrongOneIsRefusedBeforeAnythingButTheUserName) {
+    for (const std::string name : {"Upper.QVM", "Mixed.Qvm"}) EXPECT_EQ(S_OK, session.Open(temp.File(name), "", VARIANT_FALSE)) << name;
     ASSERT_EQ(S_OK, session.Open(library, "alice", VARIANT_FALSE));
     store->ClearCalls();
     const std::string noDot = temp.File("dir.qvm/Main");
@@ -120,7 +114,7 @@ TEST_F(LibrarySessionTest, ReopenThatFailsInTheStoreEndsIdle) {
     EXPECT_EQ(1, session.ReadOnlyFlag());
 }
 
-TEST_F(LibrarySessionTest, FailedInitLeavesIdleWithoutLoading) {
+TEST_F(LibrarySessionTest, FailedInitLeavesIdleWithoutLoadingFailedLoadDoesNotCloseAndTheNextOpenInitsAgain) {
     store->ReturnsOnce("KelmServer::Init", 1);  // any non-zero status fails
     EXPECT_EQ(E_FAIL, session.Open(library, "", VARIANT_FALSE));
     EXPECT_EQ((Ops{"KelmServer::Init"}), store->Ops());
@@ -128,9 +122,8 @@ TEST_F(LibrarySessionTest, FailedInitLeavesIdleWithoutLoading) {
     EXPECT_EQ(1, session.ReadOnlyFlag());
     EXPECT_EQ(library, session.LibraryFile());
     EXPECT_EQ(temp.Path(), session.LibraryFolder());
-}
 
-TEST_F(LibrarySessionTest, FailedLoadDoesNotCloseAndTheNextOpenInitsAgain) {
+    store->ClearCalls();
     store->ReturnsOnce("KelmServer::Load", kStoreFailure);
     EXPECT_EQ(E_FAIL, session.Open(library, "", VARIANT_FALSE));
     EXPECT_FALSE(session.IsOpen());
@@ -152,18 +145,10 @@ TEST_F(LibrarySessionTest, CloseTwiceClosesTheStoreOnceAndKeepsTheUser) {
     EXPECT_EQ("alice", session.UserName());
 }
 
-TEST_F(LibrarySessionTest, ReloadAndSaveNeedAnOpenLibrary) {
-    EXPECT_EQ(E_FAIL, session.Reload());
-    EXPECT_EQ(E_FAIL, session.Save());
-    ASSERT_EQ(S_OK, session.Open(library, "", VARIANT_FALSE));
-    ASSERT_EQ(S_OK, session.Close());
-    store->ClearCalls();
+TEST_F(LibrarySessionTest, ReloadAndSaveNeedAnOpenLibraryCallTheStoreAndStayOpenOnFailure) {
     EXPECT_EQ(E_FAIL, session.Reload());
     EXPECT_EQ(E_FAIL, session.Save());
     EXPECT_TRUE(store->Calls().empty());
-}
-
-TEST_F(LibrarySessionTest, ReloadAndSaveCallTheStoreAndStayOpenOnFailure) {
     ASSERT_EQ(S_OK, session.Open(library, "", VARIANT_FALSE));
     store->ClearCalls();
     EXPECT_EQ(S_OK, session.Reload());
@@ -176,6 +161,11 @@ TEST_F(LibrarySessionTest, ReloadAndSaveCallTheStoreAndStayOpenOnFailure) {
     EXPECT_TRUE(session.IsOpen());
     EXPECT_EQ(library, session.LibraryFile());
     EXPECT_EQ(0, store->Count("KelmServer::Close"));
+    ASSERT_EQ(S_OK, session.Close());
+    store->ClearCalls();
+    EXPECT_EQ(E_FAIL, session.Reload());  // closed again
+    EXPECT_EQ(E_FAIL, session.Save());
+    EXPECT_TRUE(store->Calls().empty());
 }
 
 TEST_F(LibrarySessionTest, FinalReleaseDoesNotCloseTheStore) {
