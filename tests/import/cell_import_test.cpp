@@ -36,13 +36,6 @@ protected:
     std::string CellFile() {
         return kelm::Format("%s\\CellDBLibs\\Smd.cel", library.Session().LibraryFolder().c_str());
     }
-    std::vector<std::string> CellOps() const {
-        std::vector<std::string> texts;
-        for (const auto& call : store.Calls()) {
-            if (call.op.rfind("KelmCell::", 0) == 0) texts.push_back(call.Text());
-        }
-        return texts;
-    }
 
     EditTestLibrary library;
     ScriptedStore& store = library.Store();
@@ -86,7 +79,7 @@ TEST_F(CellImportTest, CellFilePinsAndPadstacksReplaceTheRecordsPins) {
                   "KelmCell::AddPadstack(pin40, SO8, null)",
                   "KelmCell::AddPadstack(smd60, SO8, null)",
               }),
-              CellOps());
+              store.CallTexts("KelmCell::"));
     const auto& add = *store.Last("KelmCell::Add");
     EXPECT_EQ("bob", add.state.workingUser);  // the holder, not alice
     EXPECT_EQ("Smd", add.state.partition.value_or("<none>"));
@@ -99,7 +92,7 @@ TEST_F(CellImportTest, MissingCellFileOrCellKeepsTheRecordsPins) {
     database.loadStatus = -1;
     EXPECT_EQ(S_OK, Import(records.Cell("SO8", StringList{"a", "b"})));
     EXPECT_EQ((std::vector<std::string>{"Init()", "Load(" + CellFile() + ", 1)"}), database.calls);  // no Close
-    EXPECT_EQ(std::vector<std::string>{"KelmCell::Add([a,b], SO8, Smd, 0, 0, 0, 0)"}, CellOps());
+    EXPECT_EQ(std::vector<std::string>{"KelmCell::Add([a,b], SO8, Smd, 0, 0, 0, 0)"}, store.CallTexts("KelmCell::"));
 
     database.loadStatus = 0;
     database.calls.clear();
@@ -108,7 +101,7 @@ TEST_F(CellImportTest, MissingCellFileOrCellKeepsTheRecordsPins) {
     EXPECT_EQ((std::vector<std::string>{"Init()", "Load(" + CellFile() + ", 1)", "FindCell(QFN-32+EP)", "Close()"}),
               database.calls);
     // Cell names are not adjusted.
-    EXPECT_EQ(std::vector<std::string>{"KelmCell::Add([x], QFN-32+EP, Smd, 0, 0, 0, 0)"}, CellOps());
+    EXPECT_EQ(std::vector<std::string>{"KelmCell::Add([x], QFN-32+EP, Smd, 0, 0, 0, 0)"}, store.CallTexts("KelmCell::"));
 
     EXPECT_EQ((std::vector<std::string>{ErrorLine(kTag, "Couldn't load CEL file " + CellFile()),
                                         ErrorLine(kTag, "Cell QFN-32+EP not found in CEL file")}),
@@ -118,7 +111,7 @@ TEST_F(CellImportTest, MissingCellFileOrCellKeepsTheRecordsPins) {
 TEST_F(CellImportTest, NullPinArrayWithoutUsableFileGivesAnEmptyPinList) {
     database.loadStatus = 1;  // any non-zero load status counts as not loaded
     EXPECT_EQ(S_OK, Import(records.Cell("SO8")));
-    EXPECT_EQ(std::vector<std::string>{"KelmCell::Add([], SO8, Smd, 0, 0, 0, 0)"}, CellOps());
+    EXPECT_EQ(std::vector<std::string>{"KelmCell::Add([], SO8, Smd, 0, 0, 0, 0)"}, store.CallTexts("KelmCell::"));
 }
 
 TEST_F(CellImportTest, UnreadablePinArrayStopsBeforeTheCellFile) {
@@ -126,7 +119,7 @@ TEST_F(CellImportTest, UnreadablePinArrayStopsBeforeTheCellFile) {
     cell.m_psarrPins = records.Integers(3);
     EXPECT_EQ(E_FAIL, Import(cell));
     EXPECT_TRUE(database.calls.empty());
-    EXPECT_TRUE(CellOps().empty());
+    EXPECT_TRUE(store.CallTexts("KelmCell::").empty());
     EXPECT_EQ(std::vector<std::string>{ErrorLine(kTag, "Error getting Cell's pins from safe array. Partition (Smd), Cell (SO8).")},
               library.LogLines());
 }
@@ -154,7 +147,7 @@ TEST_F(CellImportTest, OverwriteStampsReplacesPinsAndOffersPadstacksTwice) {
                   "KelmCell::AddPadstack(pin40, SO8, null)",
                   "KelmCell::AddPadstack(smd60, SO8, null)",
               }),
-              CellOps());
+              store.CallTexts("KelmCell::"));
     const std::string padstack = ErrorLine(kTag, "Padstack pin40 NOT added to decal SO8");
     EXPECT_EQ((std::vector<std::string>{
                   padstack,

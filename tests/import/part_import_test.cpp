@@ -27,13 +27,6 @@ protected:
     HRESULT Import(const KelmStruct_PartType& part, VARIANT_BOOL overwrite = VARIANT_FALSE) {
         return AddItemToQVM_Part(library.Session(), "Resistors", &part, overwrite);
     }
-    std::vector<std::string> PartOps() {
-        std::vector<std::string> texts;
-        for (const auto& call : store.Calls()) {
-            if (call.op.rfind("KelmPart::", 0) == 0) texts.push_back(call.Text());
-        }
-        return texts;
-    }
 
     EditTestLibrary library;
     ScriptedStore& store = library.Store();
@@ -84,7 +77,7 @@ TEST_F(PartImportTest, WholePartIsWrittenInOrderOnBehalfOfTheHolder) {
                   "KelmPart::AddSymbol(Gates:RES, [A,B], R1)",
                   "KelmPart::AddSymbol(Gates:GND, [], R1)",
               }),
-              PartOps());
+              store.CallTexts("KelmPart::"));
     // The holder, not the session's user (alice), is the working user.
     for (const auto& call : store.Calls()) {
         if (call.op.rfind("KelmPart::", 0) == 0) {
@@ -137,7 +130,7 @@ TEST_F(PartImportTest, ExistingPartWithoutOverwriteFails) {
     for (VARIANT_BOOL flag : {VARIANT_FALSE, VARIANT_BOOL{1}}) {
         store.ClearCalls();
         EXPECT_EQ(E_FAIL, Import(records.Part("R1"), flag));
-        EXPECT_EQ(std::vector<std::string>{"KelmPart::Add(Resistors, [], R1, null, 0, 0)"}, PartOps());
+        EXPECT_EQ(std::vector<std::string>{"KelmPart::Add(Resistors, [], R1, null, 0, 0)"}, store.CallTexts("KelmPart::"));
     }
     const std::string line = ErrorLine(kTag, "Part Number already exists. Error adding it to QVM. Partition (Resistors), Part Number (R1).");
     EXPECT_EQ((std::vector<std::string>{line, line}), library.LogLines());
@@ -146,7 +139,7 @@ TEST_F(PartImportTest, ExistingPartWithoutOverwriteFails) {
 TEST_F(PartImportTest, OverwriteDeletesAndAddsAgain) {
     store.ReturnsOnce("KelmPart::Add", kExists);
     EXPECT_EQ(S_OK, Import(records.Part("R1"), VARIANT_TRUE));
-    const auto ops = PartOps();
+    const auto ops = store.CallTexts("KelmPart::");
     ASSERT_GE(ops.size(), 4u);
     EXPECT_EQ("KelmPart::Add(Resistors, [], R1, null, 0, 0)", ops[0]);
     EXPECT_EQ("KelmPart::Delete(R1)", ops[1]);
@@ -221,7 +214,7 @@ TEST_F(PartImportTest, SymbolNameRuleRewritesTheItemSpecificationAndFailuresName
     part.m_psarrLogicSymbols = records.Symbols({records.Symbol("a+b", "lib:a+b"), records.Symbol("-", "lib:-"),
                                                 records.Symbol("x-y", "other:z"), records.Symbol("OK", "lib:O-K")});
     EXPECT_EQ(S_OK, Import(part));
-    const auto ops = PartOps();
+    const auto ops = store.CallTexts("KelmPart::");
     EXPECT_EQ((std::vector<std::string>{"KelmPart::AddSymbol(lib:a_b, [], R1)", "KelmPart::AddSymbol(lib:_, [], R1)",
                                         "KelmPart::AddSymbol(other:z, [], R1)", "KelmPart::AddSymbol(lib:O-K, [], R1)"}),
               std::vector<std::string>(ops.end() - 4, ops.end()));

@@ -32,13 +32,6 @@ protected:
         const std::string item = kind == KelmEnum_ObjType_Cell ? "SO8" : "R1";
         return kelm::CopyItemInQVM(library.Session(), src, item, dest, item + "N", kind, overwrite, move);
     }
-    std::vector<std::string> ReservationCalls() const {
-        std::vector<std::string> texts;
-        for (const auto& call : store.Calls()) {
-            if (call.op.rfind(SP, 0) == 0) texts.push_back(call.Text());
-        }
-        return texts;
-    }
 
     EditTestLibrary library{"alice"};
     ScriptedStore& store = library.Store();
@@ -82,14 +75,14 @@ TEST_F(ItemCopyTest, CopyBetweenPartitionsChecksOnlyTheDestinationAndMoveChecksB
     EXPECT_EQ(S_OK, Copy("Smd", "Thru"));
     EXPECT_EQ((std::vector<std::string>{SP "GetPartitionReservation(Thru)", SP "ReservePartition(Thru, alice)",
                                         SP "UnReservePartition(Thru, alice)"}),
-              ReservationCalls());
+              store.CallTexts(SP));
 
     store.ClearCalls();
     EXPECT_EQ(S_OK, Copy("Smd", "smd", kNo, kYes));  // differ in case: two partitions
     EXPECT_EQ((std::vector<std::string>{SP "GetPartitionReservation(Smd)", SP "ReservePartition(Smd, alice)",
                                         SP "GetPartitionReservation(smd)", SP "ReservePartition(smd, alice)",
                                         SP "UnReservePartition(smd, alice)", SP "UnReservePartition(Smd, alice)"}),
-              ReservationCalls());
+              store.CallTexts(SP));
 }
 
 TEST_F(ItemCopyTest, MoveDeletesTheSourceBetweenReadingAndAddingThePadstacks) {
