@@ -15,10 +15,8 @@ TEST(Bstr, LengthCountsEmbeddedNulsAndTextIsTerminated) {
     EXPECT_EQ(s[4], u'c');
     EXPECT_EQ(s[5], 0);
     SysFreeString(s);
-}
 
-TEST(Bstr, AllocStringStopsAtFirstNul) {
-    BSTR s = SysAllocString(u"abc");
+    s = SysAllocString(u"abc");  // stops at the first NUL
     EXPECT_EQ(SysStringLen(s), 3u);
     EXPECT_EQ(std::u16string(s, 3), u"abc");
     SysFreeString(s);
@@ -29,14 +27,11 @@ TEST(Bstr, AllocStringStopsAtFirstNul) {
     SysFreeString(empty);
 }
 
-TEST(Bstr, NullStringIsEmptyAndFreeingItIsHarmless) {
+TEST(Bstr, NullStringIsEmptyAndANullSourceGivesAZeroFilledStringOfThatLength) {
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     EXPECT_EQ(SysStringByteLen(nullptr), 0u);
     SysFreeString(nullptr);
-}
-
-TEST(Bstr, NullSourceGivesZeroFilledStringOfThatLength) {
     BSTR s = SysAllocStringLen(nullptr, 4);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(SysStringLen(s), 4u);
