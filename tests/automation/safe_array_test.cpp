@@ -21,12 +21,9 @@ TEST(SafeArray, VectorBoundsAndElementSize) {
     EXPECT_EQ(SafeArrayGetVartype(psa, &vt), S_OK);
     EXPECT_EQ(vt, VT_I4);
     EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
-}
 
-TEST(SafeArray, EmptyVectorHasUpperBoundBelowLowerBound) {
-    SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, 0);
+    psa = SafeArrayCreateVector(VT_BSTR, 0, 0);  // empty: the upper bound lies below the lower one
     ASSERT_NE(psa, nullptr);
-    LONG ub = 0;
     EXPECT_EQ(SafeArrayGetUBound(psa, 1, &ub), S_OK);
     EXPECT_EQ(ub, -1);
     EXPECT_EQ(SafeArrayDestroy(psa), S_OK);

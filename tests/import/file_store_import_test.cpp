@@ -1,6 +1,12 @@
 // Part type and cell import against the file store: what a fresh object
-// reads back after the client saved, and the warnings in the log.
+// reads back after the client saved, and the warnings in the log; and a
+// realistic run: a client script adds 1,000 part types with their cells and
+// symbols to a copy of the example library, saves, and a fresh object finds
+// everything, the library's own contents included.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
 
 #include "import/CellImport.h"
 #include "import/PartImport.h"
@@ -11,6 +17,7 @@
 #include "store/LibraryTools.h"
 #include "support/EditTestLibrary.h"
 #include "support/ImportRecords.h"
+#include "util/Format.h"
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -108,4 +115,126 @@ TEST_F(FileStoreImport, ImportNeedsAHolderButNotTheSessionUser) {
     EXPECT_EQ(E_FAIL, AddItemToQVM_Part(session, "Resistors", &part, VARIANT_FALSE));  // exists
     EXPECT_EQ(S_OK, AddItemToQVM_Part(session, "Resistors", &part, VARIANT_TRUE));
     EXPECT_EQ(S_OK, UnReservePartition(*bob, "Resistors", kPart));
+}
+
+namespace {
+
+constexpr int kParts = 1000;
+constexpr int kCells = 40;
+constexpr int kSymbols = 10;
+
+// Every part type of every partition, by partition.
+std::map<std::string, StringList> PartsByPartition(LibrarySession& session) {
+    store::KelmSchemePartition schemes(session.Store());
+    schemes.InitPartitionType(store::kPartitionTypePart);
+    StringList all;
+    schemes.GetAllPartitions(all, 1);
+    std::map<std::string, StringList> parts;
+    store::KelmPart reader(session.Store(), nullptr);
+    for (const std::string& path : all) {
+        if (path.rfind("PartsDBLibs\\", 0) != 0) continue;
+        std::string name = path.substr(12);
+        if (name.size() > 4) name.resize(name.size() - 4);  // ".pdb"
+        reader.GetPartsInPartition(parts[name], name);
+    }
+    return parts;
+}
+
+// A copy of the example library; a new, empty one where the sources cannot
+// be reached (a cross-built run).
+std::unique_ptr<FileTestLibrary> OpenLibrary(bool& fromExample) {
+    const std::filesystem::path example = std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library";
+    std::error_code error;
+    fromExample = std::filesystem::exists(example / "Demo.qvm", error);
+    if (!fromExample) return std::make_unique<FileTestLibrary>("importer");
+    return std::make_unique<FileTestLibrary>(example, "Demo.qvm", "importer");
+}
+
+}  // namespace
+
+TEST(ImportScript, ThousandPartTypesAreImportedIntoTheExampleLibraryAndReadBack) {
+    bool fromExample = false;
+    auto library = OpenLibrary(fromExample);
+    ASSERT_EQ(S_OK, library->OpenStatus());
+    LibrarySession& session = library->Session();
+    const auto before = PartsByPartition(session);
+    if (fromExample) {
+        EXPECT_FALSE(before.empty());
+    }
+
+    ASSERT_EQ(S_OK, AddPartition(session, "ImportCells", KelmEnum_ObjType_Cell, VARIANT_TRUE));
+    ASSERT_EQ(S_OK, AddPartition(session, "ImportParts", KelmEnum_ObjType_PartType, VARIANT_TRUE));
+    ASSERT_EQ(S_OK, AddPartition(session, "ImportSymbols", KelmEnum_ObjType_LogicSymbol, VARIANT_TRUE));
+    ASSERT_EQ(S_OK, session.Save());
+    ASSERT_EQ(S_OK, ReservePartition(session, "ImportCells", KelmEnum_ObjType_Cell));
+    ASSERT_EQ(S_OK, ReservePartition(session, "ImportParts", KelmEnum_ObjType_PartType));
+
+    ImportRecords records;
+    for (int s = 0; s < kSymbols; ++s) {
+        ASSERT_EQ(S_OK, store::SymbolFileAdd(library->QvmPath(), "ImportSymbols", Format("GATE%d", s), {"A", "B", "Y"}));
+    }
+    auto cellPins = [](int c) {
+        StringList pins;
+        for (int p = 1; p <= 2 + c % 6; ++p) pins.push_back(std::to_string(p));
+        return pins;
+    };
+    // The cells' geometry comes from the partition's cell file.
+    const std::string cellFile = library->Folder() + "/CellDBLibs/ImportCells.cel";
+    for (int c = 0; c < kCells; ++c) {
+        ASSERT_EQ(S_OK, store::CellDBAddCell(cellFile, Format("FP%02d", c), cellPins(c), {"pad" + std::to_string(c % 3)}));
+    }
+    for (int c = 0; c < kCells; ++c) {
+        const KelmStruct_Cell cell = records.Cell(Format("FP%02d", c), cellPins(c), 1000 + c);
+        ASSERT_EQ(S_OK, AddItemToQVM_Cell(session, "ImportCells", &cell, VARIANT_FALSE)) << c;
+    }
+    int adjusted = 0;
+    for (int i = 0; i < kParts; ++i) {
+        // Every 100th part number holds a backslash that the store cannot take.
+        const std::string number = i % 100 == 7 ? Format("IMP\\%04d", i) : Format("IMP-%04d", i);
+        adjusted += i % 100 == 7;
+        KelmStruct_PartType part = records.Part(number, 5000 + i);
+        const int first = i % kCells, second = (i + 1) % kCells;
+        part.m_psarrCells = records.Cells({records.Cell(Format("FP%02d", first), cellPins(first)),
+                                           records.Cell(Format("FP%02d", second), cellPins(second))});
+        const std::string symbol = Format("GATE%d", i % kSymbols);
+        part.m_psarrLogicSymbols = records.Symbols({records.Symbol(symbol, "ImportSymbols:" + symbol, StringList{"A", "B", "Y"})});
+        ASSERT_EQ(S_OK, AddItemToQVM_Part(session, "ImportParts", &part, VARIANT_FALSE)) << number;
+    }
+    ASSERT_EQ(S_OK, session.Save());
+    ASSERT_EQ(S_OK, UnReservePartition(session, "ImportParts", KelmEnum_ObjType_PartType));
+    ASSERT_EQ(S_OK, UnReservePartition(session, "ImportCells", KelmEnum_ObjType_Cell));
+
+    // Only the part-number warnings were logged.
+    const auto lines = library->LogLines();
+    EXPECT_EQ(static_cast<std::size_t>(adjusted), lines.size());
+    for (const std::string& line : lines) EXPECT_NE(std::string::npos, line.find("Adjusting Part Number")) << line;
+
+    auto fresh = library->OpenAnother("reader");
+    ASSERT_TRUE(fresh->IsOpen());
+    auto after = PartsByPartition(*fresh);
+    EXPECT_EQ(static_cast<std::size_t>(kParts), after["ImportParts"].size());
+    after.erase("ImportParts");
+    EXPECT_EQ(before, after);  // the library's own part types are intact
+
+    store::KelmPart parts(fresh->Store(), nullptr);
+    for (int i : {0, 7, 499, 999}) {
+        const std::string number = i % 100 == 7 ? Format("IMP_%04d", i) : Format("IMP-%04d", i);
+        store::PartRecord record;
+        ASSERT_EQ(S_OK, parts.GetRecord(number, record)) << number;
+        EXPECT_EQ("ImportParts", record.partition);
+        EXPECT_EQ(5000 + i, record.timestamp);
+        const int first = i % kCells, second = (i + 1) % kCells;
+        EXPECT_EQ((StringList{Format("FP%02d", first), Format("FP%02d", second)}), record.cells);
+        EXPECT_EQ(cellPins(first).size() >= cellPins(second).size() ? cellPins(first) : cellPins(second), record.pins);
+        ASSERT_EQ(1u, record.symbols.size());
+        EXPECT_EQ(Format("ImportSymbols:GATE%d", i % kSymbols), record.symbols[0].itemSpec);
+    }
+    store::KelmCell cells(fresh->Store(), nullptr, nullptr);
+    StringList cellNames;
+    cells.GetCellsInPartition(cellNames, "ImportCells");
+    EXPECT_EQ(static_cast<std::size_t>(kCells), cellNames.size());
+    store::CellRecord cell;
+    ASSERT_EQ(S_OK, cells.GetRecord("FP05", "ImportCells", cell));
+    EXPECT_EQ(cellPins(5), cell.pins);
+    EXPECT_EQ(StringList{"pad2"}, cell.padstacks);
 }

@@ -109,25 +109,6 @@ protected:
 
 }  // namespace
 
-TEST_F(FileStoreEdits, ReservationsRoundTripBetweenTwoUsers) {
-    ASSERT_EQ(S_OK, AddPartition(session, "Resistors", kPart, VARIANT_FALSE));
-    ASSERT_EQ(S_OK, session.Save());
-    auto bob = library.OpenAnother("bob");
-    ASSERT_TRUE(bob->IsOpen());
-
-    EXPECT_EQ("", Holder(*bob, "Resistors", kPart));
-    EXPECT_EQ(S_OK, ReservePartition(session, "Resistors", kPart));
-    EXPECT_EQ("alice", Holder(*bob, "Resistors", kPart));
-    EXPECT_LT(ReservePartition(*bob, "Resistors", kPart), 0);
-    EXPECT_EQ("alice", Holder(session, "Resistors", kPart));
-
-    EXPECT_EQ(S_OK, UnReservePartition(session, "Resistors", kPart));
-    EXPECT_EQ("", Holder(*bob, "Resistors", kPart));
-    EXPECT_EQ(S_OK, ReservePartition(*bob, "Resistors", kPart));
-    EXPECT_EQ("bob", Holder(session, "Resistors", kPart));
-    EXPECT_EQ(S_OK, UnReservePartition(*bob, "Resistors", kPart));
-}
-
 TEST_F(FileStoreEdits, AddedPartitionsGoLastIntoTheDefaultSchemeWithItsNameAndProtection) {
     // A library without schemes gets "(Default)".
     ASSERT_EQ(S_OK, AddPartition(session, "Smd", kCell, VARIANT_TRUE));
@@ -275,11 +256,17 @@ TEST_F(FileStoreEdits, EditsOfPartitionsTheUserHoldsAreSavedAndTheReservationsKe
     EXPECT_EQ("alice", Holder(*fresh, "Resistors", kPart));
 }
 
-TEST_F(FileStoreEdits, PartitionHeldByAnotherUserIsUntouched) {
+TEST_F(FileStoreEdits, ReservationsRoundTripAndAPartitionHeldByAnotherUserIsUntouched) {
     CellPartition("Smd", {{"SO8", {"1"}}});
     ASSERT_EQ(S_OK, session.Save());
     auto bob = library.OpenAnother("bob");
+    EXPECT_EQ(S_OK, ReservePartition(session, "Smd", kCell));
+    EXPECT_EQ("alice", Holder(*bob, "Smd", kCell));
+    EXPECT_LT(ReservePartition(*bob, "Smd", kCell), 0);
+    EXPECT_EQ(S_OK, UnReservePartition(session, "Smd", kCell));
+    EXPECT_EQ("", Holder(*bob, "Smd", kCell));
     ASSERT_EQ(S_OK, ReservePartition(*bob, "Smd", kCell));
+    EXPECT_LT(ReservePartition(session, "Smd", kCell), 0);
 
     VARIANT_BOOL noItem = 5;
     EXPECT_EQ(E_FAIL, DeleteItemFromQVM(session, "Smd", "SO8", kCell, &noItem));
@@ -287,6 +274,7 @@ TEST_F(FileStoreEdits, PartitionHeldByAnotherUserIsUntouched) {
     EXPECT_EQ("bob", Holder(session, "Smd", kCell));
     EXPECT_EQ(StringList{"SO8"}, CellsIn(*library.OpenAnother("carol"), "Smd"));
     EXPECT_EQ(S_OK, UnReservePartition(*bob, "Smd", kCell));
+    EXPECT_EQ("", Holder(session, "Smd", kCell));
 }
 
 TEST_F(FileStoreEdits, DefaultPadstackIsCreatedOnceAndFoundTheSecondTime) {

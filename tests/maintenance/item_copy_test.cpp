@@ -206,3 +206,12 @@ TEST_F(ItemCopyTest, SaveStatusIsTheResult) {
     store.Returns("KelmServer::Save", -11);
     EXPECT_EQ(-11, Copy("Smd", "Thru"));
 }
+
+TEST_F(ItemCopyTest, PadstackAndOverwriteDeleteStatusesAreIgnored) {
+    store.Returns("KelmCell::GetPadstackNames", -1).Returns("KelmCell::AddPadstack", -1)
+        .ReturnsOnce("KelmCell::Add", kExists).Returns("KelmCell::Delete", -2);
+    EXPECT_EQ(S_OK, Copy("Smd", "Smd", kYes));
+    EXPECT_EQ(2, store.Count("KelmCell::Add"));
+    EXPECT_EQ(2, store.Count("KelmCell::AddPadstack"));  // the names the store left
+    EXPECT_EQ(1, store.Count("KelmServer::Save"));
+}

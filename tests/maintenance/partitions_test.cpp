@@ -34,7 +34,11 @@ protected:
 
 }  // namespace
 
-TEST_F(PartitionsTest, ClosedLibraryIsRefused) {
+TEST_F(PartitionsTest, UnreadablePartitionListPassesTheNegativeStatusOnAndAClosedLibraryIsRefused) {
+    store.Returns(SP "GetAllPartitions", -6);
+    EXPECT_EQ(-6, Add("New"));
+    EXPECT_EQ(-6, Delete("Resistors"));
+    EXPECT_EQ(2u, store.Calls().size());
     library.Session().Close();
     store.ClearCalls();
     EXPECT_EQ(E_FAIL, Add("New"));
@@ -42,22 +46,11 @@ TEST_F(PartitionsTest, ClosedLibraryIsRefused) {
     EXPECT_TRUE(store.Calls().empty());
 }
 
-TEST_F(PartitionsTest, UnreadablePartitionListPassesTheNegativeStatusOn) {
-    store.Returns(SP "GetAllPartitions", -6);
-    EXPECT_EQ(-6, Add("New"));
-    EXPECT_EQ(-6, Delete("Resistors"));
-    EXPECT_EQ(2u, store.Calls().size());
-}
-
 TEST_F(PartitionsTest, AddAppendsTheRelativePathToTheDefaultSchemeKeepingNameAndProtection) {
     EXPECT_EQ(S_OK, Add("New"));
     EXPECT_EQ((std::vector<std::string>{
-                  SP "GetAllPartitions(1)",
-                  SP "AddPartition(PartsDBLibs\\New.pdb, 1)",
-                  SP "GetDefaultSearchSchemeName()",
-                  SP "GetDefaultSchemeProtection()",
-                  SP "GetDefaultSearchScheme()",
-                  SP "DeleteScheme(Main)",
+                  SP "GetAllPartitions(1)", SP "AddPartition(PartsDBLibs\\New.pdb, 1)", SP "GetDefaultSearchSchemeName()",
+                  SP "GetDefaultSchemeProtection()", SP "GetDefaultSearchScheme()", SP "DeleteScheme(Main)",
                   SP "AddSearchScheme(Main, [CellDBLibs\\Smd.cel,partsdblibs\\resistors.PDB,SymbolLibs\\Gates,"
                      "PartsDBLibs\\Resistors.pdb,PartsDBLibs\\New.pdb], 3, 1)",
               }),
@@ -65,9 +58,12 @@ TEST_F(PartitionsTest, AddAppendsTheRelativePathToTheDefaultSchemeKeepingNameAnd
     EXPECT_EQ(7, store.Calls()[1].state.partitionType);
 }
 
-TEST_F(PartitionsTest, AddOfAPartitionThatExistsInAnyCaseDoesNothing) {
+TEST_F(PartitionsTest, AddOfAPartitionThatExistsInAnyCaseAndDeleteOfAMissingOneDoNothing) {
     EXPECT_EQ(S_FALSE, Add("RESISTORS"));
     EXPECT_EQ(std::vector<std::string>{SP "GetAllPartitions(1)"}, store.CallTexts());
+    EXPECT_EQ(S_FALSE, Delete("Capacitors"));
+    EXPECT_EQ(S_FALSE, Delete("Smd"));  // a cell partition, asked for as a part-type one
+    EXPECT_EQ(3u, store.Calls().size());
 }
 
 TEST_F(PartitionsTest, AddLeavesTheSchemeAloneWhenNotAskedOrWhenTheAddFailed) {
@@ -85,14 +81,9 @@ TEST_F(PartitionsTest, AddCreatesADefaultSchemeWhenTheLibraryHasNone) {
         .FillsInt(SP "GetDefaultSchemeProtection", 1);
     EXPECT_EQ(S_OK, Add("New", VARIANT_TRUE, KelmEnum_ObjType_Cell));
     EXPECT_EQ((std::vector<std::string>{
-                  SP "GetAllPartitions(1)",
-                  SP "AddPartition(CellDBLibs\\New.cel, 1)",
-                  SP "GetDefaultSearchSchemeName()",
-                  SP "AddSearchScheme((Default), [], 1, 1)",
-                  SP "GetDefaultSearchSchemeName()",
-                  SP "GetDefaultSchemeProtection()",
-                  SP "GetDefaultSearchScheme()",
-                  SP "DeleteScheme((Default))",
+                  SP "GetAllPartitions(1)", SP "AddPartition(CellDBLibs\\New.cel, 1)", SP "GetDefaultSearchSchemeName()",
+                  SP "AddSearchScheme((Default), [], 1, 1)", SP "GetDefaultSearchSchemeName()",
+                  SP "GetDefaultSchemeProtection()", SP "GetDefaultSearchScheme()", SP "DeleteScheme((Default))",
                   SP "AddSearchScheme((Default), [CellDBLibs\\New.cel], 1, 1)",
               }),
               store.CallTexts());
@@ -123,21 +114,11 @@ TEST_F(PartitionsTest, UnknownKindHandsTheEmptyPathToTheStore) {
 TEST_F(PartitionsTest, DeleteDropsEveryMatchingSchemeEntry) {
     EXPECT_EQ(S_OK, Delete("Resistors"));
     EXPECT_EQ((std::vector<std::string>{
-                  SP "GetAllPartitions(1)",
-                  SP "GetDefaultSearchSchemeName()",
-                  SP "GetDefaultSchemeProtection()",
-                  SP "GetDefaultSearchScheme()",
-                  SP "DeletePartition(PartsDBLibs\\Resistors.pdb)",
-                  SP "DeleteScheme(Main)",
+                  SP "GetAllPartitions(1)", SP "GetDefaultSearchSchemeName()", SP "GetDefaultSchemeProtection()",
+                  SP "GetDefaultSearchScheme()", SP "DeletePartition(PartsDBLibs\\Resistors.pdb)", SP "DeleteScheme(Main)",
                   SP "AddSearchScheme(Main, [CellDBLibs\\Smd.cel,SymbolLibs\\Gates], 3, 1)",
               }),
               store.CallTexts());
-}
-
-TEST_F(PartitionsTest, DeleteOfAMissingPartitionDoesNothing) {
-    EXPECT_EQ(S_FALSE, Delete("Capacitors"));
-    EXPECT_EQ(S_FALSE, Delete("Smd"));  // a cell partition, asked for as a part-type one
-    EXPECT_EQ(2u, store.Calls().size());
 }
 
 TEST_F(PartitionsTest, FailedDeleteLeavesTheSchemeAndGivesZero) {
@@ -159,4 +140,11 @@ TEST_F(PartitionsTest, DeleteWithoutAReadableDefaultSchemeStillDeletesThePartiti
     EXPECT_EQ(S_OK, Delete("Resistors"));
     EXPECT_EQ(1, store.Count(SP "DeletePartition"));
     EXPECT_EQ(0, store.Count(SP "AddSearchScheme"));
+}
+
+TEST_F(PartitionsTest, StatusesOfTheSchemeRewriteAreIgnored) {
+    store.Returns(SP "DeleteScheme", -1).Returns(SP "AddSearchScheme", -1);
+    EXPECT_EQ(S_OK, Add("New"));
+    EXPECT_EQ(S_OK, Delete("Resistors"));
+    EXPECT_EQ(2, store.Count(SP "AddSearchScheme"));
 }

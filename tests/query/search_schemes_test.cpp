@@ -164,6 +164,7 @@ TEST(DefaultSchemePartitions, GoThroughTheObjectsOwnInterfaceWithAnEmptySchemeNa
         AutoSafeArray out;
         EXPECT_EQ(GetPartitionList_DefaultSearchScheme(spy, KelmEnum_ObjType_PartType, 1, kTrue, out.Out()), answer);
         EXPECT_EQ(spy.Last(), "GetPartitionList_SearchScheme(, 3, 1, -1, out)");  // flags passed on as given
+        EXPECT_EQ(out.get() != nullptr, answer == S_OK);  // the caller's out-parameter reached the object
     }
     spy.status = S_OK;
     EXPECT_EQ(GetPartitionList_DefaultSearchScheme(spy, KelmEnum_ObjType_Cell, kTrue, kTrue, nullptr), E_POINTER);

@@ -17,6 +17,7 @@ TEST(StringListToSafeArray, OneDimensionalBstrArraysFromZeroInListOrderReplacing
     EXPECT_EQ(S_OK, SafeArrayGetVartype(array.get(), &vt));
     EXPECT_EQ(VT_BSTR, vt);
     EXPECT_EQ((StringList{"Gates", "", "Gates"}), Strings(array.get()));  // checks dimension and lower bound
+    EXPECT_NE(nullptr, static_cast<BSTR*>(array.get()->pvData)[1]);  // an empty string, not a null one
     EXPECT_EQ(0u, array.get()->cLocks);  // the lock was released
 
     SAFEARRAY* out = array.release();
@@ -24,10 +25,9 @@ TEST(StringListToSafeArray, OneDimensionalBstrArraysFromZeroInListOrderReplacing
     AutoSafeArray owner(out);
     EXPECT_EQ((StringList{"new"}), Strings(out));
 
-    ASSERT_EQ(S_OK, StringListToSafeArray({}, owner.Out()));  // an empty array, not null
-    LONG upper = 0;
-    EXPECT_EQ(S_OK, SafeArrayGetUBound(owner.get(), 1, &upper));
-    EXPECT_EQ(-1, upper);
+    ASSERT_EQ(S_OK, StringListToSafeArray({}, owner.Out()));  // an empty array from 0, not null
+    ASSERT_NE(nullptr, owner.get());
+    EXPECT_TRUE(Strings(owner.get()).empty());
 }
 
 TEST(StringListToSafeArray, NonAsciiNamesAreConverted) {

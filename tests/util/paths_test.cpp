@@ -88,55 +88,29 @@ TEST(MakePath, JoinsLeftToRight) {
     EXPECT_EQ("x.txt", MakePath(nullptr, nullptr, &dotted, &txt));  // no second dot
 }
 
-TEST(AddTrailingBackslash, AppendsOnlyWhenMissing) {
-    std::string path = "C:\\lib";
-    AddTrailingBackslash(path);
-    EXPECT_EQ("C:\\lib\\", path);
-    AddTrailingBackslash(path);
-    EXPECT_EQ("C:\\lib\\", path);
-    std::string empty;
-    AddTrailingBackslash(empty);
-    EXPECT_EQ("", empty);
-}
+std::string WithBackslash(std::string path) { AddTrailingBackslash(path); return path; }
+std::string WithExtension(std::string path, const char* extension) { ChangePathExtension(path, extension); return path; }
+std::string WithName(std::string path, const char* name) { AppendPathName(path, name); return path; }
+std::string WithFolder(std::string path, const char* name) { AppendPathFolder(path, name); return path; }
 
-TEST(ChangePathExtension, ReplacesAddsOrRemoves) {
-    std::string path = "C:\\a\\b";
-    ChangePathExtension(path, ".log");
-    EXPECT_EQ("C:\\a\\b.log", path);
-    ChangePathExtension(path, "txt");
-    EXPECT_EQ("C:\\a\\b.txt", path);
-    ChangePathExtension(path, "");
-    EXPECT_EQ("C:\\a\\b", path);
-    std::string relative = "LogFiles\\QuorKelm";
-    ChangePathExtension(relative, ".log");
-    EXPECT_EQ("LogFiles\\QuorKelm.log", relative);
-}
+TEST(PathEditing, TrailingBackslashExtensionNameAndFolder) {
+    EXPECT_EQ("C:\\lib\\", WithBackslash("C:\\lib"));
+    EXPECT_EQ("C:\\lib\\", WithBackslash("C:\\lib\\"));  // only when missing
+    EXPECT_EQ("", WithBackslash(""));
 
-TEST(AppendPathName, FolderOrFilePaths) {
-    std::string folder = "C:\\lib\\LogFiles\\";
-    AppendPathName(folder, "QuorKelm");
-    EXPECT_EQ("C:\\lib\\LogFiles\\QuorKelm", folder);
-    std::string noSeparator = "C:\\lib";
-    AppendPathName(noSeparator, "x");
-    EXPECT_EQ("C:\\libx", noSeparator);
-    std::string file = "C:\\lib\\a.qvm";
-    AppendPathName(file, "sub");
-    EXPECT_EQ("C:\\lib\\sub\\a.qvm", file);
-    std::string empty;
-    AppendPathName(empty, "name");
-    EXPECT_EQ("name", empty);
-}
+    EXPECT_EQ("C:\\a\\b.log", WithExtension("C:\\a\\b", ".log"));
+    EXPECT_EQ("C:\\a\\b.txt", WithExtension("C:\\a\\b.log", "txt"));
+    EXPECT_EQ("C:\\a\\b", WithExtension("C:\\a\\b.txt", ""));
+    EXPECT_EQ("LogFiles\\QuorKelm.log", WithExtension("LogFiles\\QuorKelm", ".log"));
 
-TEST(AppendPathFolder, LeavesATrailingBackslashOnFolders) {
-    std::string folder = "C:\\lib\\";
-    AppendPathFolder(folder, "LogFiles");
-    EXPECT_EQ("C:\\lib\\LogFiles\\", folder);
-    std::string empty;
-    AppendPathFolder(empty, "LogFiles");
-    EXPECT_EQ("LogFiles\\", empty);
-    std::string file = "C:\\lib\\a.qvm";
-    AppendPathFolder(file, "sub");
-    EXPECT_EQ("C:\\lib\\sub\\a.qvm", file);
+    EXPECT_EQ("C:\\lib\\LogFiles\\QuorKelm", WithName("C:\\lib\\LogFiles\\", "QuorKelm"));
+    EXPECT_EQ("C:\\libx", WithName("C:\\lib", "x"));
+    EXPECT_EQ("C:\\lib\\sub\\a.qvm", WithName("C:\\lib\\a.qvm", "sub"));
+    EXPECT_EQ("name", WithName("", "name"));
+
+    EXPECT_EQ("C:\\lib\\LogFiles\\", WithFolder("C:\\lib\\", "LogFiles"));  // a folder keeps its trailing backslash
+    EXPECT_EQ("LogFiles\\", WithFolder("", "LogFiles"));
+    EXPECT_EQ("C:\\lib\\sub\\a.qvm", WithFolder("C:\\lib\\a.qvm", "sub"));
 }
 
 // Code page 932: 0x95 0x5C is one character whose trail byte is a backslash.
@@ -151,12 +125,9 @@ TEST_F(DoubleBytePaths, TrailByteIsNeitherSeparatorNorTrailingBackslash) {
     EXPECT_EQ((Parts{"C:", "\\lib\\", "a" + kTable + "b", "txt"}), Split("C:\\lib\\a" + kTable + "b.txt"));
     EXPECT_EQ((Parts{"C:", "\\", kTable, ""}), Split("C:\\" + kTable));
     EXPECT_EQ((Parts{"\\\\s" + kTable + "v", "\\share\\", "f", ""}), Split("\\\\s" + kTable + "v\\share\\f"));
-    std::string path = "C:\\" + kTable;
-    AddTrailingBackslash(path);
-    EXPECT_EQ("C:\\" + kTable + "\\", path);
-    std::string folder = "C:\\" + kTable;
-    AppendPathFolder(folder, "LogFiles");  // no separator before the name: the path was no folder
-    EXPECT_EQ("C:\\" + kTable + "LogFiles\\", folder);
+    EXPECT_EQ("C:\\" + kTable + "\\", WithBackslash("C:\\" + kTable));
+    // No separator before the name: the path was no folder.
+    EXPECT_EQ("C:\\" + kTable + "LogFiles\\", WithFolder("C:\\" + kTable, "LogFiles"));
 }
 
 TEST_F(DoubleBytePaths, LastCharacterWalksFromTheStart) {
