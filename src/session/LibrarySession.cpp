@@ -22,7 +22,7 @@ HRESULT LibrarySession::Open(const std::string& qvmFile, const std::string& user
     // The user name is taken first and kept when a later step fails.
     m_userName = userName.empty() ? kDefaultUserName : userName;
 
-    RETURN_HR_IF(E_INVALIDARG, platform::CompareNoCase("." + GetPathExtension(qvmFile), ".qvm") != 0);
+    RETURN_HR_IF(E_INVALIDARG, platform::CompareNoCase(GetPathExtension(qvmFile), "qvm") != 0);
     RETURN_HR_IF(E_FAIL, !PathExists(qvmFile));
 
     if (m_open == 1) Close();

@@ -116,7 +116,9 @@ HRESULT FileStoreBackend::AddSearchScheme(const ObjectState& state, const std::s
         if (const Partition* known = Find(id.type, id.name)) id = known->id;  // the spelling it was created with
         scheme.partitions.push_back(RelativePartitionPath(id.type, id.name));
     }
-    ConfigEdit edit{ConfigEdit::Op::AddScheme, {}, scheme, flag == 1};
+    ConfigEdit edit{ConfigEdit::Op::AddScheme};
+    edit.scheme = std::move(scheme);
+    edit.makeDefault = flag == 1;
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(std::move(edit));
     return S_OK;
@@ -126,7 +128,8 @@ HRESULT FileStoreBackend::DeleteScheme(const ObjectState&, const std::string& na
     RETURN_IF_FAILED(RequireWritable());
     const int index = m_config.FindScheme(name);
     if (index < 0) return Fail(kItemExistsOrMissing, "no search scheme \"" + name + "\"");
-    ConfigEdit edit{ConfigEdit::Op::DeleteScheme, {}, m_config.schemes[static_cast<std::size_t>(index)], false};
+    ConfigEdit edit{ConfigEdit::Op::DeleteScheme};
+    edit.scheme = m_config.schemes[static_cast<std::size_t>(index)];
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(std::move(edit));
     return S_OK;
