@@ -30,7 +30,12 @@ bool IsFolder(const std::string& path);
 
 // Creates the file only when it does not exist (create-new), writes the
 // bytes and flushes them to disk. Exists when the file was already there.
-FileResult CreateFileExclusive(const std::string& path, const std::string& bytes, std::string& error);
+// Without `flush` the bytes are not waited for: for a file that only has to
+// exist while this process runs, such as a lock (a crash leaves either no
+// file or a stale one, which is handled either way).
+enum class Flush { Yes, No };
+FileResult CreateFileExclusive(const std::string& path, const std::string& bytes, std::string& error,
+                               Flush flush = Flush::Yes);
 
 // Moves a file or folder; the target must not exist.
 FileResult MovePath(const std::string& from, const std::string& to, std::string& error);

@@ -75,7 +75,11 @@ void FileStoreBackend::Reset() {
     InvalidateIndexes();
 }
 
-void FileStoreBackend::Close() { Reset(); }
+void FileStoreBackend::Close() {
+    Reset();
+    m_retiredPartIndex.clear();
+    m_retiredCellUse.clear();
+}
 
 HRESULT FileStoreBackend::Load(const char* file, int mode) {
     if (!file) {
@@ -103,6 +107,7 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     for (auto& [key, partition] : kept) {
         partition->loaded = false;
         partition->dirty = false;
+        partition->scanned = false;
         partition->verifiedUntil = {};
         partition->symbols.clear();
         partition->symbolPinsRead.clear();
@@ -176,6 +181,8 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     std::string text, error;
     const platform::FileResult read = platform::ReadWholeFile(file, text, error);
     bool ok = true;
+    partition.unchangedLines.clear();
+    partition.partText.clear();
     if (read == platform::FileResult::NotFound) {
         partition.parts.clear();
         partition.cells.clear();
@@ -183,6 +190,10 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
         return Fail(KELM_E_IO, error);
     } else if (partition.id.type == kPartitionTypePart) {
         ok = ParsePartFile(text, file, partition.id.name, partition.parts, error);
+        if (ok) {
+            partition.partText = std::move(text);
+            CanonicalPartLines(partition.partText, partition.parts, partition.unchangedLines);
+        }
     } else {
         ok = ParseCellCatalog(text, file, partition.id.name, partition.cells, error);
     }
@@ -193,6 +204,8 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     }
     partition.stamp = read == platform::FileResult::NotFound ? platform::FileStamp{} : stamp;
     partition.loaded = true;
+    // The indexes came from an older scan of this file: they are built again.
+    if (partition.scanned && !(partition.stamp == partition.scanStamp)) InvalidateIndexes();
     return S_OK;
 }
 
@@ -242,9 +255,14 @@ void FileStoreBackend::SyncPartitionsWithConfig() {
 }
 
 void FileStoreBackend::InvalidateIndexes() {
+    for (auto& [key, partition] : m_partitions) partition->scanned = false;
     m_partIndexValid = false;
+    if (!m_partIndex.empty()) m_retiredPartIndex = std::move(m_partIndex);
     m_partIndex.clear();
+    m_cellIndexValid = false;
+    m_cellIndex.clear();
     m_cellUseValid = false;
+    if (!m_cellUse.empty()) m_retiredCellUse = std::move(m_cellUse);
     m_cellUse.clear();
 }
 
@@ -254,6 +272,8 @@ HRESULT FileStoreBackend::RefreshPartition(const ObjectState& state, const std::
     partition->loaded = false;
     partition->dirty = false;
     partition->parts.clear();
+    partition->unchangedLines.clear();
+    partition->partText.clear();
     partition->cells.clear();
     partition->symbols.clear();
     partition->symbolPinsRead.clear();
@@ -459,8 +479,9 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     for (Partition* partition : dirty) {
         const std::string file = DataFile(partition->id);
         RETURN_IF_FAILED(ensureFolder(file));
-        const std::string bytes = partition->id.type == kPartitionTypePart ? SerializePartFile(partition->parts)
-                                                                           : SerializeCellCatalog(partition->cells);
+        const std::string bytes = partition->id.type == kPartitionTypePart
+                                      ? SerializePartFile(partition->parts, &partition->unchangedLines)
+                                      : SerializeCellCatalog(partition->cells);
         if (platform::WriteFileAtomic(file, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
         partition->dirty = false;
         partition->stamp = platform::StampOf(file);
@@ -485,10 +506,16 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     // next use when another session saved them meanwhile.
     bool unloaded = false;
     for (auto& [key, partition] : m_partitions) {
+        // Part types known only from a scan: the indexes are built again.
+        if (!partition->loaded && partition->scanned &&
+            !(platform::StampOf(DataFile(partition->id)) == partition->scanStamp))
+            unloaded = true;
         if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
             !(platform::StampOf(DataFile(partition->id)) == partition->stamp)) {
             partition->loaded = false;
             partition->parts.clear();
+            partition->unchangedLines.clear();
+            partition->partText.clear();
             partition->cells.clear();
             unloaded = true;
         }

@@ -94,7 +94,16 @@ private:
         bool loaded = false;
         bool dirty = false;
         platform::FileStamp stamp;  // of the data file as this session read it
+        // Part partitions: the indexes hold this partition's part types as
+        // scanned from the file with this stamp (the partition itself may
+        // not be read yet).
+        bool scanned = false;
+        platform::FileStamp scanStamp;
         PartMap parts;
+        // Part partitions: the file as read, and the lines in it of the part
+        // types not changed since, written again as they are at save.
+        std::string partText;
+        PartLines unchangedLines;
         CellMap cells;
         std::map<std::string, StringList> symbols;  // symbol name -> pins, read on first use
         std::set<std::string> symbolPinsRead;
@@ -138,8 +147,10 @@ private:
                               bool reserve);
 
     // Items
+    HRESULT ScanParts(Partition& partition, const PartLineVisitor& visit);  // loaded: its records; else its file
     HRESULT EnsurePartIndex();
     HRESULT EnsureCellUseIndex();
+    HRESULT EnsureCellIndex();
     HRESULT FindPart(const std::string& number, Partition*& partition, PartRecord*& part);
     HRESULT EditPart(const ObjectState& state, const std::string& number, PartRecord*& part);
     HRESULT LocateCell(const ObjectState& state, const std::string& partitionText, const std::string& cell,
@@ -170,8 +181,15 @@ private:
 
     bool m_partIndexValid = false;
     std::unordered_map<std::string, Partition*> m_partIndex;  // part number -> partition
+    bool m_cellIndexValid = false;
+    std::unordered_map<std::string, std::vector<Partition*>> m_cellIndex;  // cell -> partitions, configuration order
     bool m_cellUseValid = false;
     std::unordered_map<std::string, StringList> m_cellUse;  // cell -> part numbers, sorted
+    // Indexes dropped by a reload or a refresh, freed (and their buckets
+    // reused) when the index is built again, so that dropping 200,000
+    // entries does not make the reload itself slow.
+    std::unordered_map<std::string, Partition*> m_retiredPartIndex;
+    std::unordered_map<std::string, StringList> m_retiredCellUse;
 };
 
 }  // namespace kelm::store

@@ -22,17 +22,40 @@ StringList SortedCopy(StringList list) {
 }  // namespace
 
 // ---------------------------------------------------------------- indexes
+// The library-wide indexes need only the number and the cells of each part
+// type: partitions not read yet are scanned, not read, so that the first
+// lookup does not build every record of the library.
+HRESULT FileStoreBackend::ScanParts(Partition& partition, const PartLineVisitor& visit) {
+    if (partition.loaded) {
+        PartLine line;
+        for (const auto& [number, part] : partition.parts) {
+            line.number = number;
+            line.cells = part.cells;
+            line.cellCount = part.cells.size();
+            visit(line);
+        }
+        return S_OK;
+    }
+    const std::string file = DataFile(partition.id);
+    const platform::FileStamp stamp = platform::StampOf(file);
+    std::string text, error;
+    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
+    if (read != platform::FileResult::Ok && read != platform::FileResult::NotFound) return Fail(KELM_E_IO, error);
+    if (read == platform::FileResult::Ok && !ScanPartFile(text, file, visit, error)) return Fail(KELM_E_CORRUPT, error);
+    partition.scanned = true;
+    partition.scanStamp = read == platform::FileResult::NotFound ? platform::FileStamp{} : stamp;
+    return S_OK;
+}
+
 HRESULT FileStoreBackend::EnsurePartIndex() {
     if (m_partIndexValid) return S_OK;
-    std::unordered_map<std::string, Partition*> index;
-    RETURN_IF_FAILED(ForEachPartition(kPartitionTypePart, [&](Partition&) { return true; }));  // read them all first
-    std::size_t total = 0;
-    for (const Partition* partition : m_byType[kPartitionTypePart]) total += partition->parts.size();
-    index.reserve(total + total / 8);
-    RETURN_IF_FAILED(ForEachPartition(kPartitionTypePart, [&](Partition& partition) {
-        for (const auto& [number, part] : partition.parts) index.emplace(number, &partition);
-        return true;
-    }));
+    RETURN_IF_FAILED(RequireLoaded());
+    std::unordered_map<std::string, Partition*> index = std::move(m_retiredPartIndex);
+    index.clear();
+    m_retiredPartIndex.clear();
+    for (Partition* partition : m_byType[kPartitionTypePart]) {
+        RETURN_IF_FAILED(ScanParts(*partition, [&](const PartLine& line) { index.emplace(line.number, partition); }));
+    }
     m_partIndex = std::move(index);
     m_partIndexValid = true;
     return S_OK;
@@ -40,26 +63,53 @@ HRESULT FileStoreBackend::EnsurePartIndex() {
 
 HRESULT FileStoreBackend::EnsureCellUseIndex() {
     if (m_cellUseValid) return S_OK;
-    std::unordered_map<std::string, StringList> uses;
-    RETURN_IF_FAILED(ForEachPartition(kPartitionTypePart, [&](Partition& partition) {
-        for (const auto& [number, part] : partition.parts)
-            for (const std::string& cell : part.cells) uses[cell].push_back(number);
-        return true;
-    }));
+    RETURN_IF_FAILED(RequireLoaded());
+    std::unordered_map<std::string, StringList> uses = std::move(m_retiredCellUse);
+    uses.clear();
+    m_retiredCellUse.clear();
+    for (Partition* partition : m_byType[kPartitionTypePart]) {
+        RETURN_IF_FAILED(ScanParts(*partition, [&](const PartLine& line) {
+            for (std::size_t i = 0; i < line.cellCount; ++i) uses[line.cells[i]].push_back(line.number);
+        }));
+    }
     for (auto& [cell, numbers] : uses) std::sort(numbers.begin(), numbers.end());
     m_cellUse = std::move(uses);
     m_cellUseValid = true;
     return S_OK;
 }
 
-// ---------------------------------------------------------------- part types
-HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partition, PartRecord*& part) {
-    RETURN_IF_FAILED(EnsurePartIndex());
-    const auto it = m_partIndex.find(number);
-    if (it == m_partIndex.end()) return Fail(KELM_E_NO_SUCH_ITEM, "no part type \"" + number + "\"");
-    partition = it->second;
-    part = &partition->parts.find(number)->second;
+// Cell names of every cell partition (all of them read), for the lookups of
+// a cell named without its partition.
+HRESULT FileStoreBackend::EnsureCellIndex() {
+    if (m_cellIndexValid) return S_OK;
+    std::unordered_map<std::string, std::vector<Partition*>> index;
+    RETURN_IF_FAILED(ForEachPartition(kPartitionTypeCell, [&](Partition& partition) {
+        for (const auto& [name, cell] : partition.cells) index[name].push_back(&partition);
+        return true;
+    }));
+    m_cellIndex = std::move(index);
+    m_cellIndexValid = true;
     return S_OK;
+}
+
+// ---------------------------------------------------------------- part types
+// The index may come from a scan of a partition that another session has
+// rewritten since: reading the partition then drops the indexes, and the
+// lookup is made once more on the new ones.
+HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partition, PartRecord*& part) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        RETURN_IF_FAILED(EnsurePartIndex());
+        const auto it = m_partIndex.find(number);
+        if (it == m_partIndex.end()) break;
+        partition = it->second;
+        RETURN_IF_FAILED(EnsureLoaded(*partition));
+        const auto record = partition->parts.find(number);
+        if (m_partIndexValid && record != partition->parts.end()) {
+            part = &record->second;
+            return S_OK;
+        }
+    }
+    return Fail(KELM_E_NO_SUCH_ITEM, "no part type \"" + number + "\"");
 }
 
 HRESULT FileStoreBackend::EditPart(const ObjectState& state, const std::string& number, PartRecord*& part) {
@@ -68,6 +118,7 @@ HRESULT FileStoreBackend::EditPart(const ObjectState& state, const std::string& 
     RETURN_IF_FAILED(FindPart(number, partition, part));
     RETURN_IF_FAILED(CheckHolder(state, *partition));
     partition->dirty = true;
+    partition->unchangedLines.erase(number);
     return S_OK;
 }
 
@@ -77,6 +128,7 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     RETURN_IF_FAILED(Resolve(Or(partitionText, state.partition), kPartitionTypePart, partition));
     if (number.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a part type needs a number");
     RETURN_IF_FAILED(CheckHolder(state, *partition));
+    RETURN_IF_FAILED(EnsureLoaded(*partition));
     RETURN_IF_FAILED(EnsurePartIndex());
     if (const auto it = m_partIndex.find(number); it != m_partIndex.end())
         return Fail(kItemExistsOrMissing, "part type \"" + number + "\" exists in partition " + it->second->id.name);
@@ -85,6 +137,7 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     part.partition = partition->id.name;
     part.pins = pins;
     partition->parts.emplace(number, std::move(part));
+    partition->unchangedLines.erase(number);
     partition->dirty = true;
     m_partIndex.emplace(number, partition);
     return S_OK;
@@ -108,6 +161,7 @@ HRESULT FileStoreBackend::PartDelete(const ObjectState& state, const std::string
         }
     }
     partition->parts.erase(number);
+    partition->unchangedLines.erase(number);
     partition->dirty = true;
     m_partIndex.erase(number);
     return S_OK;
@@ -239,13 +293,12 @@ HRESULT FileStoreBackend::LocateCell(const ObjectState& state, const std::string
         record = &it->second;
         return S_OK;
     }
-    RETURN_IF_FAILED(ForEachPartition(kPartitionTypeCell, [&](Partition& candidate) {
-        const auto it = candidate.cells.find(cell);
-        if (it == candidate.cells.end()) return true;
-        partition = &candidate;
-        record = &it->second;
-        return false;
-    }));
+    RETURN_IF_FAILED(EnsureCellIndex());
+    const auto it = m_cellIndex.find(cell);
+    if (it != m_cellIndex.end() && !it->second.empty()) {
+        partition = it->second.front();
+        record = &partition->cells.find(cell)->second;
+    }
     if (!record) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\"");
     return S_OK;
 }
@@ -287,6 +340,15 @@ HRESULT FileStoreBackend::CellAdd(const ObjectState& state, const StringList& pi
     record.timestamp = time;
     partition->cells.emplace(cell, std::move(record));
     partition->dirty = true;
+    if (m_cellIndexValid) {
+        // Kept in configuration order.
+        const std::vector<Partition*>& order = m_byType[kPartitionTypeCell];
+        const auto rank = [&](Partition* p) { return std::find(order.begin(), order.end(), p) - order.begin(); };
+        std::vector<Partition*>& holders = m_cellIndex[cell];
+        auto at = holders.begin();
+        while (at != holders.end() && rank(*at) < rank(partition)) ++at;
+        holders.insert(at, partition);
+    }
     return S_OK;
 }
 
@@ -300,6 +362,10 @@ HRESULT FileStoreBackend::CellDelete(const ObjectState& state, const std::string
     RETURN_IF_FAILED(CheckHolder(state, *partition));
     partition->cells.erase(cell);
     partition->dirty = true;
+    if (m_cellIndexValid) {
+        std::vector<Partition*>& holders = m_cellIndex[cell];
+        holders.erase(std::remove(holders.begin(), holders.end(), partition), holders.end());
+    }
     return S_OK;
 }
 
@@ -370,12 +436,11 @@ HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& par
 }
 
 HRESULT FileStoreBackend::CellGetPartitionNames(const ObjectState&, StringList& partitions, const std::string& cell) {
-    StringList found;
-    RETURN_IF_FAILED(ForEachPartition(kPartitionTypeCell, [&](Partition& partition) {
-        if (partition.cells.count(cell)) found.push_back(partition.id.name);
-        return true;
-    }));
-    partitions = std::move(found);
+    RETURN_IF_FAILED(EnsureCellIndex());
+    partitions.clear();
+    const auto it = m_cellIndex.find(cell);
+    if (it != m_cellIndex.end())
+        for (const Partition* partition : it->second) partitions.push_back(partition->id.name);
     return S_OK;
 }
 

@@ -140,29 +140,32 @@ int HexValue(char c) {
 }
 }  // namespace
 
-bool Cursor::String(std::string& value) {
+bool Cursor::String(std::string& value) { return ReadString(&value); }
+
+bool Cursor::ReadString(std::string* value) {
     SkipBlanks();
     if (m_p >= m_end || *m_p != '"') return Fail("expected a string");
     ++m_p;
-    value.clear();
+    if (value) value->clear();
     for (;;) {
         const char* start = m_p;
         while (m_p < m_end && *m_p != '"' && *m_p != '\\' && static_cast<unsigned char>(*m_p) >= 0x20) ++m_p;
-        value.append(start, static_cast<std::size_t>(m_p - start));
+        if (value) value->append(start, static_cast<std::size_t>(m_p - start));
         if (m_p >= m_end) return Fail("unterminated string");
         const char c = *m_p++;
         if (c == '"') return true;
         if (c != '\\') return Fail("control character in a string");
         if (m_p >= m_end) return Fail("unterminated string");
+        char decoded = 0;
         switch (*m_p++) {
-        case '"': value += '"'; break;
-        case '\\': value += '\\'; break;
-        case '/': value += '/'; break;
-        case 'b': value += '\b'; break;
-        case 'f': value += '\f'; break;
-        case 'n': value += '\n'; break;
-        case 'r': value += '\r'; break;
-        case 't': value += '\t'; break;
+        case '"': decoded = '"'; break;
+        case '\\': decoded = '\\'; break;
+        case '/': decoded = '/'; break;
+        case 'b': decoded = '\b'; break;
+        case 'f': decoded = '\f'; break;
+        case 'n': decoded = '\n'; break;
+        case 'r': decoded = '\r'; break;
+        case 't': decoded = '\t'; break;
         case 'u': {
             if (m_end - m_p < 4) return Fail("bad \\u escape");
             int code = 0;
@@ -172,12 +175,13 @@ bool Cursor::String(std::string& value) {
                 code = code * 16 + digit;
             }
             if (code > 0xFF) return Fail("\\u escape beyond one byte");
-            value += static_cast<char>(code);
+            decoded = static_cast<char>(code);
             m_p += 4;
             break;
         }
         default: return Fail("bad escape in a string");
         }
+        if (value) *value += decoded;
     }
 }
 
@@ -209,7 +213,13 @@ bool Cursor::Int32(std::int32_t& value) {
 }
 
 bool Cursor::List(StringList& values) {
+    std::size_t count = 0;
     values.clear();
+    return ListInto(values, count);
+}
+
+bool Cursor::ListInto(StringList& values, std::size_t& count) {
+    count = 0;
     if (!Expect('[')) return false;
     SkipBlanks();
     if (m_p < m_end && *m_p == ']') {
@@ -217,8 +227,26 @@ bool Cursor::List(StringList& values) {
         return true;
     }
     for (;;) {
-        values.emplace_back();
-        if (!String(values.back())) return false;
+        if (count == values.size()) values.emplace_back();
+        if (!String(values[count++])) return false;
+        SkipBlanks();
+        if (m_p < m_end && *m_p == ']') {
+            ++m_p;
+            return true;
+        }
+        if (!Expect(',')) return false;
+    }
+}
+
+bool Cursor::SkipList() {
+    if (!Expect('[')) return false;
+    SkipBlanks();
+    if (m_p < m_end && *m_p == ']') {
+        ++m_p;
+        return true;
+    }
+    for (;;) {
+        if (!SkipString()) return false;
         SkipBlanks();
         if (m_p < m_end && *m_p == ']') {
             ++m_p;

@@ -57,6 +57,13 @@ public:
     // The next key of the current object; false with Error() empty at '}'.
     bool NextKey(std::string_view& key);
     bool String(std::string& value);
+    // Checks a string or a list of strings as String and List do, without
+    // keeping it (for readers that need only some fields of a record).
+    bool SkipString() { return ReadString(nullptr); }
+    bool SkipList();
+    // A list read into `values` from its start, reusing the strings there:
+    // `count` tells how many of them the list filled.
+    bool ListInto(StringList& values, std::size_t& count);
     bool Int(std::int64_t& value);
     bool Int32(std::int32_t& value);
     bool List(StringList& values);
@@ -64,12 +71,17 @@ public:
     bool BeginArray();
     bool NextElement();  // false at ']' (Error() empty) or on an error
     bool Finish();       // nothing but blanks may follow the object
+    // What is left of the line, for a reader with its own fast path; Skip()
+    // marks it all read once that reader has checked it.
+    std::string_view Rest() const { return {m_p, static_cast<std::size_t>(m_end - m_p)}; }
+    void SkipRest() { m_p = m_end; }
 
     const std::string& Error() const { return m_error; }
     bool Fail(std::string message) { m_error = std::move(message); return false; }
     bool UnknownKey(std::string_view key) { return Fail("unknown field \"" + std::string(key) + "\""); }
 
 private:
+    bool ReadString(std::string* value);  // null: check only
     void SkipBlanks();
     bool Expect(char c);
     const char* m_p;

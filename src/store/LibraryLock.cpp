@@ -93,7 +93,7 @@ HRESULT LibraryLock::Acquire(const std::string& lockPath, std::string& error) {
     bool holderKnown = false;
     for (;;) {
         std::string createError;
-        const platform::FileResult created = platform::CreateFileExclusive(lockPath, text, createError);
+        const platform::FileResult created = platform::CreateFileExclusive(lockPath, text, createError, platform::Flush::No);
         if (created == platform::FileResult::Ok) {
             m_path = lockPath;
             return S_OK;

@@ -7,8 +7,11 @@
 // A record's partition is the file it lies in and is not written.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "store/StoreBackend.h"
 
@@ -19,7 +22,27 @@ using CellMap = std::map<std::string, CellRecord>;
 
 bool ParsePartFile(const std::string& text, const std::string& fileName, const std::string& partition, PartMap& parts,
                    std::string& error);
-std::string SerializePartFile(const PartMap& parts);
+// `unchanged`, when given, holds lines of part types as read from the file
+// (by number) that are written again as they are: only lines exactly as
+// this function writes them (see IsCanonicalPartLine) may be given.
+using PartLines = std::unordered_map<std::string, std::string_view>;
+std::string SerializePartFile(const PartMap& parts, const PartLines* unchanged = nullptr);
+// The lines (after the header, without their line ends) of a part file
+// that ParsePartFile read, that are exactly as SerializePartFile writes
+// them, by number.
+void CanonicalPartLines(std::string_view text, const PartMap& parts, PartLines& lines);
+
+// Reads a part file for the library-wide indexes without building records:
+// every line is checked as strictly as ParsePartFile checks it, and only the
+// number of each part type and its cells (the first `cellCount` strings of
+// `cells`) are handed on.
+struct PartLine {
+    std::string number;
+    StringList cells;
+    std::size_t cellCount = 0;
+};
+using PartLineVisitor = std::function<void(const PartLine&)>;
+bool ScanPartFile(const std::string& text, const std::string& fileName, const PartLineVisitor& visit, std::string& error);
 
 bool ParseCellCatalog(const std::string& text, const std::string& fileName, const std::string& partition, CellMap& cells,
                       std::string& error);

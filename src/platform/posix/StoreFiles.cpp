@@ -40,21 +40,28 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, std::strin
         error = ErrorText("cannot open", path);
         return result;
     }
+    // Read straight into the result, as much as the file's size says; then
+    // whatever the file still holds beyond it (it may grow while it is read).
     bytes.clear();
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t size = 0;
+    char extra[1 << 16];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const bool full = size == bytes.size();
+        const ssize_t got = full ? ::read(fd, extra, sizeof extra) : ::read(fd, bytes.data() + size, bytes.size() - size);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
             error = ErrorText("cannot read", path);
             ::close(fd);
+            bytes.clear();
             return FileResult::Error;
         }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        if (full) bytes.append(extra, static_cast<std::size_t>(got));
+        size += static_cast<std::size_t>(got);
     }
+    bytes.resize(size);
     ::close(fd);
     return FileResult::Ok;
 }
@@ -75,7 +82,7 @@ bool IsFolder(const std::string& path) {
     return ::stat(StorePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-FileResult CreateFileExclusive(const std::string& path, const std::string& bytes, std::string& error) {
+FileResult CreateFileExclusive(const std::string& path, const std::string& bytes, std::string& error, Flush flush) {
     FaultPoint();
     const std::string native = StorePath(path);
     const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -96,7 +103,7 @@ FileResult CreateFileExclusive(const std::string& path, const std::string& bytes
         }
         done += static_cast<std::size_t>(wrote);
     }
-    ::fsync(fd);
+    if (flush == Flush::Yes) ::fsync(fd);
     ::close(fd);
     return FileResult::Ok;
 }

@@ -73,7 +73,7 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-FileResult CreateFileExclusive(const std::string& path, const std::string& bytes, std::string& error) {
+FileResult CreateFileExclusive(const std::string& path, const std::string& bytes, std::string& error, Flush flush) {
     FaultPoint();
     HANDLE file = ::CreateFileA(StorePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -84,7 +84,7 @@ FileResult CreateFileExclusive(const std::string& path, const std::string& bytes
     }
     DWORD wrote = 0;
     const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
-    ::FlushFileBuffers(file);
+    if (flush == Flush::Yes) ::FlushFileBuffers(file);
     ::CloseHandle(file);
     if (!ok || wrote != bytes.size()) {
         error = "cannot write " + path;
