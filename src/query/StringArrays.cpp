@@ -34,8 +34,9 @@ HRESULT StringListToSafeArray(const StringList& list, SAFEARRAY** out) {
 }
 
 void SortStringList(StringList& list) {
-    std::sort(list.begin(), list.end(),
-              [](const std::string& a, const std::string& b) { return platform::CompareNoCase(a, b) < 0; });
+    const auto less = [](const std::string& a, const std::string& b) { return platform::CompareNoCase(a, b) < 0; };
+    // The store lists items sorted already, mostly in this order too.
+    if (!std::is_sorted(list.begin(), list.end(), less)) std::sort(list.begin(), list.end(), less);
 }
 
 }  // namespace kelm

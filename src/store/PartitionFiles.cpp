@@ -4,6 +4,9 @@
 #include <cstring>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "store/JsonLines.h"
 
@@ -198,6 +201,22 @@ private:
     bool String(std::string_view& value) {
         if (m_p >= m_end || *m_p != '"') return false;
         const char* start = ++m_p;
+#if defined(__SSE2__)
+        // Sixteen bytes at a time up to the first '"', backslash or control byte.
+        const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+        const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80)), control = _mm_set1_epi8(static_cast<char>(0x20 ^ 0x80));
+        while (m_end - m_p >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_p));
+            const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)),
+                                                 _mm_cmplt_epi8(_mm_xor_si128(bytes, flip), control));
+            const int mask = _mm_movemask_epi8(special);
+            if (mask != 0) {
+                m_p += __builtin_ctz(static_cast<unsigned>(mask));
+                break;
+            }
+            m_p += 16;
+        }
+#endif
         while (m_end - m_p >= 8 && !HasSpecialByte(Word(m_p))) m_p += 8;
         while (m_p < m_end) {
             const unsigned char c = static_cast<unsigned char>(*m_p);

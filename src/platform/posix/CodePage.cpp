@@ -3,6 +3,8 @@
 // Automation strings are UTF-16; surrogate pairs become one 4-byte sequence.
 #include "platform/CodePage.h"
 
+#include <algorithm>
+
 namespace kelm::platform {
 namespace detail {
 bool SystemIsLeadByte(unsigned char) { return false; }
@@ -97,6 +99,13 @@ std::u16string AnsiToWide(std::string_view text) {
 }
 
 BSTR AnsiToBstr(std::string_view text) {
+    // Plain ASCII, the usual item name, is widened in place.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(text.size()));
+        if (out != nullptr) std::copy(text.begin(), text.end(), out);
+        return out;
+    }
     const std::u16string wide = AnsiToWide(text);
     return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
