@@ -181,7 +181,7 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     std::string text, error;
     const platform::FileResult read = platform::ReadWholeFile(file, text, error);
     bool ok = true;
-    partition.unchangedLines.clear();
+    partition.changedParts.clear();
     partition.partText.clear();
     if (read == platform::FileResult::NotFound) {
         partition.parts.clear();
@@ -190,10 +190,7 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
         return Fail(KELM_E_IO, error);
     } else if (partition.id.type == kPartitionTypePart) {
         ok = ParsePartFile(text, file, partition.id.name, partition.parts, error);
-        if (ok) {
-            partition.partText = std::move(text);
-            CanonicalPartLines(partition.partText, partition.parts, partition.unchangedLines);
-        }
+        if (ok) partition.partText = std::move(text);
     } else {
         ok = ParseCellCatalog(text, file, partition.id.name, partition.cells, error);
     }
@@ -272,7 +269,7 @@ HRESULT FileStoreBackend::RefreshPartition(const ObjectState& state, const std::
     partition->loaded = false;
     partition->dirty = false;
     partition->parts.clear();
-    partition->unchangedLines.clear();
+    partition->changedParts.clear();
     partition->partText.clear();
     partition->cells.clear();
     partition->symbols.clear();
@@ -479,10 +476,14 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     for (Partition* partition : dirty) {
         const std::string file = DataFile(partition->id);
         RETURN_IF_FAILED(ensureFolder(file));
-        const std::string bytes = partition->id.type == kPartitionTypePart
-                                      ? SerializePartFile(partition->parts, &partition->unchangedLines)
-                                      : SerializeCellCatalog(partition->cells);
+        std::string bytes = partition->id.type == kPartitionTypePart
+                                ? SerializePartFile(partition->parts, partition->partText, &partition->changedParts)
+                                : SerializeCellCatalog(partition->cells);
         if (platform::WriteFileAtomic(file, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+        if (partition->id.type == kPartitionTypePart) {
+            partition->partText = std::move(bytes);
+            partition->changedParts.clear();
+        }
         partition->dirty = false;
         partition->stamp = platform::StampOf(file);
     }
@@ -514,7 +515,7 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
             !(platform::StampOf(DataFile(partition->id)) == partition->stamp)) {
             partition->loaded = false;
             partition->parts.clear();
-            partition->unchangedLines.clear();
+            partition->changedParts.clear();
             partition->partText.clear();
             partition->cells.clear();
             unloaded = true;

@@ -100,10 +100,11 @@ private:
         bool scanned = false;
         platform::FileStamp scanStamp;
         PartMap parts;
-        // Part partitions: the file as read, and the lines in it of the part
-        // types not changed since, written again as they are at save.
+        // Part partitions: the file as read (or as this session wrote it
+        // last) and the part types changed since, so that a save serialises
+        // only those.
         std::string partText;
-        PartLines unchangedLines;
+        std::set<std::string> changedParts;
         CellMap cells;
         std::map<std::string, StringList> symbols;  // symbol name -> pins, read on first use
         std::set<std::string> symbolPinsRead;

@@ -118,7 +118,7 @@ HRESULT FileStoreBackend::EditPart(const ObjectState& state, const std::string& 
     RETURN_IF_FAILED(FindPart(number, partition, part));
     RETURN_IF_FAILED(CheckHolder(state, *partition));
     partition->dirty = true;
-    partition->unchangedLines.erase(number);
+    partition->changedParts.insert(number);
     return S_OK;
 }
 
@@ -137,7 +137,7 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     part.partition = partition->id.name;
     part.pins = pins;
     partition->parts.emplace(number, std::move(part));
-    partition->unchangedLines.erase(number);
+    partition->changedParts.insert(number);
     partition->dirty = true;
     m_partIndex.emplace(number, partition);
     return S_OK;
@@ -161,7 +161,7 @@ HRESULT FileStoreBackend::PartDelete(const ObjectState& state, const std::string
         }
     }
     partition->parts.erase(number);
-    partition->unchangedLines.erase(number);
+    partition->changedParts.insert(number);
     partition->dirty = true;
     m_partIndex.erase(number);
     return S_OK;

@@ -1,5 +1,6 @@
 #include "store/PartitionFiles.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -106,28 +107,15 @@ bool ParsePartFile(const std::string& text, const std::string& fileName, const s
     }, error);
 }
 
-std::string SerializePartFile(const PartMap& parts, const PartLines* unchanged) {
-    std::string out = jsonl::Header("parts", parts.size());
-    out.reserve(out.size() + parts.size() * 160);
-    for (const auto& [number, part] : parts) {
-        if (unchanged) {
-            const auto kept = unchanged->find(number);
-            if (kept != unchanged->end()) {
-                out.append(kept->second);
-                out += '\n';
-                continue;
-            }
-        }
-        jsonl::LineWriter line(out);
-        line.Str("number", number).List("pins", part.pins).Str("name", part.name).Str("label", part.label)
-            .Int("nameDefault", part.nameDefault).Int("labelDefault", part.labelDefault)
-            .Str("description", part.description).Str("type", part.type).Int("time", part.timestamp)
-            .List("cells", part.cells).BeginArray("symbols");
-        for (const SymbolRef& symbol : part.symbols)
-            line.BeginElement().Str("spec", symbol.itemSpec).List("pins", symbol.pins).EndElement();
-        line.EndArray().End();
-    }
-    return out;
+void WritePartLine(std::string& out, const std::string& number, const PartRecord& part) {
+    jsonl::LineWriter line(out);
+    line.Str("number", number).List("pins", part.pins).Str("name", part.name).Str("label", part.label)
+        .Int("nameDefault", part.nameDefault).Int("labelDefault", part.labelDefault)
+        .Str("description", part.description).Str("type", part.type).Int("time", part.timestamp)
+        .List("cells", part.cells).BeginArray("symbols");
+    for (const SymbolRef& symbol : part.symbols)
+        line.BeginElement().Str("spec", symbol.itemSpec).List("pins", symbol.pins).EndElement();
+    line.EndArray().End();
 }
 
 // The fast path of ScanPartFile: a line exactly as SerializePartFile writes
@@ -309,21 +297,44 @@ bool ScanPartFile(const std::string& text, const std::string& fileName, const Pa
     }, error);
 }
 
-void CanonicalPartLines(std::string_view text, const PartMap& parts, PartLines& lines) {
-    lines.clear();
-    lines.reserve(parts.size());
-    // The reader took the records in file order, which is the order of the map.
-    std::size_t at = text.find('\n');
+std::string SerializePartFile(const PartMap& parts, std::string_view previous, const std::set<std::string>* changed) {
+    std::string out = jsonl::Header("parts", parts.size());
+    out.reserve(std::max(previous.size(), out.size() + parts.size() * 160));
+    // The previous file's records are sorted as the map is: both are walked
+    // together, and a record meets its old line when it has one.
+    std::size_t lineEnd = previous.empty() ? std::string_view::npos : previous.find('\n');
+    std::string_view line;
+    std::string lineNumber;  // of `line`; empty when there is none
     CanonicalPartLine canonical;
     PartLine scratch;
+    bool lineCanonical = false;
+    auto nextLine = [&] {
+        lineNumber.clear();
+        if (lineEnd == std::string_view::npos) return;
+        const std::size_t begin = lineEnd + 1;
+        lineEnd = previous.find('\n', begin);
+        if (lineEnd == std::string_view::npos) return;
+        line = previous.substr(begin, lineEnd - begin);
+        lineCanonical = canonical.Read(line, scratch);
+        if (lineCanonical) {
+            lineNumber = scratch.number;
+        } else {  // written by hand: only its number is needed
+            jsonl::Cursor cursor(line.data(), line.data() + line.size());
+            std::string_view key;
+            if (!cursor.BeginObject() || !cursor.NextKey(key) || !cursor.String(lineNumber)) lineNumber.clear();
+        }
+    };
+    nextLine();
     for (const auto& [number, part] : parts) {
-        if (at == std::string_view::npos) return;
-        const std::size_t begin = at + 1;
-        at = text.find('\n', begin);
-        if (at == std::string_view::npos) return;
-        const std::string_view line = text.substr(begin, at - begin);
-        if (canonical.Read(line, scratch) && scratch.number == number) lines.emplace(number, line);
+        while (!lineNumber.empty() && lineNumber < number) nextLine();
+        if (lineCanonical && lineNumber == number && changed && !changed->count(number)) {
+            out.append(line);
+            out += '\n';
+            continue;
+        }
+        WritePartLine(out, number, part);
     }
+    return out;
 }
 
 bool ParseCellCatalog(const std::string& text, const std::string& fileName, const std::string& partition, CellMap& cells,

@@ -9,9 +9,9 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "store/StoreBackend.h"
 
@@ -22,15 +22,12 @@ using CellMap = std::map<std::string, CellRecord>;
 
 bool ParsePartFile(const std::string& text, const std::string& fileName, const std::string& partition, PartMap& parts,
                    std::string& error);
-// `unchanged`, when given, holds lines of part types as read from the file
-// (by number) that are written again as they are: only lines exactly as
-// this function writes them (see IsCanonicalPartLine) may be given.
-using PartLines = std::unordered_map<std::string, std::string_view>;
-std::string SerializePartFile(const PartMap& parts, const PartLines* unchanged = nullptr);
-// The lines (after the header, without their line ends) of a part file
-// that ParsePartFile read, that are exactly as SerializePartFile writes
-// them, by number.
-void CanonicalPartLines(std::string_view text, const PartMap& parts, PartLines& lines);
+// `previous`, when given, is the file the part types were read from, and
+// `changed` the numbers of those changed, added or deleted since: the line
+// of every other part type is written again as it is when it is byte for
+// byte what this function writes for it, and only the rest is serialised.
+std::string SerializePartFile(const PartMap& parts, std::string_view previous = {},
+                              const std::set<std::string>* changed = nullptr);
 
 // Reads a part file for the library-wide indexes without building records:
 // every line is checked as strictly as ParsePartFile checks it, and only the
