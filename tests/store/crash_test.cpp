@@ -3,7 +3,6 @@
 // the finished save writes it, and the library loads and can be saved.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -11,6 +10,7 @@
 #include "platform/StoreFiles.h"
 #include "store/KelmPart.h"
 #include "store/KelmSchemePartition.h"
+#include "support/TempFolder.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;
@@ -33,8 +33,7 @@ Snapshot Take(const TempLibrary& lib) {
 }
 
 void CopyLibrary(const TempLibrary& from, const TempLibrary& to) {
-    std::filesystem::copy(from.Folder(), to.Folder(),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    kelm::testing::CopyTree(from.Folder(), to.Folder());
 }
 
 // Every partition reads, and a new edit is saved (taking over the lock that

@@ -2,14 +2,13 @@
 // hand-made files are exactly what the store writes for the same content.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "store/CellDB.h"
 #include "store/KelmCell.h"
 #include "store/KelmPart.h"
 #include "store/KelmSchemePartition.h"
 #include "store/KelmSymbol.h"
 #include "store/LibraryTools.h"
+#include "support/TempFolder.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;
@@ -20,8 +19,7 @@ namespace {
 class ExampleLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::string(KELM_SOURCE_DIR) + "/examples/library", copy.Folder(),
-                              std::filesystem::copy_options::recursive);
+        kelm::testing::CopyTree(std::string(KELM_SOURCE_DIR) + "/examples/library", copy.Folder());
         file = copy.Folder() + "Demo.qvm";
         server = std::make_unique<KelmServer>(nullptr, CreateDefaultBackend());
         ASSERT_EQ(S_OK, server->Load(file.c_str(), 0)) << server->LastErrorText();

@@ -43,6 +43,25 @@ private:
     std::filesystem::path m_path;
 };
 
+// Copies the folder `from` with everything below it into `to` (created when
+// missing; files there are replaced). Done file by file: the MinGW runtime's
+// std::filesystem::copy does nothing for a path that ends in a separator and
+// refuses to overwrite a file.
+inline void CopyTree(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const auto bare = [](const std::filesystem::path& path) { return path.has_filename() ? path : path.parent_path(); };
+    const std::filesystem::path source = bare(from);
+    std::filesystem::create_directories(to);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(source)) {
+        const std::filesystem::path target = bare(to) / entry.path().lexically_relative(source);
+        if (entry.is_directory()) {
+            std::filesystem::create_directories(target);
+        } else {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::ofstream(target, std::ios::binary | std::ios::trunc) << in.rdbuf();
+        }
+    }
+}
+
 // The whole content of a file; empty when it cannot be read.
 inline std::string ReadFileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
