@@ -29,7 +29,8 @@ FileStamp StampOf(const std::string& path);
 bool IsFolder(const std::string& path);
 
 // Creates the file only when it does not exist (create-new), writes the
-// bytes and flushes them to disk. Exists when the file was already there.
+// bytes and flushes them to disk. Exists when the file was already there
+// (or is still on its way out: deleted while another process has it open).
 // Without `flush` the bytes are not waited for: for a file that only has to
 // exist while this process runs, such as a lock (a crash leaves either no
 // file or a stale one, which is handled either way).

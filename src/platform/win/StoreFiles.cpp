@@ -80,6 +80,14 @@ FileResult CreateFileExclusive(const std::string& path, const std::string& bytes
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
         error = ErrorText("cannot create", path, code);
+        // A file deleted while another process still has it open keeps its
+        // name until that handle closes, and creating it again is "access
+        // denied" meanwhile: the name is taken, not the folder read-only.
+        if (code == ERROR_ACCESS_DENIED) {
+            const bool taken = ::GetFileAttributesA(StorePath(path).c_str()) != INVALID_FILE_ATTRIBUTES ||
+                               ::GetLastError() == ERROR_ACCESS_DENIED;
+            if (taken) return FileResult::Exists;
+        }
         return FromLastError(code);
     }
     DWORD wrote = 0;
