@@ -145,6 +145,7 @@ TEST_F(CuratorToolTest, RefreshRereadsOnePartitionAndLeavesReservationsAlone) {
     EXPECT_EQ("Refreshed PartsDBLibs\\Resistors.pdb: 1 item, reserved by alice.\n", out.str());
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Gates;;symbols;"})) << err.str();
     EXPECT_EQ("Refreshed SymbolLibs\\Gates: 1 item, not reserved.\n", out.str());
+    EXPECT_EQ(out.str(), ReadFileBytes(temp.Root() / "LogFiles" / "Demo.refresh.txt"));
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=CellDBLibs\\Smd.cel;;;"})) << err.str();
     EXPECT_EQ(reservations, ReadFileBytes(temp.Root() / "Demo.reservations"));
     EXPECT_FALSE(std::filesystem::exists(temp.Root() / "Demo.lock"));

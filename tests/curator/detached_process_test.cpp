@@ -5,8 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <map>
-#include <optional>
 #include <string>
 #include <thread>
 
@@ -14,11 +12,7 @@
 #include <sys/wait.h>
 #endif
 
-#include "platform/Environment.h"
 #include "platform/Process.h"
-#include "session/CuratorLauncher.h"
-#include "session/LibrarySession.h"
-#include "support/ScriptedStore.h"
 #include "support/TempFolder.h"
 
 namespace kelm {
@@ -85,20 +79,6 @@ TEST_F(DetachedProcessTest, MissingOrNonExecutableProgramIsNotStarted) {
     const std::string plain = temp.File("plain.sh", "#!/bin/sh\nexit 0\n");
     EXPECT_FALSE(platform::StartDetachedProcess(plain));
     EXPECT_FALSE(platform::StartDetachedProcess(""));
-    ExpectNoChildLeft();
-}
-
-TEST_F(DetachedProcessTest, RunCuratorStartsTheToolFromTheCuratorFolder) {
-    Script("bin/CuratorCommand.exe");
-    platform::SetEnvironmentForTesting([this](const std::string& name) -> std::optional<std::string> {
-        if (name == "TQR_CURATOR_BIN") return (temp.Root() / "bin").string();
-        return std::nullopt;
-    });
-    LibrarySession session(std::make_shared<testing::ScriptedStore>());
-    const HRESULT status = RunCurator(session, "/libs/My Lib/Main.qvm", "verify");
-    platform::SetEnvironmentForTesting({});
-    ASSERT_EQ(S_OK, status);
-    EXPECT_EQ("-qvmfile=/libs/My Lib/Main.qvm\n-command=run\n-args=verify;\n", WaitForRecord());
     ExpectNoChildLeft();
 }
 

@@ -236,11 +236,13 @@ private:
     std::vector<std::string> m_partPartitions;
 };
 
-bool WriteReport(const std::string& qvmFile, const std::string& report, std::string& reportPath) {
+// LogFiles\<library title>.<flow>.txt beside the library, replaced on each run.
+bool WriteReport(const std::string& qvmFile, const std::string& flow, const std::string& report,
+                 std::string& reportPath) {
     std::string folder = GetPathFolder(qvmFile);
     AppendPathFolder(folder, "LogFiles");
     if (!PathExists(folder)) platform::CreateOneFolder(folder);
-    reportPath = folder + GetPathTitle(qvmFile) + ".verify.txt";
+    reportPath = folder + GetPathTitle(qvmFile) + "." + flow + ".txt";
     std::ofstream file(platform::NativePath(reportPath), std::ios::binary | std::ios::trunc);
     file << report;
     file.flush();
@@ -349,8 +351,15 @@ int RefreshPartitionFlow(const std::string& qvmFile, const std::string& partitio
     std::string holder;
     schemes.GetNumObjectsInPartition(relative, count);
     schemes.GetPartitionReservation(relative, holder);
-    out << "Refreshed " << relative << ": " << count << (count == 1 ? " item" : " items")
-        << (holder.empty() ? std::string(", not reserved") : ", reserved by " + holder) << ".\n";
+    const std::string report = "Refreshed " + relative + ": " + std::to_string(count) +
+                               (count == 1 ? " item" : " items") +
+                               (holder.empty() ? std::string(", not reserved") : ", reserved by " + holder) + ".\n";
+    out << report;
+    std::string reportPath;
+    if (!WriteReport(qvmFile, "refresh", report, reportPath)) {
+        err << "CuratorCommand: cannot write the report " << reportPath << "\n";
+        return kExitUsage;
+    }
     return kExitClean;
 }
 
@@ -365,7 +374,7 @@ int VerifyFlow(const std::string& qvmFile, std::ostream& out, std::ostream& err)
                          : std::to_string(count) + (count == 1 ? " problem found.\n" : " problems found.\n");
     out << report;
     std::string reportPath;
-    if (!WriteReport(qvmFile, report, reportPath)) {
+    if (!WriteReport(qvmFile, "verify", report, reportPath)) {
         err << "CuratorCommand: cannot write the report " << reportPath << "\n";
         return kExitUsage;
     }

@@ -31,7 +31,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Request& reques
 int RunTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 // Reads one partition again from disk under the library lock; reservations
-// are read and reported, never changed.
+// are read and reported, never changed. The result line also goes to
+// LogFiles\<library title>.refresh.txt beside the library.
 int RefreshPartitionFlow(const std::string& qvmFile, const std::string& partition, const std::string& kindWord,
                          std::ostream& out, std::ostream& err);
 
