@@ -174,7 +174,6 @@ TEST_F(SessionLogTest, AnUnwritableLogFolderChangesNoStatus) {
     EXPECT_EQ(S_OK, session.Save());
 }
 
-#if !defined(_WIN32)
 TEST(Clock, FormatsLocalTime) {
     std::string text = "stale";
     ASSERT_TRUE(platform::FormatLocalTime(0, text));
@@ -184,7 +183,6 @@ TEST(Clock, FormatsLocalTime) {
     EXPECT_FALSE(platform::FormatLocalTime(std::numeric_limits<std::int64_t>::max(), text));
     EXPECT_EQ("", text);
 }
-#endif
 
 TEST(Clock, TestSeamFixesAndRestoresTheClock) {
     platform::SetClockForTesting([] { return std::int64_t{42}; });
