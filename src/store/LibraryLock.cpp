@@ -106,7 +106,8 @@ HRESULT LibraryLock::Acquire(const std::string& lockPath, std::string& error) {
         if (platform::ReadWholeFile(lockPath, current, readError) == platform::FileResult::Ok) {
             holder = LockHolder{};
             holderKnown = ParseHolder(current, holder);
-            if (holderKnown && holder.host == host && !platform::IsProcessAlive(holder.pid)) {
+            // The lock's time tells its holder from a later process that got the same id.
+            if (holderKnown && holder.host == host && !platform::IsProcessAlive(holder.pid, holder.time)) {
                 if (TakeOverStaleLock(lockPath, current)) continue;
             }
         }

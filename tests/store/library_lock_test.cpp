@@ -2,6 +2,7 @@
 // taken over, locks of other hosts never broken.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 
 #include "ChildProcess.h"
@@ -64,6 +65,17 @@ TEST_F(LockTest, ALockOfADeadProcessIsTakenOver) {
     std::string error;
     EXPECT_EQ(S_OK, Reserve(error)) << error;
     EXPECT_FALSE(platform::StampOf(LockFile()).exists);
+}
+
+TEST_F(LockTest, ALockWhoseProcessIdWasGivenToALaterProcessIsTakenOver) {
+    // This process runs, but started long after the lock's time.
+    WriteLock(platform::HostName(), platform::CurrentProcessId());
+    std::string error;
+    EXPECT_EQ(S_OK, Reserve(error)) << error;
+    EXPECT_FALSE(platform::StampOf(LockFile()).exists);
+    EXPECT_TRUE(platform::IsProcessAlive(platform::CurrentProcessId()));
+    EXPECT_TRUE(platform::IsProcessAlive(platform::CurrentProcessId(), std::time(nullptr)));
+    EXPECT_FALSE(platform::IsProcessAlive(platform::CurrentProcessId(), 1700000000));
 }
 
 TEST_F(LockTest, ALockFromAnotherHostIsNeverBroken) {
