@@ -110,9 +110,7 @@ bool Cursor::BeginObject() {
 }
 
 bool Cursor::NextKey(std::string_view& key) {
-    SkipBlanks();
-    if (m_p < m_end && *m_p == '}') {
-        ++m_p;
+    if (Closes('}')) {
         m_error.clear();
         return false;
     }
@@ -218,42 +216,34 @@ bool Cursor::List(StringList& values) {
     return ListInto(values, count);
 }
 
-bool Cursor::ListInto(StringList& values, std::size_t& count) {
-    count = 0;
-    if (!Expect('[')) return false;
+bool Cursor::Closes(char close) {
     SkipBlanks();
-    if (m_p < m_end && *m_p == ']') {
-        ++m_p;
-        return true;
-    }
+    if (m_p >= m_end || *m_p != close) return false;
+    ++m_p;
+    return true;
+}
+
+template <class ReadElement>
+bool Cursor::StringsOf(ReadElement readElement) {
+    if (!Expect('[')) return false;
+    if (Closes(']')) return true;
     for (;;) {
-        if (count == values.size()) values.emplace_back();
-        if (!String(values[count++])) return false;
-        SkipBlanks();
-        if (m_p < m_end && *m_p == ']') {
-            ++m_p;
-            return true;
-        }
+        if (!readElement()) return false;
+        if (Closes(']')) return true;
         if (!Expect(',')) return false;
     }
 }
 
+bool Cursor::ListInto(StringList& values, std::size_t& count) {
+    count = 0;
+    return StringsOf([&] {
+        if (count == values.size()) values.emplace_back();
+        return String(values[count++]);
+    });
+}
+
 bool Cursor::SkipList() {
-    if (!Expect('[')) return false;
-    SkipBlanks();
-    if (m_p < m_end && *m_p == ']') {
-        ++m_p;
-        return true;
-    }
-    for (;;) {
-        if (!SkipString()) return false;
-        SkipBlanks();
-        if (m_p < m_end && *m_p == ']') {
-            ++m_p;
-            return true;
-        }
-        if (!Expect(',')) return false;
-    }
+    return StringsOf([this] { return SkipString(); });
 }
 
 bool Cursor::BeginArray() {
@@ -262,9 +252,7 @@ bool Cursor::BeginArray() {
 }
 
 bool Cursor::NextElement() {
-    SkipBlanks();
-    if (m_p < m_end && *m_p == ']') {
-        ++m_p;
+    if (Closes(']')) {
         m_error.clear();
         return false;
     }

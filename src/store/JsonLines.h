@@ -84,6 +84,9 @@ private:
     bool ReadString(std::string* value);  // null: check only
     void SkipBlanks();
     bool Expect(char c);
+    bool Closes(char close);  // consumes `close` when it comes next, after blanks
+    template <class ReadElement>
+    bool StringsOf(ReadElement readElement);  // [ element, ... ]
     const char* m_p;
     const char* m_end;
     std::string m_error;
