@@ -18,8 +18,8 @@
 #include <random>
 #include <string>
 
-#include "store/LibraryConfig.h"
-#include "store/PartitionFiles.h"
+#include "store/format/LibraryConfig.h"
+#include "store/format/PartitionFiles.h"
 
 namespace kelm::bench {
 

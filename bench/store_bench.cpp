@@ -5,11 +5,11 @@
 
 #include "BenchTable.h"
 #include "LargeLibrary.h"
-#include "store/FileStore.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
-#include "store/KelmSymbol.h"
+#include "store/file/FileStore.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/items/KelmSymbol.h"
 
 using namespace kelm;
 using namespace kelm::store;

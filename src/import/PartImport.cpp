@@ -4,7 +4,7 @@
 #include "import/RecordArrays.h"
 #include "maintenance/Reservation.h"
 #include "platform/CodePage.h"
-#include "store/KelmPart.h"
+#include "store/items/KelmPart.h"
 #include "util/Flags.h"
 #include "util/Format.h"
 

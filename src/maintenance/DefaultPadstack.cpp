@@ -1,7 +1,7 @@
 #include "maintenance/DefaultPadstack.h"
 
 #include "platform/Clock.h"
-#include "store/PadstackDB.h"
+#include "store/db/PadstackDB.h"
 
 namespace kelm {
 

@@ -3,8 +3,8 @@
 #include "maintenance/Reservation.h"
 #include "platform/Clock.h"
 #include "query/ObjectKinds.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
 #include "util/Flags.h"
 
 namespace kelm {

@@ -2,8 +2,8 @@
 
 #include "maintenance/Reservation.h"
 #include "query/ObjectKinds.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
 
 namespace kelm {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
-#include "store/KelmSchemePartition.h"
+#include "store/items/KelmSchemePartition.h"
 #include "util/Flags.h"
 
 namespace kelm {

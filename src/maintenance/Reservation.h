@@ -7,7 +7,7 @@
 
 #include "kelmapi/kelmapi.h"
 #include "session/LibrarySession.h"
-#include "store/KelmSchemePartition.h"
+#include "store/items/KelmSchemePartition.h"
 
 namespace kelm {
 

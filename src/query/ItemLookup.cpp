@@ -3,9 +3,9 @@
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
 #include "query/SearchSchemes.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSymbol.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSymbol.h"
 #include "util/Flags.h"
 
 namespace kelm {

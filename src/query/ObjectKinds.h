@@ -6,7 +6,7 @@
 #include <string>
 
 #include "kelmapi/kelmapi.h"
-#include "store/StoreBackend.h"
+#include "store/items/StoreBackend.h"
 
 namespace kelm {
 

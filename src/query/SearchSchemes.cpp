@@ -3,7 +3,7 @@
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
 #include "query/StringArrays.h"
-#include "store/KelmSchemePartition.h"
+#include "store/items/KelmSchemePartition.h"
 #include "util/Flags.h"
 #include "util/Paths.h"
 

@@ -2,9 +2,9 @@
 
 #include "query/ObjectKinds.h"
 #include "query/StringArrays.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSymbol.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSymbol.h"
 
 namespace kelm {
 

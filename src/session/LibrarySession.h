@@ -7,7 +7,7 @@
 
 #include "kelmapi/automation.h"
 #include "session/OperationLog.h"
-#include "store/KelmServer.h"
+#include "store/items/KelmServer.h"
 #include "util/AutoTypes.h"
 
 namespace kelm {

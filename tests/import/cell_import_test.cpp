@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "import/CellImport.h"
-#include "store/StoreStatus.h"
+#include "store/items/StoreStatus.h"
 #include "support/EditTestLibrary.h"
 #include "support/ImportRecords.h"
 #include "support/ScriptedDatabases.h"

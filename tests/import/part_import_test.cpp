@@ -5,7 +5,7 @@
 #include "import/PartImport.h"
 #include "support/EditTestLibrary.h"
 #include "support/ImportRecords.h"
-#include "store/StoreStatus.h"
+#include "store/items/StoreStatus.h"
 
 using namespace kelm::testing;
 using kelm::AddItemToQVM_Part;

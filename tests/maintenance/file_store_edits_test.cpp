@@ -16,9 +16,9 @@
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Files.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/LibraryTools.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/file/LibraryTools.h"
 #include "support/EditTestLibrary.h"
 #include "support/ImportRecords.h"
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;

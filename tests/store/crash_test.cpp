@@ -8,8 +8,8 @@
 
 #include "ChildProcess.h"
 #include "platform/StoreFiles.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
 #include "support/TempFolder.h"
 #include "support/TempLibrary.h"
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/StoreFiles.h"
-#include "store/CellDB.h"
-#include "store/LibraryTools.h"
-#include "store/PadstackDB.h"
-#include "store/StoreStatus.h"
+#include "store/db/CellDB.h"
+#include "store/file/LibraryTools.h"
+#include "store/db/PadstackDB.h"
+#include "store/items/StoreStatus.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;

@@ -2,12 +2,12 @@
 // hand-made files are exactly what the store writes for the same content.
 #include <gtest/gtest.h>
 
-#include "store/CellDB.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
-#include "store/KelmSymbol.h"
-#include "store/LibraryTools.h"
+#include "store/db/CellDB.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/items/KelmSymbol.h"
+#include "store/file/LibraryTools.h"
 #include "support/TempFolder.h"
 #include "support/TempLibrary.h"
 

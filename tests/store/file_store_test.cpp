@@ -6,12 +6,12 @@
 #include <filesystem>
 
 #include "platform/StoreFiles.h"
-#include "store/FileStore.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
-#include "store/KelmSymbol.h"
-#include "store/LibraryTools.h"
+#include "store/file/FileStore.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/items/KelmSymbol.h"
+#include "store/file/LibraryTools.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;

@@ -2,7 +2,7 @@
 // byte for byte, and the reader refuses what the writer never produces.
 #include <gtest/gtest.h>
 
-#include "store/JsonLines.h"
+#include "store/format/JsonLines.h"
 
 using namespace kelm;
 using namespace kelm::store;

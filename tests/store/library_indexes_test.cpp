@@ -4,9 +4,9 @@
 // across edits, and saves that keep untouched lines yet stay canonical.
 #include <gtest/gtest.h>
 
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/PartitionFiles.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/format/PartitionFiles.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;

@@ -8,9 +8,9 @@
 #include "ChildProcess.h"
 #include "platform/Machine.h"
 #include "platform/StoreFiles.h"
-#include "store/JsonLines.h"
-#include "store/KelmSchemePartition.h"
-#include "store/LibraryLock.h"
+#include "store/format/JsonLines.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/file/LibraryLock.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;

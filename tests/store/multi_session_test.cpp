@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "ChildProcess.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;

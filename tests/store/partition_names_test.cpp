@@ -2,8 +2,8 @@
 // file system.
 #include <gtest/gtest.h>
 
-#include "store/PartitionNames.h"
-#include "store/StoreBackend.h"
+#include "store/format/PartitionNames.h"
+#include "store/items/StoreBackend.h"
 
 using namespace kelm::store;
 

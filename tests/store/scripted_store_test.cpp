@@ -1,8 +1,8 @@
 // The scriptable store double answers and records as tests rely on.
 #include <gtest/gtest.h>
 
-#include "store/KelmCell.h"
-#include "store/KelmSchemePartition.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmSchemePartition.h"
 #include "support/ScriptedStore.h"
 
 using kelm::testing::ScriptedStore;

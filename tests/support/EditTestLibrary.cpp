@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "platform/Files.h"
-#include "store/LibraryTools.h"
+#include "store/file/LibraryTools.h"
 #include "util/Format.h"
 
 namespace kelm::testing {

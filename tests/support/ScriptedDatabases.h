@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "store/CellDB.h"
-#include "store/PadstackDB.h"
+#include "store/db/CellDB.h"
+#include "store/db/PadstackDB.h"
 
 namespace kelm::testing {
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "store/StoreBackend.h"
+#include "store/items/StoreBackend.h"
 
 namespace kelm::testing {
 

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "store/FileStore.h"
-#include "store/KelmSchemePartition.h"
-#include "store/LibraryTools.h"
+#include "store/file/FileStore.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/file/LibraryTools.h"
 
 namespace kelm::testing {
 namespace {

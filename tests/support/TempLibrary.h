@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "store/KelmServer.h"
+#include "store/items/KelmServer.h"
 #include "support/TempFolder.h"
 
 namespace kelm::testing {

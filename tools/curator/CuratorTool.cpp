@@ -7,14 +7,14 @@
 #include <set>
 
 #include "platform/Files.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
-#include "store/KelmServer.h"
-#include "store/KelmSymbol.h"
-#include "store/LibraryLock.h"
-#include "store/PartitionNames.h"
-#include "store/StoreStatus.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/items/KelmServer.h"
+#include "store/items/KelmSymbol.h"
+#include "store/file/LibraryLock.h"
+#include "store/format/PartitionNames.h"
+#include "store/items/StoreStatus.h"
 #include "util/Paths.h"
 
 namespace kelm::curator {

@@ -6,7 +6,7 @@
 #include "CommandSupport.h"
 
 #include "StatusText.h"
-#include "store/StoreStatus.h"
+#include "store/items/StoreStatus.h"
 
 namespace kelmcli {
 namespace {

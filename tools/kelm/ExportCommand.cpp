@@ -8,9 +8,9 @@
 #include "Csv.h"
 #include "ListNotation.h"
 #include "StatusText.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmServer.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmServer.h"
 
 namespace kelmcli {
 namespace {

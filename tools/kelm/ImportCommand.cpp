@@ -15,7 +15,7 @@
 #include "ProgressBar.h"
 #include "StatusText.h"
 #include "platform/Terminal.h"
-#include "store/StoreStatus.h"
+#include "store/items/StoreStatus.h"
 
 namespace kelmcli {
 namespace {

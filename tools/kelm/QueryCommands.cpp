@@ -3,7 +3,7 @@
 // calls one or two methods of IKelm.
 #include "CommandSupport.h"
 #include "StatusText.h"
-#include "store/StoreStatus.h"
+#include "store/items/StoreStatus.h"
 
 namespace kelmcli {
 namespace {

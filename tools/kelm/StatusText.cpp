@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "store/StoreStatus.h"
+#include "store/items/StoreStatus.h"
 
 namespace kelmcli {
 

@@ -7,9 +7,9 @@
 #include "CommandSupport.h"
 #include "ListNotation.h"
 #include "StatusText.h"
-#include "store/KelmSchemePartition.h"
-#include "store/KelmServer.h"
-#include "store/LibraryTools.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/items/KelmServer.h"
+#include "store/file/LibraryTools.h"
 
 namespace kelmcli {
 namespace {

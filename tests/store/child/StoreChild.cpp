@@ -13,11 +13,11 @@
 #include <string>
 
 #include "platform/AtomicFile.h"
-#include "store/FileStore.h"
-#include "store/KelmCell.h"
-#include "store/KelmPart.h"
-#include "store/KelmSchemePartition.h"
-#include "store/LibraryLock.h"
+#include "store/file/FileStore.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
+#include "store/file/LibraryLock.h"
 
 using namespace kelm;
 using namespace kelm::store;

@@ -1,0 +1,528 @@
+// The file-backed store session: loading, partitions read on first use,
+// reservations, and saving under the library lock.
+#include "store/file/FileStore.h"
+
+#include <algorithm>
+#include <atomic>
+#include <ctime>
+
+#include "platform/AtomicFile.h"
+#include "platform/Machine.h"
+#include "store/file/FileStoreBackend.h"
+#include "store/format/JsonLines.h"
+#include "store/file/LibraryLock.h"
+#include "store/file/ReservationFile.h"
+#include "util/AutoTypes.h"
+
+namespace kelm::store {
+
+std::shared_ptr<StoreBackend> CreateFileStoreBackend() { return std::make_shared<FileStoreBackend>(); }
+
+namespace {
+std::string FolderOfFile(const std::string& file) {
+    const std::size_t slash = file.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+std::string StemOfFile(const std::string& file) {
+    const std::size_t slash = file.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+// A stamp for the folder holding deleted partitions: UTC time, process and
+// a count, so that two saves in the same second never meet.
+std::string DeletionStamp() {
+    static std::atomic<unsigned> count{0};
+    const std::time_t now = std::time(nullptr);
+    char text[32] = {};
+    if (const std::tm* utc = std::gmtime(&now)) std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", utc);
+    return std::string(text) + "-" + std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(++count);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- session
+HRESULT FileStoreBackend::Fail(HRESULT status, std::string text) {
+    m_lastError = std::move(text);
+    return status;
+}
+
+HRESULT FileStoreBackend::RequireLoaded() {
+    return m_loaded ? S_OK : Fail(KELM_E_NOT_LOADED, "no library is loaded");
+}
+
+HRESULT FileStoreBackend::RequireWritable() {
+    RETURN_IF_FAILED(RequireLoaded());
+    return m_readOnly ? Fail(KELM_E_READ_ONLY, "the library " + m_file + " is open read-only") : S_OK;
+}
+
+HRESULT FileStoreBackend::Init() { return S_OK; }
+
+void FileStoreBackend::Reset() {
+    m_loaded = false;
+    m_readOnly = true;
+    m_file.clear();
+    m_folder.clear();
+    m_stem.clear();
+    m_config = LibraryConfig{};
+    m_configStamp = {};
+    m_edits.clear();
+    m_deleted.clear();
+    m_partitions.clear();
+    m_byType.clear();
+    m_reservations.clear();
+    m_reservationStamp = {};
+    m_reservationsRead = false;
+    InvalidateIndexes();
+}
+
+void FileStoreBackend::Close() {
+    Reset();
+    m_retiredPartIndex.clear();
+    m_retiredCellUse.clear();
+}
+
+HRESULT FileStoreBackend::Load(const char* file, int mode) {
+    if (!file) {
+        // Reload: read everything again, dropping unsaved edits; the mode stays.
+        RETURN_IF_FAILED(RequireLoaded());
+        return ReadLibrary(m_file, m_readOnly);
+    }
+    if (mode != 0 && mode != 1) return Fail(KELM_E_BAD_ARGUMENT, "mode must be 0 (read-write) or 1 (read-only)");
+    if (!*file) return Fail(KELM_E_BAD_ARGUMENT, "no library file given");
+    return ReadLibrary(file, mode == 1);
+}
+
+HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a copy: Reset() clears m_file
+    const platform::FileStamp stamp = platform::StampOf(file);
+    std::string text, error;
+    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
+    if (read != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    LibraryConfig config;
+    if (!ParseLibraryConfig(text, file, config, error)) return Fail(KELM_E_CORRUPT, error);
+    // A reload keeps the partitions' memory until each is read again, so
+    // that dropping a large library does not make the reload itself slow.
+    std::map<std::string, std::unique_ptr<Partition>> kept;
+    if (m_loaded && file == m_file) kept = std::move(m_partitions);
+    Reset();
+    for (auto& [key, partition] : kept) {
+        partition->loaded = false;
+        partition->dirty = false;
+        partition->scanned = false;
+        partition->verifiedUntil = {};
+        partition->symbols.clear();
+        partition->symbolPinsRead.clear();
+    }
+    m_partitions = std::move(kept);
+    m_loaded = true;
+    m_readOnly = readOnly;
+    m_file = file;
+    m_folder = FolderOfFile(file);
+    m_stem = StemOfFile(file);
+    m_config = std::move(config);
+    m_configStamp = stamp;
+    SyncPartitionsWithConfig();
+    return S_OK;
+}
+
+// ---------------------------------------------------------------- partitions
+std::string FileStoreBackend::Key(int type, const std::string& name) {
+    return std::to_string(type) + ":" + LowerAscii(name);
+}
+
+FileStoreBackend::Partition* FileStoreBackend::Find(int type, const std::string& name) {
+    const auto it = m_partitions.find(Key(type, name));
+    return it == m_partitions.end() ? nullptr : it->second.get();
+}
+
+HRESULT FileStoreBackend::Resolve(const std::string& text, int typeOfBareName, Partition*& partition) {
+    partition = nullptr;
+    RETURN_IF_FAILED(RequireLoaded());
+    PartitionId id;
+    const HRESULT parsed = ParsePartitionName(text, typeOfBareName, id);
+    if (parsed == KELM_E_UNSAFE_PATH) return Fail(parsed, "partition name \"" + text + "\" leaves the library folder");
+    if (FAILED(parsed)) return Fail(parsed, "no partition \"" + text + "\"");
+    partition = Find(id.type, id.name);
+    if (!partition) return Fail(KELM_E_NO_SUCH_PARTITION, "no partition " + RelativePartitionPath(id.type, id.name));
+    return S_OK;
+}
+
+std::string FileStoreBackend::DataFile(const PartitionId& id) const {
+    switch (id.type) {
+    case kPartitionTypePart: return LibraryPath("PartsDBLibs\\" + id.name + ".pdb");
+    case kPartitionTypeCell: return LibraryPath("CellDBLibs\\" + id.name + kCellCatalogExtension);
+    default: return LibraryPath("SymbolLibs\\" + id.name + "\\sym");
+    }
+}
+
+std::string FileStoreBackend::PartitionContainer(const PartitionId& id) const {
+    return LibraryPath(RelativePartitionPath(id.type, id.name));
+}
+
+HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
+    if (partition.loaded) return S_OK;
+    const std::string file = DataFile(partition.id);
+    if (partition.id.type == kPartitionTypeSymbol) {
+        std::vector<std::string> names;
+        partition.symbols.clear();
+        partition.symbolPinsRead.clear();
+        partition.stamp = platform::StampOf(file);
+        if (platform::ListFiles(file, names)) {
+            for (const std::string& name : names) {
+                const std::size_t length = name.size();
+                const std::size_t extension = std::char_traits<char>::length(kSymbolFileExtension);
+                if (length > extension && name.compare(length - extension, extension, kSymbolFileExtension) == 0)
+                    partition.symbols.emplace(name.substr(0, length - extension), StringList{});
+            }
+        }
+        partition.loaded = true;
+        return S_OK;
+    }
+    const platform::FileStamp stamp = platform::StampOf(file);
+    std::string text, error;
+    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
+    bool ok = true;
+    partition.changedParts.clear();
+    partition.partText.clear();
+    if (read == platform::FileResult::NotFound) {
+        partition.parts.clear();
+        partition.cells.clear();
+    } else if (read != platform::FileResult::Ok) {
+        return Fail(KELM_E_IO, error);
+    } else if (partition.id.type == kPartitionTypePart) {
+        ok = ParsePartFile(text, file, partition.id.name, partition.parts, error);
+        if (ok) partition.partText = std::move(text);
+    } else {
+        ok = ParseCellCatalog(text, file, partition.id.name, partition.cells, error);
+    }
+    if (!ok) {
+        partition.parts.clear();
+        partition.cells.clear();
+        return Fail(KELM_E_CORRUPT, error);
+    }
+    partition.stamp = read == platform::FileResult::NotFound ? platform::FileStamp{} : stamp;
+    partition.loaded = true;
+    // The indexes came from an older scan of this file: they are built again.
+    if (partition.scanned && !(partition.stamp == partition.scanStamp)) InvalidateIndexes();
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string& symbol) {
+    if (partition.symbolPinsRead.count(symbol)) return S_OK;
+    const std::string file = DataFile(partition.id) + "\\" + symbol + kSymbolFileExtension;
+    std::string text, error, name;
+    StringList pins;
+    if (platform::ReadWholeFile(file, text, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    if (!ParseSymbolFile(text, file, name, pins, error)) return Fail(KELM_E_CORRUPT, error);
+    if (name != symbol) return Fail(KELM_E_CORRUPT, file + ", line 2: the symbol is named \"" + name + "\", not \"" + symbol + "\"");
+    partition.symbols[symbol] = std::move(pins);
+    partition.symbolPinsRead.insert(symbol);
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::ForEachPartition(int type, const std::function<bool(Partition&)>& visit) {
+    RETURN_IF_FAILED(RequireLoaded());
+    for (Partition* partition : m_byType[type]) {
+        RETURN_IF_FAILED(EnsureLoaded(*partition));
+        if (!visit(*partition)) break;
+    }
+    return S_OK;
+}
+
+void FileStoreBackend::SyncPartitionsWithConfig() {
+    std::map<std::string, std::unique_ptr<Partition>> next;
+    bool changed = m_partitions.size() != m_config.partitions.size();
+    m_byType.clear();
+    for (const PartitionId& id : m_config.partitions) {
+        const std::string key = Key(id.type, id.name);
+        auto it = m_partitions.find(key);
+        if (it != m_partitions.end()) {
+            it->second->id = id;
+            it = next.emplace(key, std::move(it->second)).first;
+        } else {
+            auto partition = std::make_unique<Partition>();
+            partition->id = id;
+            it = next.emplace(key, std::move(partition)).first;
+            changed = true;
+        }
+        m_byType[id.type].push_back(it->second.get());
+    }
+    m_partitions = std::move(next);
+    // The indexes point into partitions: rebuilt when the set of partitions changed.
+    if (changed) InvalidateIndexes();
+}
+
+void FileStoreBackend::InvalidateIndexes() {
+    for (auto& [key, partition] : m_partitions) partition->scanned = false;
+    m_partIndexValid = false;
+    if (!m_partIndex.empty()) m_retiredPartIndex = std::move(m_partIndex);
+    m_partIndex.clear();
+    m_cellIndexValid = false;
+    m_cellIndex.clear();
+    m_cellUseValid = false;
+    if (!m_cellUse.empty()) m_retiredCellUse = std::move(m_cellUse);
+    m_cellUse.clear();
+}
+
+HRESULT FileStoreBackend::RefreshPartition(const ObjectState& state, const std::string& text) {
+    Partition* partition = nullptr;
+    RETURN_IF_FAILED(Resolve(text, state.partitionType, partition));
+    partition->loaded = false;
+    partition->dirty = false;
+    partition->parts.clear();
+    partition->changedParts.clear();
+    partition->partText.clear();
+    partition->cells.clear();
+    partition->symbols.clear();
+    partition->symbolPinsRead.clear();
+    InvalidateIndexes();
+    return EnsureLoaded(*partition);
+}
+
+// ---------------------------------------------------------------- reservations
+HRESULT FileStoreBackend::ReadReservations(std::vector<Reservation>& reservations) {
+    const std::string file = ReservationFile();
+    std::string text, error;
+    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
+    reservations.clear();
+    if (read == platform::FileResult::NotFound) return S_OK;
+    if (read != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    if (!ParseReservations(text, file, reservations, error)) return Fail(KELM_E_CORRUPT, error);
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::CurrentReservations() {
+    const platform::FileStamp stamp = platform::StampOf(ReservationFile());
+    if (m_reservationsRead && stamp == m_reservationStamp) return S_OK;
+    std::vector<Reservation> reservations;
+    RETURN_IF_FAILED(ReadReservations(reservations));
+    m_reservations = std::move(reservations);
+    m_reservationStamp = stamp;
+    m_reservationsRead = true;
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::CheckHolder(const ObjectState& state, Partition& partition) {
+    RETURN_IF_FAILED(RequireWritable());
+    const auto now = std::chrono::steady_clock::now();
+    if (now < partition.verifiedUntil && !state.workingUser.empty() && partition.verifiedHolder == state.workingUser) {
+        partition.editor = state.workingUser;
+        return S_OK;
+    }
+    RETURN_IF_FAILED(CurrentReservations());
+    const std::string path = RelativePartitionPath(partition.id.type, partition.id.name);
+    const int index = FindReservation(m_reservations, path);
+    if (index < 0) return Fail(KELM_E_NOT_RESERVED, "partition " + path + " is not reserved");
+    const std::string& holder = m_reservations[static_cast<std::size_t>(index)].holder;
+    if (state.workingUser.empty() || !EqualNoCase(holder, state.workingUser))
+        return Fail(KELM_E_RESERVED_BY_OTHER, "partition " + path + " is reserved by " + holder);
+    partition.editor = state.workingUser;
+    partition.verifiedHolder = state.workingUser;
+    partition.verifiedUntil = now + std::chrono::milliseconds(100);
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std::string& text, const std::string& user,
+                                            bool reserve) {
+    Partition* partition = nullptr;
+    RETURN_IF_FAILED(Resolve(text, state.partitionType, partition));
+    RETURN_IF_FAILED(RequireWritable());
+    if (user.empty()) return Fail(KELM_E_BAD_ARGUMENT, "no user name");
+    const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
+    LibraryLock lock;
+    std::string error;
+    const HRESULT locked = lock.Acquire(LockFile(), error);
+    if (FAILED(locked)) return Fail(locked, error);
+    std::vector<Reservation> reservations;
+    RETURN_IF_FAILED(ReadReservations(reservations));
+    const int index = FindReservation(reservations, path);
+    if (index >= 0) {
+        const std::string holder = reservations[static_cast<std::size_t>(index)].holder;
+        if (!EqualNoCase(holder, user)) return Fail(KELM_E_RESERVED_BY_OTHER, "partition " + path + " is reserved by " + holder);
+        if (reserve) return kAlreadyReservedByYou;
+        reservations.erase(reservations.begin() + index);
+    } else {
+        if (!reserve) return S_FALSE;  // nothing to release
+        reservations.push_back({path, user});
+    }
+    const platform::FileResult written = platform::WriteFileAtomic(ReservationFile(), SerializeReservations(reservations), error);
+    if (written != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    m_reservations = std::move(reservations);
+    m_reservationStamp = platform::StampOf(ReservationFile());
+    m_reservationsRead = true;
+    partition->verifiedUntil = {};
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::ReservePartition(const ObjectState& state, const std::string& partition, const std::string& user) {
+    return ChangeReservation(state, partition, user, true);
+}
+
+HRESULT FileStoreBackend::UnReservePartition(const ObjectState& state, const std::string& partition,
+                                             const std::string& user) {
+    return ChangeReservation(state, partition, user, false);
+}
+
+HRESULT FileStoreBackend::GetPartitionReservation(const ObjectState& state, const std::string& text, std::string& holder) {
+    Partition* partition = nullptr;
+    RETURN_IF_FAILED(Resolve(text, state.partitionType, partition));
+    RETURN_IF_FAILED(CurrentReservations());
+    const int index = FindReservation(m_reservations, RelativePartitionPath(partition->id.type, partition->id.name));
+    holder = index < 0 ? std::string() : m_reservations[static_cast<std::size_t>(index)].holder;
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::GetReservations(const ObjectState&, std::vector<Reservation>& reservations) {
+    RETURN_IF_FAILED(RequireLoaded());
+    RETURN_IF_FAILED(CurrentReservations());
+    reservations = m_reservations;
+    return S_OK;
+}
+
+// ---------------------------------------------------------------- save
+HRESULT FileStoreBackend::Save(const char* file, int, int) {
+    RETURN_IF_FAILED(RequireLoaded());
+    if (file && *file && std::string(file) != m_file)
+        return Fail(KELM_E_BAD_ARGUMENT, "the library can only be saved to the file it was loaded from");
+    RETURN_IF_FAILED(RequireWritable());
+    std::vector<Partition*> dirty;
+    for (auto& [key, partition] : m_partitions)
+        if (partition->dirty) dirty.push_back(partition.get());
+    if (dirty.empty() && m_edits.empty() && m_deleted.empty()) return S_OK;
+
+    LibraryLock lock;
+    std::string error;
+    const HRESULT locked = lock.Acquire(LockFile(), error);
+    if (FAILED(locked)) return Fail(locked, error);
+
+    // What other sessions saved since this one read the configuration is
+    // kept: this session's changes are replayed on the file as it is now.
+    LibraryConfig merged = m_config;
+    const platform::FileStamp configStamp = platform::StampOf(m_file);
+    if (!(configStamp == m_configStamp)) {
+        std::string text;
+        if (platform::ReadWholeFile(m_file, text, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+        if (!ParseLibraryConfig(text, m_file, merged, error)) return Fail(KELM_E_CORRUPT, error);
+        for (const ConfigEdit& edit : m_edits) ApplyConfigEdit(merged, edit);
+    }
+
+    // A partition changed on disk by another session, while this one holds
+    // unsaved edits to it, fails the save before anything is written.
+    std::vector<Reservation> reservations;
+    RETURN_IF_FAILED(ReadReservations(reservations));
+    for (Partition* partition : dirty) {
+        const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
+        if (merged.FindPartition(partition->id.type, partition->id.name) < 0)
+            return Fail(KELM_E_CONFLICT, "partition " + path + " was deleted by another session; nothing was saved");
+        if (!(platform::StampOf(DataFile(partition->id)) == partition->stamp))
+            return Fail(KELM_E_CONFLICT, "partition " + path + " was changed by another session since it was read; "
+                                         "nothing was saved (reload to see the other changes)");
+        // An editor may give a partition back before saving (the editing
+        // methods release a partition they took for one call, then save);
+        // only a partition that someone else holds now refuses the save.
+        const int index = FindReservation(reservations, path);
+        if (index >= 0 && !EqualNoCase(reservations[static_cast<std::size_t>(index)].holder, partition->editor))
+            return Fail(KELM_E_RESERVED_BY_OTHER, "partition " + path + " is no longer reserved by " + partition->editor +
+                                                  "; nothing was saved");
+    }
+    const HRESULT written = WriteChanges(merged, dirty);
+    m_reservationsRead = false;
+    for (auto& [key, partition] : m_partitions) partition->verifiedUntil = {};
+    return written;
+}
+
+HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty) {
+    std::string error;
+    const std::string stamp = DeletionStamp();
+    auto moveToDeleted = [&](const PartitionId& id) -> HRESULT {
+        std::vector<std::string> containers{PartitionContainer(id)};
+        if (id.type == kPartitionTypeCell) containers.push_back(DataFile(id));
+        for (const std::string& container : containers) {
+            if (!platform::StampOf(container).exists) continue;
+            const std::string relative = container.substr(m_folder.size());
+            const std::string target = LibraryPath("Deleted\\" + stamp + "\\" + relative);
+            const std::size_t slash = target.find_last_of("\\/");
+            if (!platform::MakeFolders(target.substr(0, slash))) return Fail(KELM_E_IO, "cannot create " + target.substr(0, slash));
+            if (platform::MovePath(container, target, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+        }
+        return S_OK;
+    };
+    auto ensureFolder = [&](const std::string& file) -> HRESULT {
+        const std::size_t slash = file.find_last_of("\\/");
+        if (slash != std::string::npos && !platform::MakeFolders(file.substr(0, slash)))
+            return Fail(KELM_E_IO, "cannot create the folder of " + file);
+        return S_OK;
+    };
+
+    // 1. A partition deleted and added again: its old container goes first.
+    for (const PartitionId& id : m_deleted)
+        if (merged.FindPartition(id.type, id.name) >= 0) RETURN_IF_FAILED(moveToDeleted(id));
+
+    // 2. Additions: containers of new partitions, then changed partition data.
+    for (const ConfigEdit& edit : m_edits) {
+        if (edit.op != ConfigEdit::Op::AddPartition || merged.FindPartition(edit.partition.type, edit.partition.name) < 0)
+            continue;
+        const PartitionId& id = edit.partition;
+        if (id.type == kPartitionTypeSymbol) {
+            if (!platform::MakeFolders(DataFile(id))) return Fail(KELM_E_IO, "cannot create " + DataFile(id));
+            continue;
+        }
+        const std::string container = PartitionContainer(id);
+        if (platform::StampOf(container).exists) continue;
+        RETURN_IF_FAILED(ensureFolder(container));
+        const std::string empty = id.type == kPartitionTypeCell ? jsonl::Header("celldb", 0) : jsonl::Header("parts", 0);
+        const platform::FileResult created = platform::CreateFileExclusive(container, empty, error);
+        if (created != platform::FileResult::Ok && created != platform::FileResult::Exists) return Fail(KELM_E_IO, error);
+    }
+    for (Partition* partition : dirty) {
+        const std::string file = DataFile(partition->id);
+        RETURN_IF_FAILED(ensureFolder(file));
+        std::string bytes = partition->id.type == kPartitionTypePart
+                                ? SerializePartFile(partition->parts, partition->partText, &partition->changedParts)
+                                : SerializeCellCatalog(partition->cells);
+        if (platform::WriteFileAtomic(file, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+        if (partition->id.type == kPartitionTypePart) {
+            partition->partText = std::move(bytes);
+            partition->changedParts.clear();
+        }
+        partition->dirty = false;
+        partition->stamp = platform::StampOf(file);
+    }
+
+    // 3. The configuration.
+    if (!m_edits.empty()) {
+        if (platform::WriteFileAtomic(m_file, SerializeLibraryConfig(merged), error) != platform::FileResult::Ok)
+            return Fail(KELM_E_IO, error);
+    }
+    m_configStamp = platform::StampOf(m_file);
+
+    // 4. Deletions last: containers of deleted partitions go to Deleted.
+    for (const PartitionId& id : m_deleted)
+        if (merged.FindPartition(id.type, id.name) < 0) RETURN_IF_FAILED(moveToDeleted(id));
+
+    m_config = std::move(merged);
+    m_edits.clear();
+    m_deleted.clear();
+    SyncPartitionsWithConfig();
+    // Partitions this session read and did not change are read again on
+    // next use when another session saved them meanwhile.
+    bool unloaded = false;
+    for (auto& [key, partition] : m_partitions) {
+        // Part types known only from a scan: the indexes are built again.
+        if (!partition->loaded && partition->scanned &&
+            !(platform::StampOf(DataFile(partition->id)) == partition->scanStamp))
+            unloaded = true;
+        if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
+            !(platform::StampOf(DataFile(partition->id)) == partition->stamp)) {
+            partition->loaded = false;
+            partition->parts.clear();
+            partition->changedParts.clear();
+            partition->partText.clear();
+            partition->cells.clear();
+            unloaded = true;
+        }
+    }
+    if (unloaded) InvalidateIndexes();
+    return S_OK;
+}
+
+}  // namespace kelm::store

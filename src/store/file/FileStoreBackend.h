@@ -1,0 +1,196 @@
+// The file-backed store session behind a KelmServer (see
+// docs/library-format.md for the files). Edits live in memory until Save;
+// partitions are read on first use; reservations go to the reservation file
+// at once, under the library lock.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/StoreFiles.h"
+#include "store/format/LibraryConfig.h"
+#include "store/format/PartitionFiles.h"
+#include "store/items/StoreBackend.h"
+
+namespace kelm::store {
+
+class FileStoreBackend : public StoreBackend {
+public:
+    FileStoreBackend() = default;
+    ~FileStoreBackend() override = default;
+
+    HRESULT Init() override;
+    HRESULT Load(const char* file, int mode) override;
+    HRESULT Save(const char* file, int flag1, int flag2) override;
+    void Close() override;
+    std::string LastErrorText() const override { return m_lastError; }
+
+    HRESULT GetSchemes(const ObjectState&, StringList&) override;
+    HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) override;
+    HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) override;
+    HRESULT GetSchemePartitionList(const ObjectState&, const std::string& scheme, StringList&) override;
+    HRESULT GetAllPartitions(const ObjectState&, StringList&, int flag) override;
+    HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& partition, int& count) override;
+    HRESULT AddPartition(const ObjectState&, const std::string& path, int flag) override;
+    HRESULT DeletePartition(const ObjectState&, const std::string& path) override;
+    HRESULT AddSearchScheme(const ObjectState&, const std::string& scheme, const StringList& partitions, int protection,
+                            int flag) override;
+    HRESULT DeleteScheme(const ObjectState&, const std::string& scheme) override;
+    HRESULT GetDefaultSchemeProtection(const ObjectState&, int& protection) override;
+    HRESULT ReservePartition(const ObjectState&, const std::string& partition, const std::string& user) override;
+    HRESULT UnReservePartition(const ObjectState&, const std::string& partition, const std::string& user) override;
+    HRESULT GetPartitionReservation(const ObjectState&, const std::string& partition, std::string& holder) override;
+    HRESULT GetReservations(const ObjectState&, std::vector<Reservation>&) override;
+    HRESULT RefreshPartition(const ObjectState&, const std::string& partition) override;
+
+    HRESULT PartAdd(const ObjectState&, const std::string& partition, const StringList& pins, const std::string& part,
+                    const char* fourth, int, int) override;
+    HRESULT PartDelete(const ObjectState&, const std::string& part) override;
+    HRESULT PartSetName(const ObjectState&, const std::string& text, const std::string& part) override;
+    HRESULT PartSetNameDefault(const ObjectState&, int value, const std::string& part) override;
+    HRESULT PartSetLabel(const ObjectState&, const std::string& text, const std::string& part) override;
+    HRESULT PartSetLabelDefault(const ObjectState&, int value, const std::string& part) override;
+    HRESULT PartSetDesc(const ObjectState&, const std::string& text, const std::string& part) override;
+    HRESULT PartSetType(const ObjectState&, const std::string& text, const std::string& part) override;
+    HRESULT PartSetTimestamp(const ObjectState&, std::int32_t time, const std::string& part) override;
+    HRESULT PartAddSymbol(const ObjectState&, const std::string& symbol, const StringList& pins,
+                          const std::string& part) override;
+    HRESULT PartAddCell(const ObjectState&, const std::string& cell, const std::string& part) override;
+    HRESULT PartGetPinNumbers(const ObjectState&, StringList&, const std::string& part) override;
+    HRESULT PartGetPartsInPartition(const ObjectState&, StringList&, const std::string& partition) override;
+    HRESULT PartGetPartition(const ObjectState&, std::string& partition, const std::string& part) override;
+    HRESULT PartGetRecord(const ObjectState&, const std::string& part, PartRecord&) override;
+
+    HRESULT CellAdd(const ObjectState&, const StringList& pins, const std::string& cell, const std::string& partition,
+                    int type, std::int32_t time, int, int) override;
+    HRESULT CellDelete(const ObjectState&, const std::string& cell, const std::string& partition) override;
+    bool CellExists(const ObjectState&, const std::string& cell, const std::string& partition) override;
+    HRESULT CellReplacePins(const ObjectState&, const StringList& pins, const std::string& cell) override;
+    HRESULT CellAddPadstack(const ObjectState&, const std::string& padstack, const std::string& cell,
+                            const char* third) override;
+    HRESULT CellSetTimestamp(const ObjectState&, std::int32_t time, const std::string& cell,
+                             const std::string& partition) override;
+    HRESULT CellGetPinNames(const ObjectState&, StringList&, const std::string& cell) override;
+    HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& cell, const char* third) override;
+    HRESULT CellGetType(const ObjectState&, int& type, const std::string& cell, const std::string& partition) override;
+    HRESULT CellGetPartNumbers(const ObjectState&, StringList&, const std::string& cell) override;
+    HRESULT CellGetPartitionNames(const ObjectState&, StringList&, const std::string& cell) override;
+    HRESULT CellGetCellsInPartition(const ObjectState&, StringList&, const std::string& partition) override;
+    HRESULT CellGetRecord(const ObjectState&, const std::string& cell, const std::string& partition, CellRecord&) override;
+
+    HRESULT SymbolGetSymbolsInPartition(const ObjectState&, StringList&, const std::string& partition) override;
+    HRESULT SymbolGetPinNames(const ObjectState&, StringList&, const std::string& symbol) override;
+    HRESULT SymbolGetPartitionNames(const ObjectState&, StringList&, const std::string& symbol) override;
+
+private:
+    struct Partition {
+        PartitionId id;
+        bool loaded = false;
+        bool dirty = false;
+        platform::FileStamp stamp;  // of the data file as this session read it
+        // Part partitions: the indexes hold this partition's part types as
+        // scanned from the file with this stamp (the partition itself may
+        // not be read yet).
+        bool scanned = false;
+        platform::FileStamp scanStamp;
+        PartMap parts;
+        // Part partitions: the file as read (or as this session wrote it
+        // last) and the part types changed since, so that a save serialises
+        // only those.
+        std::string partText;
+        std::set<std::string> changedParts;
+        CellMap cells;
+        std::map<std::string, StringList> symbols;  // symbol name -> pins, read on first use
+        std::set<std::string> symbolPinsRead;
+        std::string editor;  // the working user of this session's edits
+        // The working user last found holding the partition, and until when
+        // that answer is used for edits without asking the file again (Save
+        // checks the holder once more under the lock).
+        std::string verifiedHolder;
+        std::chrono::steady_clock::time_point verifiedUntil;
+    };
+
+    // Session
+    HRESULT ReadLibrary(std::string file, bool readOnly);
+    void Reset();
+    HRESULT Fail(HRESULT status, std::string text);
+    HRESULT RequireLoaded();
+    HRESULT RequireWritable();
+
+    // Files
+    std::string DataFile(const PartitionId& id) const;  // .pdb, .cells or the sym folder
+    std::string PartitionContainer(const PartitionId& id) const;
+    std::string LibraryPath(const std::string& relative) const { return m_folder + relative; }
+    std::string LockFile() const { return m_folder + m_stem + ".lock"; }
+    std::string ReservationFile() const { return m_folder + m_stem + ".reservations"; }
+
+    // Partitions
+    static std::string Key(int type, const std::string& name);
+    Partition* Find(int type, const std::string& name);
+    HRESULT Resolve(const std::string& text, int typeOfBareName, Partition*& partition);
+    HRESULT EnsureLoaded(Partition& partition);
+    HRESULT LoadSymbolPins(Partition& partition, const std::string& symbol);
+    HRESULT ForEachPartition(int type, const std::function<bool(Partition&)>& visit);  // config order, loaded
+    void SyncPartitionsWithConfig();
+    void InvalidateIndexes();
+
+    // Reservations
+    HRESULT ReadReservations(std::vector<Reservation>& reservations);
+    HRESULT CurrentReservations();  // m_reservations, re-read when the file changed
+    HRESULT CheckHolder(const ObjectState& state, Partition& partition);
+    HRESULT ChangeReservation(const ObjectState& state, const std::string& partitionText, const std::string& user,
+                              bool reserve);
+
+    // Items
+    HRESULT ScanParts(Partition& partition, const PartLineVisitor& visit);  // loaded: its records; else its file
+    HRESULT EnsurePartIndex();
+    HRESULT EnsureCellUseIndex();
+    HRESULT EnsureCellIndex();
+    HRESULT FindPart(const std::string& number, Partition*& partition, PartRecord*& part);
+    HRESULT EditPart(const ObjectState& state, const std::string& number, PartRecord*& part);
+    HRESULT LocateCell(const ObjectState& state, const std::string& partitionText, const std::string& cell,
+                       Partition*& partition, CellRecord*& record);
+    HRESULT EditCell(const ObjectState& state, const std::string& partitionText, const std::string& cell,
+                     CellRecord*& record);
+
+    // Save
+    HRESULT WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty);
+
+    bool m_loaded = false;
+    bool m_readOnly = true;
+    std::string m_file;    // the library file as given
+    std::string m_folder;  // its folder, ending in a separator (or empty)
+    std::string m_stem;    // its name without extension
+    std::string m_lastError;
+
+    LibraryConfig m_config;          // as this session sees it
+    platform::FileStamp m_configStamp;  // of the file this session read or wrote last
+    std::vector<ConfigEdit> m_edits;    // this session's unsaved changes to the configuration
+    std::vector<PartitionId> m_deleted; // partitions whose containers go to Deleted at save
+    std::map<std::string, std::unique_ptr<Partition>> m_partitions;
+    std::map<int, std::vector<Partition*>> m_byType;  // configuration order
+
+    std::vector<Reservation> m_reservations;
+    platform::FileStamp m_reservationStamp;
+    bool m_reservationsRead = false;
+
+    bool m_partIndexValid = false;
+    std::unordered_map<std::string, Partition*> m_partIndex;  // part number -> partition
+    bool m_cellIndexValid = false;
+    std::unordered_map<std::string, std::vector<Partition*>> m_cellIndex;  // cell -> partitions, configuration order
+    bool m_cellUseValid = false;
+    std::unordered_map<std::string, StringList> m_cellUse;  // cell -> part numbers, sorted
+    // Indexes dropped by a reload or a refresh, freed (and their buckets
+    // reused) when the index is built again, so that dropping 200,000
+    // entries does not make the reload itself slow.
+    std::unordered_map<std::string, Partition*> m_retiredPartIndex;
+    std::unordered_map<std::string, StringList> m_retiredCellUse;
+};
+
+}  // namespace kelm::store

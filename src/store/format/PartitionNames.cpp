@@ -1,0 +1,115 @@
+#include "store/format/PartitionNames.h"
+
+#include "store/items/StoreBackend.h"
+
+namespace kelm::store {
+
+bool IsStoreType(int type) {
+    return type == kPartitionTypeCell || type == kPartitionTypePart || type == kPartitionTypeSymbol;
+}
+
+std::string_view FolderOfType(int type) {
+    switch (type) {
+    case kPartitionTypeCell: return "CellDBLibs";
+    case kPartitionTypePart: return "PartsDBLibs";
+    case kPartitionTypeSymbol: return "SymbolLibs";
+    default: return {};
+    }
+}
+
+std::string_view ExtensionOfType(int type) {
+    switch (type) {
+    case kPartitionTypeCell: return ".cel";
+    case kPartitionTypePart: return ".pdb";
+    default: return {};
+    }
+}
+
+std::string_view KindWord(int type) {
+    switch (type) {
+    case kPartitionTypeCell: return "cells";
+    case kPartitionTypePart: return "parts";
+    case kPartitionTypeSymbol: return "symbols";
+    default: return {};
+    }
+}
+
+int TypeOfKindWord(std::string_view word) {
+    if (word == "cells") return kPartitionTypeCell;
+    if (word == "parts") return kPartitionTypePart;
+    if (word == "symbols") return kPartitionTypeSymbol;
+    return -1;
+}
+
+std::string RelativePartitionPath(int type, const std::string& name) {
+    std::string path(FolderOfType(type));
+    path += '\\';
+    path += name;
+    path += ExtensionOfType(type);
+    return path;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+bool IsSafeFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name) {
+        if (c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
+    }
+    return true;
+}
+
+namespace {
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+}  // namespace
+
+HRESULT ParsePartitionName(const std::string& text, int typeOfBareName, PartitionId& id) {
+    id = PartitionId{};
+    if (text.empty()) return KELM_E_NO_SUCH_PARTITION;
+    const std::size_t separator = text.find_first_of("\\/");
+    if (separator == std::string::npos) {
+        if (!IsSafeFileName(text)) return KELM_E_UNSAFE_PATH;
+        if (!IsStoreType(typeOfBareName)) return KELM_E_NO_SUCH_PARTITION;
+        id.type = typeOfBareName;
+        id.name = text;
+        return S_OK;
+    }
+    const std::string_view folder(text.data(), separator);
+    std::string_view rest(text.data() + separator + 1, text.size() - separator - 1);
+    if (folder.empty() || folder == "." || folder == ".." || folder.find(':') != std::string_view::npos)
+        return KELM_E_UNSAFE_PATH;
+    int type = -1;
+    for (const int candidate : {kPartitionTypeCell, kPartitionTypePart, kPartitionTypeSymbol}) {
+        if (EqualNoCase(folder, FolderOfType(candidate))) type = candidate;
+    }
+    if (rest.find_first_of("\\/") != std::string_view::npos) return KELM_E_UNSAFE_PATH;
+    if (type < 0) return KELM_E_NO_SUCH_PARTITION;
+    const std::string_view extension = ExtensionOfType(type);
+    if (!extension.empty() && EndsWithNoCase(rest, extension))
+        rest.remove_suffix(extension.size());
+    if (rest.empty()) return KELM_E_NO_SUCH_PARTITION;
+    if (!IsSafeFileName(rest)) return KELM_E_UNSAFE_PATH;
+    id.type = type;
+    id.name = std::string(rest);
+    return S_OK;
+}
+
+}  // namespace kelm::store

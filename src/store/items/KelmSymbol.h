@@ -1,0 +1,17 @@
+// Logic symbols of the library, named by their qualified name Partition:Symbol.
+#pragma once
+
+#include "store/items/KelmBase.h"
+
+namespace kelm::store {
+
+class KelmSymbol : public KelmBase {
+public:
+    KelmSymbol(KelmServer& server, const char* partition, const char* symbol, int partitionType);
+
+    HRESULT GetSymbolsInPartition(StringList& symbols, const std::string& partition);
+    HRESULT GetPinNames(StringList& pins, const std::string& symbol);
+    HRESULT GetPartitionNames(StringList& partitions, const std::string& symbol);
+};
+
+}  // namespace kelm::store

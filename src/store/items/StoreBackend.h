@@ -1,0 +1,148 @@
+// What sits behind a KelmServer: one library session of the store.
+//
+// The store classes (KelmSchemePartition, KelmPart, KelmCell, KelmSymbol) are
+// thin: they keep their own small state (partition type, working user,
+// working partition and cell) and hand every operation, with that state, to
+// the backend of their KelmServer. The file-backed store and the scriptable
+// test double are the two backends. Every operation not overridden answers
+// KELM_E_STORE_UNAVAILABLE, so an empty backend fails cleanly.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kelmapi/automation.h"
+#include "store/items/StoreStatus.h"
+#include "util/StringList.h"
+
+namespace kelm::store {
+
+// Store partition types (the component's kinds map to these).
+inline constexpr int kPartitionTypeCell = 0;
+inline constexpr int kPartitionTypePart = 7;
+inline constexpr int kPartitionTypeSymbol = 13;
+inline constexpr int kPartitionTypeNone = 22;
+inline constexpr int kPartitionTypeUnset = -1;
+
+// Whole records, for tools that read a library item by item (export,
+// verification); the component's methods do not use them.
+struct SymbolRef {
+    std::string itemSpec;  // Partition:Symbol as the part refers to it
+    StringList pins;
+};
+struct PartRecord {
+    std::string number;
+    std::string partition;
+    StringList pins;
+    std::string name;
+    std::string label;
+    int nameDefault = 0;
+    int labelDefault = 0;
+    std::string description;
+    std::string type;
+    std::int32_t timestamp = 0;
+    StringList cells;              // ordered, no duplicates
+    std::vector<SymbolRef> symbols;  // ordered, no duplicates
+};
+struct CellRecord {
+    std::string name;
+    std::string partition;
+    StringList pins;
+    int type = 0;
+    std::int32_t timestamp = 0;
+    StringList padstacks;
+};
+struct Reservation {
+    std::string partition;  // relative partition path
+    std::string holder;
+};
+
+// The state a store object carries into each call.
+struct ObjectState {
+    int partitionType = kPartitionTypeUnset;  // InitPartitionType, or KelmSymbol's constructor
+    std::string workingUser;                  // SetWorkingUserName; empty until set
+    std::optional<std::string> partition;     // constructor partition or SetWorkingPartition
+    std::optional<std::string> cell;          // KelmCell constructor cell or SetWorkingCell
+    std::optional<std::string> symbol;        // KelmSymbol constructor symbol
+};
+
+class StoreBackend {
+public:
+    virtual ~StoreBackend() = default;
+
+    // KelmServer
+    virtual HRESULT Init() { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT Load(const char* file, int mode) { (void)file; (void)mode; return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT Save(const char* file, int flag1, int flag2) { (void)file; (void)flag1; (void)flag2; return KELM_E_STORE_UNAVAILABLE; }
+    virtual void Close() {}
+    // Text of the last failure (file and line for a corrupt file, the holder
+    // of a lock, ...); empty when there is nothing to add to the status.
+    virtual std::string LastErrorText() const { return {}; }
+
+    // KelmSchemePartition
+    virtual HRESULT GetSchemes(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetSchemePartitionList(const ObjectState&, const std::string& /*scheme*/, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetAllPartitions(const ObjectState&, StringList&, int /*flag*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& /*partition*/, int& /*count*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT AddPartition(const ObjectState&, const std::string& /*path*/, int /*flag*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT DeletePartition(const ObjectState&, const std::string& /*path*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT AddSearchScheme(const ObjectState&, const std::string& /*scheme*/, const StringList& /*partitions*/,
+                                    int /*protection*/, int /*flag*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT DeleteScheme(const ObjectState&, const std::string& /*scheme*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetDefaultSchemeProtection(const ObjectState&, int& /*protection*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT ReservePartition(const ObjectState&, const std::string& /*partition*/, const std::string& /*user*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT UnReservePartition(const ObjectState&, const std::string& /*partition*/, const std::string& /*user*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetPartitionReservation(const ObjectState&, const std::string& /*partition*/, std::string& /*holder*/) { return KELM_E_STORE_UNAVAILABLE; }
+    // Tools: every reservation of the library; re-read one partition from disk.
+    virtual HRESULT GetReservations(const ObjectState&, std::vector<Reservation>&) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT RefreshPartition(const ObjectState&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+
+    // KelmPart
+    virtual HRESULT PartAdd(const ObjectState&, const std::string& /*partition*/, const StringList& /*pins*/,
+                            const std::string& /*part*/, const char* /*fourth*/, int, int) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartDelete(const ObjectState&, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartSetName(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartSetNameDefault(const ObjectState&, int /*value*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartSetLabel(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartSetLabelDefault(const ObjectState&, int /*value*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartSetDesc(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartSetType(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartSetTimestamp(const ObjectState&, std::int32_t /*time*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartAddSymbol(const ObjectState&, const std::string& /*symbol*/, const StringList& /*pins*/,
+                                  const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartAddCell(const ObjectState&, const std::string& /*cell*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartGetPinNumbers(const ObjectState&, StringList&, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartGetPartsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartGetPartition(const ObjectState&, std::string& /*partition*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT PartGetRecord(const ObjectState&, const std::string& /*part*/, PartRecord&) { return KELM_E_STORE_UNAVAILABLE; }
+
+    // KelmCell
+    virtual HRESULT CellAdd(const ObjectState&, const StringList& /*pins*/, const std::string& /*cell*/,
+                            const std::string& /*partition*/, int /*type*/, std::int32_t /*time*/, int, int) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellDelete(const ObjectState&, const std::string& /*cell*/, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual bool CellExists(const ObjectState&, const std::string& /*cell*/, const std::string& /*partition*/) { return false; }
+    virtual HRESULT CellReplacePins(const ObjectState&, const StringList& /*pins*/, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellAddPadstack(const ObjectState&, const std::string& /*padstack*/, const std::string& /*cell*/,
+                                    const char* /*third*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellSetTimestamp(const ObjectState&, std::int32_t /*time*/, const std::string& /*cell*/,
+                                     const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetPinNames(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& /*cell*/, const char* /*third*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetType(const ObjectState&, int& /*type*/, const std::string& /*cell*/, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetPartNumbers(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetPartitionNames(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetCellsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetRecord(const ObjectState&, const std::string& /*cell*/, const std::string& /*partition*/, CellRecord&) { return KELM_E_STORE_UNAVAILABLE; }
+
+    // KelmSymbol (symbols are named by their qualified name, Partition:Symbol)
+    virtual HRESULT SymbolGetSymbolsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT SymbolGetPinNames(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT SymbolGetPartitionNames(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
+};
+
+}  // namespace kelm::store
