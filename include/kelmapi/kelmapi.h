@@ -9,6 +9,7 @@
 #pragma once
 
 #include "kelmapi/automation.h"
+#include "kelmapi/status.h"
 
 // ------------------------------------------------------------------ GUIDs
 // Chosen once; never change them: registered clients depend on them.

@@ -14,22 +14,10 @@ std::string StatusName(HRESULT status) {
     case 0x80004005u: return "E_FAIL";
     case 0x8007000Eu: return "E_OUTOFMEMORY";
     case 0x80070057u: return "E_INVALIDARG";
-    case 0x80040005u: return "item exists or is missing";
-    case 0x80041000u: return "library store unavailable";
-    case 0x80041001u: return "no such partition";
-    case 0x80041002u: return "partition reserved by another user";
-    case 0x80041003u: return "read-only session";
-    case 0x80041004u: return "library locked";
-    case 0x80041005u: return "conflict";
-    case 0x80041006u: return "corrupt file";
-    case 0x80041007u: return "I/O error";
-    case 0x80041008u: return "no library loaded";
-    case 0x80041009u: return "path leaves the library folder";
-    case 0x8004100Au: return "no such item";
-    case 0x8004100Bu: return "partition not reserved by the working user";
-    case 0x8004100Cu: return "no such search scheme";
-    case 0x8004100Du: return "bad argument";
-    case 0x8004100Eu: return "no default search scheme";
+#define KELM_STATUS_CASE(name, value, text) \
+    case static_cast<std::uint32_t>(value): return text;
+    KELMAPI_STATUS_LIST(KELM_STATUS_CASE)
+#undef KELM_STATUS_CASE
     default: break;
     }
     char text[16];
