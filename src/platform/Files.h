@@ -41,8 +41,4 @@ private:
     std::intptr_t m_handle = kClosed;
 };
 
-// Open, write, flush, close in one call. False when the file could not be
-// opened (or is held by another writer) or writing failed; nothing is retried.
-bool AppendExclusive(const std::string& path, const std::string& bytes);
-
 }  // namespace kelm::platform

@@ -1,5 +1,5 @@
-// The one table of object kinds: store partition type, folder prefix,
-// extension and refresh word of each kind.
+// The one table of object kinds: store partition type, folder prefix and
+// extension of each kind.
 #include "query/ObjectKinds.h"
 
 namespace kelm {
@@ -9,14 +9,13 @@ struct KindInfo {
     int storeType;
     const char* folderPrefix;
     const char* extension;
-    const char* refreshWord;
 };
 
 // Null for a kind other than logic symbol, cell or part type.
 const KindInfo* FindKind(KelmEnum_ObjType kind) {
-    static constexpr KindInfo kSymbol{store::kPartitionTypeSymbol, "SymbolLibs\\", "", "symbols"};
-    static constexpr KindInfo kCell{store::kPartitionTypeCell, "CellDBLibs\\", ".cel", "cells"};
-    static constexpr KindInfo kPart{store::kPartitionTypePart, "PartsDBLibs\\", ".pdb", "parts"};
+    static constexpr KindInfo kSymbol{store::kPartitionTypeSymbol, "SymbolLibs\\", ""};
+    static constexpr KindInfo kCell{store::kPartitionTypeCell, "CellDBLibs\\", ".cel"};
+    static constexpr KindInfo kPart{store::kPartitionTypePart, "PartsDBLibs\\", ".pdb"};
     switch (static_cast<long>(kind)) {
         case KelmEnum_ObjType_LogicSymbol: return &kSymbol;
         case KelmEnum_ObjType_Cell: return &kCell;
@@ -50,11 +49,6 @@ const char* FolderPrefixOfStoreType(int storePartitionType) {
         case store::kPartitionTypeSymbol: return "SymbolLibs\\";
         default: return nullptr;
     }
-}
-
-std::string RefreshWord(KelmEnum_ObjType kind) {
-    const KindInfo* info = FindKind(kind);
-    return info != nullptr ? info->refreshWord : "";
 }
 
 std::string QualifiedSymbolName(const std::string& partitionName, const std::string& symbolName) {

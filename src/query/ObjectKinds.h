@@ -21,9 +21,6 @@ std::string BuildPartitionPath(const std::string& partitionName, KelmEnum_ObjTyp
 // "CellDBLibs\", "PartsDBLibs\", "SymbolLibs\" for store types 0, 7, 13; null otherwise.
 const char* FolderPrefixOfStoreType(int storePartitionType);
 
-// "symbols", "cells", "parts"; empty for any other kind.
-std::string RefreshWord(KelmEnum_ObjType kind);
-
 // Partition:Symbol, both exactly as passed.
 std::string QualifiedSymbolName(const std::string& partitionName, const std::string& symbolName);
 

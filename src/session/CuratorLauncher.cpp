@@ -3,7 +3,6 @@
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
-#include "query/ObjectKinds.h"
 #include "util/Format.h"
 #include "util/Paths.h"
 
@@ -19,6 +18,17 @@ std::string FolderFromVariable(const char* name) {
     std::string folder = platform::GetEnvironmentValue(name).value_or(std::string());
     AddTrailingBackslash(folder);
     return folder;
+}
+
+// The word the tool's refresh command takes for a kind: "symbols", "cells",
+// "parts"; empty for any other kind.
+const char* RefreshWord(KelmEnum_ObjType kind) {
+    switch (static_cast<long>(kind)) {
+        case KelmEnum_ObjType_LogicSymbol: return "symbols";
+        case KelmEnum_ObjType_Cell: return "cells";
+        case KelmEnum_ObjType_PartType: return "parts";
+        default: return "";
+    }
 }
 
 void ShowCuratorNotInstalled() {
@@ -64,9 +74,8 @@ HRESULT RunCurator(LibrarySession& session, const std::string& qvmFile, const st
 HRESULT RefreshQVMTree(LibrarySession& session, const std::string& partitionName, KelmEnum_ObjType kind) {
     std::string toolPath;
     RETURN_IF_FAILED(FindPathToCuratorCommand(session, toolPath));
-    const std::string refreshWord = RefreshWord(kind);
     return LaunchHidden(Format("%s -qvmfile=\"%s\" -command=refreshqvm -args=%s;%s;%s;", toolPath.c_str(),
-                               session.LibraryFile().c_str(), partitionName.c_str(), "", refreshWord.c_str()));
+                               session.LibraryFile().c_str(), partitionName.c_str(), "", RefreshWord(kind)));
 }
 
 }  // namespace kelm

@@ -19,32 +19,22 @@ TEST(Files, CreatesOneFolderLevelOnly) {
     EXPECT_FALSE(PathExistsOnDisk(temp.Path() + "two"));
 }
 
-TEST(Files, AppendsWithoutTruncating) {
+TEST(Files, AppendsWithoutTruncatingAndAHeldFileHasOneWriter) {
     TempFolder temp;
     const std::string file = temp.Path() + "log.txt";
-    EXPECT_TRUE(AppendExclusive(file, "one\r\n"));
-    EXPECT_TRUE(AppendExclusive(file, "two\r\n"));
-    EXPECT_EQ("one\r\ntwo\r\n", ReadFileBytes(temp.Root() / "log.txt"));
-}
-
-TEST(Files, AppendFailsWhenTheFileCannotBeOpened) {
-    TempFolder temp;
-    EXPECT_FALSE(AppendExclusive("", "x"));
-    EXPECT_FALSE(AppendExclusive(temp.Path() + "missing\\log.txt", "x"));
-    EXPECT_FALSE(AppendExclusive(temp.Path(), "x"));  // a folder
-}
-
-TEST(Files, AHeldFileCannotBeOpenedBySecondWriter) {
-    TempFolder temp;
-    const std::string file = temp.Path() + "log.txt";
-    AppendFile holder;
+    AppendFile holder, second;
+    EXPECT_FALSE(holder.Open(""));
+    EXPECT_FALSE(holder.Open(temp.Path() + "missing\\log.txt"));
+    EXPECT_FALSE(holder.Open(temp.Path()));  // a folder
     ASSERT_TRUE(holder.Open(file));
-    EXPECT_FALSE(AppendExclusive(file, "dropped\n"));
+    EXPECT_FALSE(second.Open(file));
     EXPECT_TRUE(holder.Write("kept\n"));
     EXPECT_TRUE(holder.Close());
     EXPECT_FALSE(holder.Close());
     EXPECT_FALSE(holder.Write("x"));
-    EXPECT_TRUE(AppendExclusive(file, "next\n"));
+    ASSERT_TRUE(second.Open(file));
+    EXPECT_TRUE(second.Write("next\n"));
+    EXPECT_TRUE(second.Close());
     EXPECT_EQ("kept\nnext\n", ReadFileBytes(temp.Root() / "log.txt"));
 }
 
