@@ -1,6 +1,8 @@
 #include "api/Kelm.h"
 
+#include <functional>
 #include <new>
+#include <optional>
 
 #include "api/Dispatch.h"
 #include "api/Module.h"
@@ -12,18 +14,19 @@
 #include "maintenance/Partitions.h"
 #include "maintenance/Reservation.h"
 #include "platform/CodePage.h"
+#include "platform/DebugOutput.h"
 #include "query/ItemLookup.h"
 #include "query/PartitionItems.h"
 #include "query/SearchSchemes.h"
 #include "query/UsageQueries.h"
 #include "session/CuratorLauncher.h"
+#include "util/Failures.h"
+#include "util/Format.h"
 
 namespace kelm {
 namespace {
 
-// Runs a method body; no exception leaves the object.
-template <typename Body>
-HRESULT Guarded(Body&& body) noexcept {
+HRESULT RunBody(const std::function<HRESULT()>& body) noexcept {
     try {
         return body();
     } catch (const std::bad_alloc&) {
@@ -31,6 +34,30 @@ HRESULT Guarded(Body&& body) noexcept {
     } catch (...) {
         return E_FAIL;
     }
+}
+
+// Runs a method body; no exception leaves the object. A failed call writes
+// one debug line naming the first guard that failed on its way.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+    std::optional<FailureInfo> first;
+    HRESULT hr = E_FAIL;
+    {
+        FailureCallbackScope scope([&](const FailureInfo& failure) {
+            if (!first) first = failure;
+        });
+        hr = RunBody(body);
+    }
+    if (FAILED(hr) && first) {
+        try {
+            platform::WriteDebugLine(Format("KelmAPI: call failed with 0x%08lX; first failure at ",
+                                            static_cast<unsigned long>(static_cast<unsigned int>(hr))) +
+                                     DescribeFailure(*first));
+        } catch (...) {
+            // The status is what the caller gets, logged or not.
+        }
+    }
+    return hr;
 }
 
 std::string A(BSTR text) { return platform::BstrToAnsi(text); }

@@ -7,21 +7,32 @@
 #include <utility>
 
 #include "kelmapi/automation.h"
+#include "util/Failures.h"
 
-#define RETURN_IF_FAILED(expr)                    \
-    do {                                          \
-        const HRESULT hr_ = (expr);               \
-        if (FAILED(hr_)) return hr_;              \
+// A guard that returns a failure reports where first (util/Failures.h).
+#define RETURN_IF_FAILED(expr)                                            \
+    do {                                                                  \
+        const HRESULT hr_ = (expr);                                       \
+        if (FAILED(hr_)) {                                                \
+            ::kelm::ReportFailure(hr_, __FILE__, __LINE__, #expr);        \
+            return hr_;                                                   \
+        }                                                                 \
     } while (0)
 
-#define RETURN_HR_IF_NULL(hr, ptr)                \
-    do {                                          \
-        if ((ptr) == nullptr) return (hr);        \
+#define RETURN_HR_IF_NULL(hr, ptr)                                        \
+    do {                                                                  \
+        if ((ptr) == nullptr) {                                           \
+            ::kelm::ReportFailure((hr), __FILE__, __LINE__, #ptr " is null"); \
+            return (hr);                                                  \
+        }                                                                 \
     } while (0)
 
-#define RETURN_HR_IF(hr, cond)                    \
-    do {                                          \
-        if (cond) return (hr);                    \
+#define RETURN_HR_IF(hr, cond)                                            \
+    do {                                                                  \
+        if (cond) {                                                       \
+            if (FAILED(hr)) ::kelm::ReportFailure((hr), __FILE__, __LINE__, #cond); \
+            return (hr);                                                  \
+        }                                                                 \
     } while (0)
 
 namespace kelm {
@@ -99,28 +110,6 @@ private:
     SAFEARRAY* m_array;
     void* m_data = nullptr;
     HRESULT m_status;
-};
-
-class AutoVariant {
-public:
-    AutoVariant() { VariantInit(&m_value); }
-    AutoVariant(const AutoVariant&) = delete;
-    AutoVariant& operator=(const AutoVariant&) = delete;
-    AutoVariant(AutoVariant&& other) noexcept : m_value(other.release()) {}
-    AutoVariant& operator=(AutoVariant&& other) noexcept {
-        if (this != &other) { reset(); m_value = other.release(); }
-        return *this;
-    }
-    ~AutoVariant() { reset(); }
-
-    VARIANT* get() { return &m_value; }
-    const VARIANT* get() const { return &m_value; }
-    VARIANT release() { VARIANT v = m_value; VariantInit(&m_value); return v; }
-    void reset() { VariantClear(&m_value); }
-    VARIANT* Out() { reset(); return &m_value; }
-
-private:
-    VARIANT m_value;
 };
 
 template <typename T>
