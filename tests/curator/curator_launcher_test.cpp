@@ -15,14 +15,13 @@
 #include "platform/Process.h"
 #include "session/CuratorLauncher.h"
 #include "session/LibrarySession.h"
-#include "support/ScriptedStore.h"
+#include "store/file/LibraryTools.h"
 #include "support/TempFolder.h"
 
 namespace kelm {
 namespace {
 
 using testing::ReadFileBytes;
-using testing::ScriptedStore;
 using testing::TempFolder;
 
 class CuratorLauncherTest : public ::testing::Test {
@@ -59,8 +58,7 @@ protected:
     std::vector<std::string> started;
     std::vector<std::string> boxes;
     bool startSucceeds = true;
-    std::shared_ptr<ScriptedStore> store = std::make_shared<ScriptedStore>();
-    LibrarySession session{store};
+    LibrarySession session;
 };
 
 TEST_F(CuratorLauncherTest, ToolFolderComesFromTheCuratorVariableFirst) {
@@ -104,45 +102,32 @@ TEST_F(CuratorLauncherTest, RunCuratorCommandLineByteForByte) {
     EXPECT_EQ(tool + " -qvmfile=\"\" -command=run -args=verify;", started[1]);
     EXPECT_EQ(tool + " -qvmfile=\"a\"b%s\\\" -command=run -args=x;y;", started[2]);
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(0u, store->Calls().size());
 }
 
-TEST_F(CuratorLauncherTest, RefreshCommandLineByteForByteForEveryKind) {
-    environment["TQR_CURATOR_BIN"] = "C:\\Tools";  // refresh makes no existence test
-    const std::string prefix = "C:\\Tools\\CuratorCommand.exe -qvmfile=\"\" -command=refreshqvm -args=";
-
-    // Before any open the session's library file is empty.
-    EXPECT_EQ(S_OK, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
-    EXPECT_EQ(S_OK, RefreshQVMTree(session, "Smd Cells", KelmEnum_ObjType_Cell));
-    EXPECT_EQ(S_OK, RefreshQVMTree(session, "Logic", KelmEnum_ObjType_LogicSymbol));
-    EXPECT_EQ(S_OK, RefreshQVMTree(session, "Resistors", static_cast<KelmEnum_ObjType>(0)));
-    EXPECT_EQ(S_OK, RefreshQVMTree(session, "", static_cast<KelmEnum_ObjType>(99)));
-    ASSERT_EQ(5u, started.size());
-    EXPECT_EQ(prefix + "Resistors;;parts;", started[0]);
-    EXPECT_EQ(prefix + "Smd Cells;;cells;", started[1]);
-    EXPECT_EQ(prefix + "Logic;;symbols;", started[2]);
-    EXPECT_EQ(prefix + "Resistors;;;", started[3]);
-    EXPECT_EQ(prefix + ";;;", started[4]);
+TEST_F(CuratorLauncherTest, RefreshCommandLineByteForByteNamingTheOpenLibrary) {
+    environment["TQR_COMMON_BIN"] = "C:\\Tools";  // refresh makes no existence test
+    const std::string library = temp.Path() + "Main Lib/Main Lib.qvm";
+    ASSERT_EQ(S_OK, store::CreateLibrary(library));
+    const struct { const char* partition; long kind; const char* args; } cases[] = {
+        {"Resistors", KelmEnum_ObjType_PartType, "Resistors;;parts;"},
+        {"Smd Cells", KelmEnum_ObjType_Cell, "Smd Cells;;cells;"},
+        {"Logic", KelmEnum_ObjType_LogicSymbol, "Logic;;symbols;"},
+        {"Resistors", 0, "Resistors;;;"},
+        {"", 99, ";;;"},
+    };
+    for (const std::string& file : {std::string(), library, std::string()}) {  // before open, open, after close
+        if (!file.empty()) {
+            ASSERT_EQ(S_OK, session.Open(file, "alice", 0));
+        }
+        started.clear();
+        for (const auto& c : cases) {
+            EXPECT_EQ(S_OK, RefreshQVMTree(session, c.partition, static_cast<KelmEnum_ObjType>(c.kind)));
+            EXPECT_EQ("C:\\Tools\\CuratorCommand.exe -qvmfile=\"" + file + "\" -command=refreshqvm -args=" + c.args,
+                      started.back());
+        }
+        session.Close();
+    }
     EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(CuratorLauncherTest, RefreshNamesTheOpenLibraryAndForgetsItAfterClose) {
-    environment["TQR_COMMON_BIN"] = "C:\\Tools";
-    const std::string library = temp.File("Main Lib/Main Lib.qvm", "");
-    ASSERT_EQ(S_OK, session.Open(library, "alice", 0));
-    started.clear();
-
-    EXPECT_EQ(S_OK, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
-    session.Close();
-    EXPECT_EQ(S_OK, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
-    ASSERT_EQ(2u, started.size());
-    EXPECT_EQ("C:\\Tools\\CuratorCommand.exe -qvmfile=\"" + library +
-                  "\" -command=refreshqvm -args=Resistors;;parts;",
-              started[0]);
-    EXPECT_EQ("C:\\Tools\\CuratorCommand.exe -qvmfile=\"\" -command=refreshqvm -args=Resistors;;parts;",
-              started[1]);
-    // The launcher never touches the store.
-    for (const auto& op : store->Ops()) EXPECT_EQ(std::string::npos, op.find("Partition")) << op;
 }
 
 TEST_F(CuratorLauncherTest, CuratorVariableWinsEvenWhenTheToolIsMissingThere) {

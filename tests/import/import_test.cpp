@@ -1,0 +1,244 @@
+// Part type and cell import through a Kelm object on the file store: what a
+// second object reads back after the client saved, and the log lines each
+// path writes; and a realistic run of many part types into a copy of the
+// example library.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "store/file/LibraryTools.h"
+#include "store/items/KelmCell.h"
+#include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
+#include "support/ImportRecords.h"
+#include "support/KelmOnLibrary.h"
+#include "util/Format.h"
+
+namespace kelm::testing {
+namespace {
+
+const char* const kPartTag = "AddItemToQVM_Part";
+const char* const kCellTag = "AddItemToQVM_Cell";
+
+class Import : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(lib.AddPartition("Smd", kCell), S_OK);
+        ASSERT_EQ(lib.AddPartition("Resistors", kPart), S_OK);
+        ASSERT_EQ(lib.AddPartition("Gates", kSymbol), S_OK);
+        ASSERT_EQ(lib->SaveQVM(), S_OK);
+    }
+    HRESULT AddPart(KelmStruct_PartType& part, bool overwrite = false) {
+        AutoBstr partition = Bstr("Resistors");
+        return lib->AddItemToQVM_Part(partition.get(), &part, overwrite ? VARIANT_TRUE : VARIANT_FALSE);
+    }
+    HRESULT AddCell(const KelmStruct_Cell& cell, bool overwrite = false, const char* partition = "Smd") {
+        AutoBstr p = Bstr(partition);
+        return lib->AddItemToQVM_Cell(p.get(), const_cast<KelmStruct_Cell*>(&cell), overwrite ? VARIANT_TRUE : 0);
+    }
+    std::string CellFile() const { return lib.Temp().Path() + "CellDBLibs/Smd.cel"; }
+
+    KelmOnLibrary lib{KelmOnLibrary::kEmpty};
+    ImportRecords records;
+};
+
+TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
+    ASSERT_EQ(store::SymbolFileAdd(lib.Qvm(), "Gates", "RES-2", {"A", "B"}), S_OK);
+    ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
+    ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
+    for (const char* cell : {"R0603", "R0805"}) ASSERT_EQ(AddCell(records.Cell(cell, StringList{"1", "2"})), S_OK);
+    KelmStruct_PartType part = records.Part("RES\\10K\\A", 1234567);
+    part.m_psarrCells = records.Cells({records.Cell("R0603", StringList{"1", "2"}), records.Cell("R0805")});
+    part.m_psarrLogicSymbols = records.Symbols({records.Symbol("RES-2", "Gates:RES-2", StringList{"A", "B"})});
+    ASSERT_EQ(AddPart(part), S_OK);
+    ASSERT_EQ(lib->SaveQVM(), S_OK);
+
+    IKelm* carol = lib.Another("carol");
+    store::KelmPart parts(static_cast<CKelm*>(carol)->Session().Store(), nullptr);
+    store::PartRecord record;
+    ASSERT_EQ(parts.GetRecord("RES_10K\\A", record), S_OK);  // only the first backslash is replaced
+    EXPECT_EQ(record.partition, "Resistors");
+    EXPECT_EQ(record.pins, (StringList{"1", "2"}));
+    EXPECT_EQ(record.name, "RES\\10K\\A name");
+    EXPECT_EQ(record.label, "RES\\10K\\A label");
+    EXPECT_EQ(record.type, "RES\\10K\\A type");
+    EXPECT_EQ(record.description, "RES\\10K\\A description");
+    EXPECT_EQ(record.timestamp, 1234567);
+    EXPECT_EQ(record.cells, (StringList{"R0603", "R0805"}));
+    ASSERT_EQ(record.symbols.size(), 1u);
+    EXPECT_EQ(record.symbols[0].itemSpec, "Gates:RES_2");
+    EXPECT_EQ(record.symbols[0].pins, (StringList{"A", "B"}));
+    KelmOnLibrary::Drop(carol);
+
+    const Names logged = lib.LogLines();
+    EXPECT_EQ(logged, (Names{LogLine("(ERROR)", kCellTag, "Cell R0603 not found in CEL file"),
+                             LogLine("(ERROR)", kCellTag, "Cell R0805 not found in CEL file"),
+                             LogLine("(WARNING)", kPartTag, "Adjusting Part Number: (RES\\10K\\A) -> (RES_10K\\A). Partition (Resistors)."),
+                             LogLine("(WARNING)", kPartTag, "Adjusting Symbol Name: (RES-2) -> (RES_2). Partition (Resistors), Part Number (RES_10K\\A).")}));
+}
+
+TEST_F(Import, PinsComeFromTheFirstCellWithTheMostPins) {
+    ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
+    KelmStruct_PartType part = records.Part("P1");
+    part.m_psarrCells = records.Cells({records.Cell("A", StringList{"1"}), records.Cell("B", StringList{"x", "y"}),
+                                       records.Cell("C"), records.Cell("D", StringList{"p", "q"})});
+    ASSERT_EQ(AddPart(part), S_OK);
+    EXPECT_EQ(lib.Pins("", "P1", kPart), 2);
+    StringList pins;
+    store::KelmPart(lib.Session().Store(), nullptr).GetPinNumbers(pins, "P1");
+    EXPECT_EQ(pins, (StringList{"x", "y"}));
+}
+
+TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
+    ASSERT_EQ(store::CellDBAddCell(CellFile(), "SO8", {"8", "2", "1", "3"}, {"smd60", "fid"}), S_OK);
+    ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
+    ASSERT_EQ(AddCell(records.Cell("SO8", StringList{"x", "y"}, 42)), S_OK);
+    ASSERT_EQ(AddCell(records.Cell("QFN-32+EP", StringList{"2", "1"})), S_OK);  // not in the file: the record's pins
+    EXPECT_EQ(AddCell(records.Cell("SO8", StringList{"1"})), E_FAIL);
+    ASSERT_EQ(lib->SaveQVM(), S_OK);
+    store::KelmCell cells(lib.Session().Store(), nullptr, nullptr);
+    store::CellRecord record;
+    ASSERT_EQ(cells.GetRecord("SO8", "Smd", record), S_OK);
+    EXPECT_EQ(record.pins, (StringList{"1", "2", "3", "8"}));
+    EXPECT_EQ(record.padstacks, (StringList{"fid", "smd60"}));
+    EXPECT_EQ(record.timestamp, 42);
+    ASSERT_EQ(cells.GetRecord("QFN-32+EP", "Smd", record), S_OK);  // cell names are not adjusted
+    EXPECT_EQ(record.pins, (StringList{"2", "1"}));
+
+    // Overwrite replaces the pins and stamps the cell.
+    ASSERT_EQ(store::CellDBAddCell(CellFile(), "QFN-32+EP", {"3", "1", "2"}, {"pad"}), S_OK);
+    ASSERT_EQ(AddCell(records.Cell("QFN-32+EP", std::nullopt, 77), true), S_OK);
+    ASSERT_EQ(cells.GetRecord("QFN-32+EP", "Smd", record), S_OK);
+    EXPECT_EQ(record.pins, (StringList{"1", "2", "3"}));
+    EXPECT_EQ(record.padstacks, StringList{"pad"});
+    EXPECT_EQ(record.timestamp, 77);
+    // Without a cell file the record's pins stay.
+    ASSERT_EQ(lib.AddPartition("Thru", kCell), S_OK);
+    ASSERT_EQ(lib.Reserve("Thru", kCell), S_OK);
+    std::filesystem::remove(lib.Temp().Root() / "CellDBLibs" / "Thru.cel");
+    ASSERT_EQ(AddCell(records.Cell("DIP8", StringList{"8", "1"}), false, "Thru"), S_OK);
+    ASSERT_EQ(cells.GetRecord("DIP8", "Thru", record), S_OK);
+    EXPECT_EQ(record.pins, (StringList{"8", "1"}));
+    EXPECT_EQ(lib.LogLines(),
+              (Names{LogLine("(ERROR)", kCellTag, "Cell QFN-32+EP not found in CEL file"),
+                     LogLine("(ERROR)", kCellTag, "Cell already exists. Error adding it to QVM. Partition (Smd), Cell (SO8)."),
+                     LogLine("(INFO)", kCellTag, "Overwriting existing cell definition in QVM. Partition (Smd), Cell (QFN-32+EP)."),
+                     LogLine("(ERROR)", kCellTag, "Couldn't load CEL file " + lib.Folder() + "\\CellDBLibs\\Thru.cel")}));
+}
+
+TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
+    KelmStruct_PartType part = records.Part("R1");
+    EXPECT_EQ(AddPart(part), E_FAIL);
+    EXPECT_EQ(AddCell(records.Cell("C1")), E_FAIL);
+    EXPECT_EQ(lib.LogLines(), (Names{LogLine("(ERROR)", kPartTag, "Partition (Resistors) is not reserved in QVM."),
+                                     LogLine("(ERROR)", kCellTag, "Partition (Smd) is not reserved in QVM.")}));
+    IKelm* bob = lib.Another("bob");
+    AutoBstr resistors = Bstr("Resistors");
+    ASSERT_EQ(bob->ReservePartition(resistors.get(), kPart), S_OK);
+    EXPECT_EQ(AddPart(part), S_OK);  // on bob's behalf
+    EXPECT_EQ(AddPart(part), E_FAIL);
+    EXPECT_EQ(lib.LogLines().back(), LogLine("(ERROR)", kPartTag,
+                                             "Part Number already exists. Error adding it to QVM. Partition (Resistors), Part Number (R1)."));
+    EXPECT_EQ(AddPart(part, true), S_OK);
+    KelmOnLibrary::Drop(bob);
+}
+
+TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
+    ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
+    ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
+    KelmStruct_PartType locked = records.Part("L1");
+    locked.m_psarrCells = records.Unlockable();
+    EXPECT_EQ(AddPart(locked), E_UNEXPECTED);
+    EXPECT_EQ(lib.Find("L1", kPart), KelmOnLibrary::StatusText(E_FAIL));  // stopped before the part was created
+
+    KelmStruct_PartType numbers = records.Part("N1");
+    numbers.m_psarrCells = records.Cells({records.Cell("C1", StringList{"1"})});
+    numbers.m_psarrLogicSymbols = records.Symbols({records.Symbol("S1", "Gates:S1", std::nullopt)});
+    reinterpret_cast<KelmStruct_LogicSymbol*>(numbers.m_psarrLogicSymbols->pvData)->m_psarrPins = records.Integers(2);
+    EXPECT_EQ(AddPart(numbers), E_FAIL);
+    EXPECT_EQ(lib.Find("N1", kPart), "Resistors");  // the part and its cells stay
+
+    KelmStruct_Cell cell = records.Cell("C2");
+    cell.m_psarrPins = records.Integers(2);
+    EXPECT_EQ(AddCell(cell), E_FAIL);
+    EXPECT_EQ(lib.LogLines(),
+              (Names{LogLine("(ERROR)", kPartTag, "Error getting cells records from safe array. Partition (Resistors), Part Number (L1)."),
+                     LogLine("(ERROR)", kPartTag, "Error getting Symbol's pins from safe array. Partition (Resistors), Part Number (N1), Symbol (S1)."),
+                     LogLine("(ERROR)", kCellTag, "Error getting Cell's pins from safe array. Partition (Smd), Cell (C2).")}));
+}
+
+// A client script's run: many part types with their cells and symbols into
+// a copy of the example library; a second object finds them all, and the
+// library's own part types intact.
+TEST(ImportScript, ManyPartTypesAreImportedIntoTheExampleLibraryAndReadBack) {
+    constexpr int kParts = 400, kCells = 40, kSymbols = 10;
+    KelmOnLibrary lib(KelmOnLibrary::kExample, "importer");
+    const auto partsBy = [](IKelm& kelm) {
+        std::map<std::string, StringList> parts;
+        LibrarySession& session = static_cast<CKelm&>(kelm).Session();
+        store::KelmPart reader(session.Store(), nullptr);
+        for (const char* p : {"Resistors", "Capacitors", "Logic", "ImportParts"}) reader.GetPartsInPartition(parts[p], p);
+        return parts;
+    };
+    const auto before = partsBy(lib.Kelm());
+    ASSERT_EQ(lib.AddPartition("ImportCells", kCell), S_OK);
+    ASSERT_EQ(lib.AddPartition("ImportParts", kPart), S_OK);
+    ASSERT_EQ(lib.AddPartition("ImportSymbols", kSymbol), S_OK);
+    ASSERT_EQ(lib.Reserve("ImportCells", kCell), S_OK);
+    ASSERT_EQ(lib.Reserve("ImportParts", kPart), S_OK);
+    for (int s = 0; s < kSymbols; ++s) {
+        ASSERT_EQ(store::SymbolFileAdd(lib.Qvm(), "ImportSymbols", Format("GATE%d", s), {"A", "B", "Y"}), S_OK);
+    }
+    const auto cellPins = [](int c) {
+        StringList pins;
+        for (int p = 1; p <= 2 + c % 6; ++p) pins.push_back(std::to_string(p));
+        return pins;
+    };
+    const std::string cellFile = lib.Temp().Path() + "CellDBLibs/ImportCells.cel";
+    ImportRecords records;
+    AutoBstr cellPartition = Bstr("ImportCells"), partPartition = Bstr("ImportParts");
+    for (int c = 0; c < kCells; ++c) {
+        ASSERT_EQ(store::CellDBAddCell(cellFile, Format("FP%02d", c), cellPins(c), {Format("pad%d", c % 3)}), S_OK);
+        KelmStruct_Cell cell = records.Cell(Format("FP%02d", c), cellPins(c), 1000 + c);
+        ASSERT_EQ(lib->AddItemToQVM_Cell(cellPartition.get(), &cell, 0), S_OK) << c;
+    }
+    const auto number = [](int i, char separator) { return Format("IMP%c%04d", separator, i); };
+    for (int i = 0; i < kParts; ++i) {
+        KelmStruct_PartType part = records.Part(number(i, i % 100 == 7 ? '\\' : '-'), 5000 + i);
+        const int first = i % kCells, second = (i + 1) % kCells;
+        part.m_psarrCells = records.Cells({records.Cell(Format("FP%02d", first), cellPins(first)),
+                                           records.Cell(Format("FP%02d", second), cellPins(second))});
+        const std::string symbol = Format("GATE%d", i % kSymbols);
+        part.m_psarrLogicSymbols = records.Symbols({records.Symbol(symbol, "ImportSymbols:" + symbol, StringList{"A", "B", "Y"})});
+        ASSERT_EQ(lib->AddItemToQVM_Part(partPartition.get(), &part, 0), S_OK) << i;
+    }
+    ASSERT_EQ(lib->SaveQVM(), S_OK);
+    EXPECT_EQ(lib.LogLines().size(), static_cast<std::size_t>(kParts / 100));  // the adjusted part numbers only
+
+    IKelm* reader = lib.Another("reader");
+    auto after = partsBy(*reader);
+    EXPECT_EQ(after["ImportParts"].size(), static_cast<std::size_t>(kParts));
+    after["ImportParts"].clear();
+    EXPECT_EQ(after, before);
+    store::KelmPart parts(static_cast<CKelm*>(reader)->Session().Store(), nullptr);
+    for (int i : {0, 7, 399}) {
+        store::PartRecord record;
+        ASSERT_EQ(parts.GetRecord(number(i, i % 100 == 7 ? '_' : '-'), record), S_OK) << i;
+        EXPECT_EQ(record.timestamp, 5000 + i);
+        const int first = i % kCells, second = (i + 1) % kCells;
+        EXPECT_EQ(record.cells, (StringList{Format("FP%02d", first), Format("FP%02d", second)}));
+        EXPECT_EQ(record.pins, cellPins(first).size() >= cellPins(second).size() ? cellPins(first) : cellPins(second));
+        ASSERT_EQ(record.symbols.size(), 1u);
+        EXPECT_EQ(record.symbols[0].itemSpec, Format("ImportSymbols:GATE%d", i % kSymbols));
+    }
+    store::KelmCell cells(static_cast<CKelm*>(reader)->Session().Store(), nullptr, nullptr);
+    store::CellRecord cell;
+    ASSERT_EQ(cells.GetRecord("FP05", "ImportCells", cell), S_OK);
+    EXPECT_EQ(cell.pins, cellPins(5));
+    EXPECT_EQ(cell.padstacks, StringList{"pad2"});
+    KelmOnLibrary::Drop(reader);
+}
+
+}  // namespace
+}  // namespace kelm::testing
