@@ -35,7 +35,6 @@ HRESULT LibrarySession::Open(const std::string& qvmFile, const std::string& user
     // A failed load leaves the store session as it is: the next open calls Init again.
     RETURN_HR_IF(E_FAIL, m_store.Load(m_libraryFile.c_str(), mode) != 0);
 
-    m_readOnly = mode;
     m_open = 1;
     return S_OK;
 }
@@ -46,7 +45,6 @@ HRESULT LibrarySession::Close() {
         m_libraryFile.clear();
         m_libraryFolder.clear();
         m_open = 0;
-        m_readOnly = 1;
     }
     return S_OK;
 }

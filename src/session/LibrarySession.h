@@ -26,7 +26,6 @@ public:
 
     // The open test of every method that works on the library.
     bool IsOpen() const { return m_open == 1; }
-    int ReadOnlyFlag() const { return m_readOnly; }
     const std::string& UserName() const { return m_userName; }
     const std::string& LibraryFile() const { return m_libraryFile; }
     const std::string& LibraryFolder() const { return m_libraryFolder; }
@@ -38,7 +37,6 @@ private:
     // then the log.
     OperationLog m_log;
     int m_open = 0;
-    int m_readOnly = 1;
     std::string m_userName;
     std::string m_libraryFile;
     std::string m_libraryFolder;

@@ -32,13 +32,13 @@ std::string AsText(const std::string& line) {
 }  // namespace
 
 void OperationLog::Start(const std::string& folder, const std::string& logName, const std::string& applicationName) {
-    m_logFolder = folder;
-    AddTrailingBackslash(m_logFolder);
-    AppendPathFolder(m_logFolder, "LogFiles");
-    if (!PathExists(m_logFolder)) platform::CreateOneFolder(m_logFolder);  // a failure drops later lines
+    std::string logFolder = folder;
+    AddTrailingBackslash(logFolder);
+    AppendPathFolder(logFolder, "LogFiles");
+    if (!PathExists(logFolder)) platform::CreateOneFolder(logFolder);  // a failure drops later lines
     m_logName = logName;
     m_applicationName = applicationName;
-    m_logFilePath = m_logFolder;
+    m_logFilePath = logFolder;
     AppendPathName(m_logFilePath, m_logName);
     ChangePathExtension(m_logFilePath, ".log");
 }

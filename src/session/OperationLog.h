@@ -21,11 +21,7 @@ public:
     bool LogWarning(const std::string& tag, const std::string& message);
     bool LogInfo(const std::string& tag, const std::string& message);
 
-    const std::string& LogFolder() const { return m_logFolder; }
-    const std::string& LogFilePath() const { return m_logFilePath; }
-
 private:
-    std::string m_logFolder;
     std::string m_logName;
     std::string m_logFilePath;  // empty: unbound, every line is dropped
     std::string m_applicationName;
