@@ -21,6 +21,7 @@ TEST(Module, ClassObjectOnlyForKelm) {
     EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IClassFactory, nullptr), E_POINTER);
     ComPtr<IUnknown> unknown;
     EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IUnknown, unknown.OutVoid()), S_OK);
+    EXPECT_EQ(unknown->QueryInterface(IID_IClassFactory, nullptr), E_POINTER);
 }
 
 TEST(Module, ObjectsFactoriesAndServerLocksKeepTheModuleLoaded) {

@@ -2,6 +2,8 @@
 // clearing, copying and field access.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "kelmapi/kelmapi.h"
 #include "util/AutoTypes.h"
 
@@ -38,15 +40,49 @@ TEST(RecordInfo, KnowsTheThreeRecordsOfTheLibrary) {
         ComPtr<IRecordInfo> info = InfoFor(*record.guid);
         ASSERT_TRUE(info);
         ULONG size = 0;
-        info->GetSize(&size);
+        EXPECT_EQ(info->GetSize(&size), S_OK);
         EXPECT_EQ(size, record.size);
         kelm::AutoBstr name;
-        info->GetName(name.Out());
+        EXPECT_EQ(info->GetName(name.Out()), S_OK);
         EXPECT_EQ(std::u16string(name.get()), record.name);
         GUID guid{};
-        info->GetGuid(&guid);
+        EXPECT_EQ(info->GetGuid(&guid), S_OK);
         EXPECT_TRUE(IsEqualGUID(guid, *record.guid));
     }
+}
+
+TEST(RecordInfo, FieldNamesAndFieldsInPlace) {
+    ComPtr<IRecordInfo> info = InfoFor(GUID_KelmStruct_Cell);
+    KelmStruct_Cell cell;
+    std::memset(&cell, 0x5A, sizeof cell);
+    ASSERT_EQ(info->RecordInit(&cell), S_OK);
+    EXPECT_EQ(cell.m_sCellName, nullptr);
+    ULONG count = 0;
+    ASSERT_EQ(info->GetFieldNames(&count, nullptr), S_OK);
+    ASSERT_EQ(count, 5u);
+    BSTR names[5] = {};
+    count = 2;  // room for two only
+    ASSERT_EQ(info->GetFieldNames(&count, names), S_OK);
+    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(std::u16string(names[1]), u"m_sPartitionName");
+    EXPECT_EQ(names[2], nullptr);
+    for (BSTR name : names) SysFreeString(name);
+
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(u"SO8");
+    ASSERT_EQ(info->PutFieldNoCopy(0, &cell, u"m_sCellName", &text), S_OK);  // the record owns it now
+    VARIANT inPlace;
+    VariantInit(&inPlace);
+    PVOID carray = reinterpret_cast<PVOID>(0x1);
+    ASSERT_EQ(info->GetFieldNoCopy(&cell, u"m_sCellName", &inPlace, &carray), S_OK);
+    EXPECT_EQ(inPlace.vt, VT_BYREF | VT_BSTR);
+    EXPECT_EQ(*inPlace.pbstrVal, cell.m_sCellName);
+    EXPECT_EQ(carray, nullptr);
+    EXPECT_EQ(info->GetFieldNoCopy(&cell, u"m_nNothing", &inPlace, nullptr), TYPE_E_ELEMENTNOTFOUND);
+    EXPECT_EQ(info->PutFieldNoCopy(0, &cell, u"m_nNothing", &text), TYPE_E_ELEMENTNOTFOUND);
+    EXPECT_EQ(info->RecordClear(&cell), S_OK);
 }
 
 TEST(RecordInfo, UnknownGuidsAreRefused) {
