@@ -33,7 +33,7 @@ protected:
     }
     TempFolder temp;
     std::string main = temp.Path() + "Main.qvm";
-    std::string other = temp.Path() + "Other/Other.qvm";
+    std::string other = (temp.Root() / "Other" / "Other.qvm").string();
     LibrarySession session;
 };
 
@@ -51,7 +51,7 @@ TEST_F(LibrarySessionTest, OpenRemembersTheLibraryTheUserAndTheMode) {
         EXPECT_EQ(session.Save(), S_OK) << notTrue;
     }
     ASSERT_EQ(session.Open(other, "bob", VARIANT_FALSE), S_OK);  // the first library is closed first
-    EXPECT_EQ(State(session), (Seen{true, "bob", other, temp.Path() + "Other/"}));
+    EXPECT_EQ(State(session), (Seen{true, "bob", other, (temp.Root() / "Other" / "").string()}));
     for (const std::string name : {"Upper.QVM", "Mixed.Qvm"}) {
         ASSERT_EQ(store::CreateLibrary(temp.Path() + name), S_OK);
         EXPECT_EQ(session.Open(temp.Path() + name, "", VARIANT_FALSE), S_OK) << name;
