@@ -196,6 +196,8 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
         {"import part: overwrite's delete",
          [](ScriptedStore& s) { s.Returns("KelmPart::Add", kExists).Returns("KelmPart::Delete", kPositive); },
          importPart, E_FAIL, 0, "Error deleting existing Part Number from QVM. Partition (P), Part Number (N-1)."},
+        {"import part: overwritten, still there", answers("KelmPart::Add", kExists), importPart, E_FAIL, 0,
+         "Part Number already exists. Error adding it to QVM. Partition (P), Part Number (N-1)."},
         part("KelmPart::SetName", "Error setting Part Name in QVM. Partition (P), Part Number (N-1), Part Name (N-1 name)."),
         part("KelmPart::SetNameDefault", "Error setting Default for Part Name in QVM."),
         part("KelmPart::SetLabel", "Error setting Part Label in QVM. Partition (P), Part Number (N-1), Part Label (N-1 label)."),
@@ -228,6 +230,7 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
         const int savesBefore = store->Count("KelmServer::Save");
         ImportRecords records;
         EXPECT_EQ(row.call(*kelm.get(), records), row.expected);
+        EXPECT_EQ(store->oddArguments, 0);
         if (row.saves >= 0) {
             EXPECT_EQ(store->Count("KelmServer::Save") - savesBefore, row.saves);
         }
