@@ -14,9 +14,10 @@ namespace kelm::store {
 namespace {
 constexpr std::size_t kNamedAtMost = 200;
 
-std::string Listed(std::vector<std::string> items) {
+// "2 part number(s) already live ..., so nothing was saved: R1 (in A), R3 (in A)"
+std::string Counted(std::vector<std::string>& items, const std::string& what) {
     std::sort(items.begin(), items.end());
-    std::string text;
+    std::string text = std::to_string(items.size()) + " " + what + ", so nothing was saved: ";
     for (std::size_t i = 0; i < items.size() && i < kNamedAtMost; ++i) text += (i ? ", " : "") + items[i];
     if (items.size() > kNamedAtMost) text += " and " + std::to_string(items.size() - kNamedAtMost) + " more";
     return text;
@@ -69,9 +70,7 @@ HRESULT FileStoreBackend::CheckLibraryRules(const LibraryConfig& merged, const s
                 if (index.Find(*part.name, part.hash) != PartitionIndex::npos) collisions.push_back(*part.name + " (in " + id.name + ")");
         }));
         if (!collisions.empty())
-            return Fail(KELM_E_DUPLICATE, std::to_string(collisions.size()) +
-                                              " part number(s) already live in another partition, so nothing was saved: " +
-                                              Listed(std::move(collisions)));
+            return Fail(KELM_E_DUPLICATE, Counted(collisions, "part number(s) already live in another partition"));
     }
     if (!cells.empty()) {
         RETURN_IF_FAILED(forEachOther(kPartitionTypeCell, [&](const PartitionId& id, const PartitionIndex& index) {
@@ -82,9 +81,7 @@ HRESULT FileStoreBackend::CheckLibraryRules(const LibraryConfig& merged, const s
             }
         }));
         if (!collisions.empty())
-            return Fail(KELM_E_CONFLICT, std::to_string(collisions.size()) +
-                                             " cell(s) already live in another partition with other pins, so nothing was saved: " +
-                                             Listed(std::move(collisions)));
+            return Fail(KELM_E_CONFLICT, Counted(collisions, "cell(s) already live in another partition with other pins"));
     }
     return S_OK;
 }
