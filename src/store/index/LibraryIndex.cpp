@@ -23,7 +23,7 @@ IndexPtr LibraryIndex::Store(const PartitionId& id, std::string bytes) const {
     const std::string file = FileOf(id);
     const std::size_t slash = file.find_last_of('\\');
     std::string ignored;
-    if (platform::MakeFolders(file.substr(0, slash))) (void)platform::WriteFileAtomic(file, bytes, ignored);
+    if (platform::MakeFolders(file.substr(0, slash))) (void)platform::WriteFileAtomic(file, bytes, ignored, platform::Flush::No);
     auto index = std::make_shared<PartitionIndex>();
     if (!index->Parse(std::move(bytes))) return nullptr;
     return index;

@@ -8,14 +8,14 @@
 //      hashes     N low halves of the names' hashes
 //      listStart  N+1 indexes into the list items
 //      items      L+1 offsets into the pool (items lie after the names)
-//      uses       U list item indexes sorted by item, then by entry
+//      uses       U pairs (low half of the item's hash, entry) sorted (part
+//                 partitions: for each cell, the part types using it)
 //      slots      S entry numbers + 1 (0: empty), probed from the high half of the hash
 //      pool       P bytes
 #include "store/index/PartitionIndex.h"
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 #include "store/items/StoreBackend.h"
 
@@ -37,20 +37,35 @@ std::uint64_t Get64(const std::string& bytes, std::size_t at) {
     return value;
 }
 
-// A word-at-a-time checksum: the field at kChecksumAt counts as zero.
+std::uint64_t Mix(std::uint64_t h, std::uint64_t word) {
+    h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
+    return h ^ (h >> 29);
+}
+
+// A checksum of four interleaved word streams (the field at kChecksumAt
+// counts as zero); the block is at least a header long.
 std::uint64_t Checksum(const std::string& bytes) {
-    std::uint64_t h = 0x243F6A8885A308D3ULL ^ bytes.size();
-    const std::size_t words = bytes.size() / 8;
-    for (std::size_t i = 0; i < words; ++i) {
-        std::uint64_t word = 0;
-        if (i * 8 != kChecksumAt) std::memcpy(&word, bytes.data() + i * 8, 8);
-        h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 29;
+    std::uint64_t lanes[4] = {0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL, 0xA4093822299F31D0ULL, 0x082EFA98EC4E6C89ULL};
+    char header[kHeader];
+    std::memcpy(header, bytes.data(), kHeader);
+    std::memset(header + kChecksumAt, 0, 8);
+    for (std::size_t i = 0; i < kHeader / 8; ++i) {
+        std::uint64_t word;
+        std::memcpy(&word, header + 8 * i, 8);
+        lanes[i % 4] = Mix(lanes[i % 4], word);
     }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, bytes.data() + words * 8, bytes.size() - words * 8);
-    h = (h ^ tail) * 0x9E3779B97F4A7C15ULL;
-    return h ^ (h >> 32);
+    const char* p = bytes.data() + kHeader;
+    std::size_t left = bytes.size() - kHeader;
+    for (; left >= 32; p += 32, left -= 32) {
+        std::uint64_t words[4];
+        std::memcpy(words, p, 32);
+        for (int lane = 0; lane < 4; ++lane) lanes[lane] = Mix(lanes[lane], words[lane]);
+    }
+    std::uint64_t tail[4] = {};
+    std::memcpy(tail, p, left);
+    std::uint64_t h = bytes.size();
+    for (int lane = 0; lane < 4; ++lane) h = Mix(h, Mix(lanes[lane], tail[lane]));
+    return h;
 }
 
 std::size_t SlotCount(std::size_t entries) {
@@ -80,7 +95,7 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
     const std::size_t slots = SlotCount(n);
     const std::size_t names = kHeader, hashes = names + 4 * (n + 1), listStart = hashes + 4 * n;
     const std::size_t itemOffsets = listStart + 4 * (n + 1), useTable = itemOffsets + 4 * (items + 1);
-    const std::size_t slotTable = useTable + 4 * uses, poolAt = slotTable + 4 * slots;
+    const std::size_t slotTable = useTable + 8 * uses, poolAt = slotTable + 4 * slots;
     std::string out(poolAt + pool, '\0');
     std::memcpy(out.data(), kMagic, sizeof kMagic);
     Put32(out, 8, kVersion);
@@ -121,15 +136,16 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
     Put32(out, listStart + 4 * n, static_cast<std::uint32_t>(item));
     Put32(out, itemOffsets + 4 * items, static_cast<std::uint32_t>(at));
     if (withUses) {
-        // Sorted by item text; entries are in name order already, and the sort is stable.
-        std::vector<std::uint32_t> order(items);
-        std::iota(order.begin(), order.end(), 0u);
-        std::vector<std::string_view> texts;
-        texts.reserve(items);
-        for (const IndexEntry& entry : entries)
-            for (const std::string& text : entry.list) texts.push_back(text);
-        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
-        for (std::size_t i = 0; i < items; ++i) Put32(out, useTable + 4 * i, order[i]);
+        std::vector<std::uint64_t> useKeys;  // hash << 32 | entry: sorted by hash, then in name order
+        useKeys.reserve(items);
+        for (std::size_t i = 0; i < n; ++i)
+            for (const std::string& text : entries[i].list)
+                useKeys.push_back(static_cast<std::uint64_t>(static_cast<std::uint32_t>(Hash(text))) << 32 | i);
+        std::sort(useKeys.begin(), useKeys.end());
+        for (std::size_t i = 0; i < items; ++i) {
+            Put32(out, useTable + 8 * i, static_cast<std::uint32_t>(useKeys[i] >> 32));
+            Put32(out, useTable + 8 * i + 4, static_cast<std::uint32_t>(useKeys[i]));
+        }
     }
     Put64(out, kChecksumAt, Checksum(out));
     return out;
@@ -154,21 +170,12 @@ bool PartitionIndex::Parse(std::string bytes) {
     m_listStart = m_hashes + 4 * n;
     m_itemOffsets = m_listStart + 4 * (n + 1);
     m_useTable = m_itemOffsets + 4 * (items + 1);
-    m_slotTable = m_useTable + 4 * uses;
+    m_slotTable = m_useTable + 8 * uses;
     m_pool = m_slotTable + 4 * slots;
     if (m_pool + pool != b.size()) return false;
-    // Every offset in bounds and in order, so that no damaged block is read past its end.
-    if (U32(m_names) != 0 || U32(m_listStart) != 0 || U32(m_listStart + 4 * n) != items) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (U32(m_names + 4 * i) > U32(m_names + 4 * (i + 1)) || U32(m_listStart + 4 * i) > U32(m_listStart + 4 * (i + 1)))
-            return false;
-    if (U32(m_itemOffsets) != U32(m_names + 4 * n) || U32(m_itemOffsets + 4 * items) != pool) return false;
-    for (std::size_t i = 0; i < items; ++i)
-        if (U32(m_itemOffsets + 4 * i) > U32(m_itemOffsets + 4 * (i + 1))) return false;
-    for (std::size_t i = 0; i < uses; ++i)
-        if (U32(m_useTable + 4 * i) >= items) return false;
-    for (std::size_t i = 0; i < slots; ++i)
-        if (U32(m_slotTable + 4 * i) > n) return false;
+    // The checksum catches damage; the accessors still keep every offset
+    // inside the block, so that no block, however made, is read past its end.
+    m_poolSize = pool;
     m_type = static_cast<int>(U32(12));
     m_stamp.exists = U32(16) != 0;
     m_stamp.size = Get64(b, 24);
@@ -182,6 +189,7 @@ bool PartitionIndex::Parse(std::string bytes) {
 }
 
 std::string_view PartitionIndex::Pool(std::uint32_t begin, std::uint32_t end) const {
+    if (begin > end || end > m_poolSize) return {};
     return std::string_view(m_bytes.data() + m_pool + begin, end - begin);
 }
 
@@ -195,9 +203,16 @@ std::string_view PartitionIndex::Item(std::size_t item) const {
 
 StringList PartitionIndex::List(std::size_t entry) const {
     StringList list;
-    for (std::uint32_t i = U32(m_listStart + 4 * entry), end = U32(m_listStart + 4 * (entry + 1)); i < end; ++i)
-        list.emplace_back(Item(i));
+    const std::uint32_t end = std::min<std::uint32_t>(U32(m_listStart + 4 * (entry + 1)), static_cast<std::uint32_t>(m_items));
+    for (std::uint32_t i = U32(m_listStart + 4 * entry); i < end; ++i) list.emplace_back(Item(i));
     return list;
+}
+
+bool PartitionIndex::ListHolds(std::size_t entry, std::string_view item) const {
+    const std::uint32_t end = std::min<std::uint32_t>(U32(m_listStart + 4 * (entry + 1)), static_cast<std::uint32_t>(m_items));
+    for (std::uint32_t i = U32(m_listStart + 4 * entry); i < end; ++i)
+        if (Item(i) == item) return true;
+    return false;
 }
 
 std::size_t PartitionIndex::Find(std::string_view name, std::uint64_t hash) const {
@@ -206,30 +221,23 @@ std::size_t PartitionIndex::Find(std::string_view name, std::uint64_t hash) cons
     // Every probe sequence ends at an empty slot: there are more slots than entries.
     for (std::size_t slot = static_cast<std::size_t>(hash >> 32) & (m_slots - 1);; slot = (slot + 1) & (m_slots - 1)) {
         const std::uint32_t entry = U32(m_slotTable + 4 * slot);
-        if (entry == 0) return npos;
+        if (entry == 0 || entry > m_count) return npos;
         if (U32(m_hashes + 4 * (entry - 1)) == low && Name(entry - 1) == name) return entry - 1;
     }
 }
 
-std::size_t PartitionIndex::OwnerOf(std::size_t item) const {
-    std::size_t low = 0, high = m_count;  // the last entry whose list starts at or before the item
-    while (high - low > 1) {
-        const std::size_t mid = (low + high) / 2;
-        if (U32(m_listStart + 4 * mid) <= item) low = mid;
-        else high = mid;
-    }
-    return low;
-}
-
 void PartitionIndex::AppendUsers(std::string_view item, StringList& names) const {
+    const std::uint32_t hash = static_cast<std::uint32_t>(Hash(item));
     std::size_t low = 0, high = m_uses;
     while (low < high) {
         const std::size_t mid = (low + high) / 2;
-        if (Item(U32(m_useTable + 4 * mid)) < item) low = mid + 1;
+        if (U32(m_useTable + 8 * mid) < hash) low = mid + 1;
         else high = mid;
     }
-    for (; low < m_uses && Item(U32(m_useTable + 4 * low)) == item; ++low)
-        names.emplace_back(Name(OwnerOf(U32(m_useTable + 4 * low))));
+    for (; low < m_uses && U32(m_useTable + 8 * low) == hash; ++low) {
+        const std::size_t entry = U32(m_useTable + 8 * low + 4);
+        if (entry < m_count && ListHolds(entry, item)) names.emplace_back(Name(entry));
+    }
 }
 
 }  // namespace kelm::store

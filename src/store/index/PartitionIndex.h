@@ -56,12 +56,12 @@ private:
     std::uint32_t U32(std::size_t offset) const;
     std::string_view Pool(std::uint32_t begin, std::uint32_t end) const;
     std::string_view Item(std::size_t item) const;
-    std::size_t OwnerOf(std::size_t item) const;
+    bool ListHolds(std::size_t entry, std::string_view item) const;
 
     std::string m_bytes;
     int m_type = 0;
     platform::FileStamp m_stamp;
-    std::size_t m_count = 0, m_items = 0, m_uses = 0, m_slots = 0;
+    std::size_t m_count = 0, m_items = 0, m_uses = 0, m_slots = 0, m_poolSize = 0;
     // Offsets of the tables in m_bytes.
     std::size_t m_names = 0, m_hashes = 0, m_listStart = 0, m_itemOffsets = 0, m_useTable = 0, m_slotTable = 0, m_pool = 0;
 };
