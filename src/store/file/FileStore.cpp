@@ -432,6 +432,7 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
             if (!platform::MakeFolders(target.substr(0, slash))) return Fail(KELM_E_IO, "cannot create " + target.substr(0, slash));
             if (platform::MovePath(container, target, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
         }
+        (void)platform::RemoveFile(m_index.FileOf(id));  // derived: nothing to keep
         return S_OK;
     };
     auto ensureFolder = [&](const std::string& file) -> HRESULT {

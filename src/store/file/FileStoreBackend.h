@@ -28,7 +28,7 @@ public:
 
     HRESULT Init() override;
     HRESULT Load(const char* file, int mode) override;
-    HRESULT Save(const char* file, int flag1, int flag2) override;
+    HRESULT Save(const char* file, int reservedMode, int reservedFlags) override;
     void Close() override;
     std::string LastErrorText() const override { return m_lastError; }
 
@@ -36,12 +36,12 @@ public:
     HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) override;
     HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) override;
     HRESULT GetSchemePartitionList(const ObjectState&, const std::string& scheme, StringList&) override;
-    HRESULT GetAllPartitions(const ObjectState&, StringList&, int flag) override;
+    HRESULT GetAllPartitions(const ObjectState&, StringList&, int reservedFlag) override;
     HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& partition, int& count) override;
-    HRESULT AddPartition(const ObjectState&, const std::string& path, int flag) override;
+    HRESULT AddPartition(const ObjectState&, const std::string& path, int reservedFlag) override;
     HRESULT DeletePartition(const ObjectState&, const std::string& path) override;
     HRESULT AddSearchScheme(const ObjectState&, const std::string& scheme, const StringList& partitions, int protection,
-                            int flag) override;
+                            int makeDefaultIfNone) override;
     HRESULT DeleteScheme(const ObjectState&, const std::string& scheme) override;
     HRESULT GetDefaultSchemeProtection(const ObjectState&, int& protection) override;
     HRESULT ReservePartition(const ObjectState&, const std::string& partition, const std::string& user) override;
@@ -69,16 +69,16 @@ public:
     HRESULT PartGetRecord(const ObjectState&, const std::string& part, PartRecord&) override;
 
     HRESULT CellAdd(const ObjectState&, const StringList& pins, const std::string& cell, const std::string& partition,
-                    int type, std::int32_t time, int, int) override;
+                    int type, std::int32_t time, int reservedMode, int reservedFlags) override;
     HRESULT CellDelete(const ObjectState&, const std::string& cell, const std::string& partition) override;
     bool CellExists(const ObjectState&, const std::string& cell, const std::string& partition) override;
     HRESULT CellReplacePins(const ObjectState&, const StringList& pins, const std::string& cell) override;
     HRESULT CellAddPadstack(const ObjectState&, const std::string& padstack, const std::string& cell,
-                            const char* third) override;
+                            const char* reservedText) override;
     HRESULT CellSetTimestamp(const ObjectState&, std::int32_t time, const std::string& cell,
                              const std::string& partition) override;
     HRESULT CellGetPinNames(const ObjectState&, StringList&, const std::string& cell) override;
-    HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& cell, const char* third) override;
+    HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& cell, const char* reservedText) override;
     HRESULT CellGetType(const ObjectState&, int& type, const std::string& cell, const std::string& partition) override;
     HRESULT CellGetPartNumbers(const ObjectState&, StringList&, const std::string& cell) override;
     HRESULT CellGetPartitionNames(const ObjectState&, StringList&, const std::string& cell) override;
