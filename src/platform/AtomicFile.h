@@ -16,7 +16,10 @@
 
 namespace kelm::platform {
 
-FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error);
+// Without `flush` nothing is waited for: for a file that is checked when it
+// is read and derived again when it is not whole (the library index).
+FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error,
+                           Flush flush = Flush::Yes);
 
 // Counts one write step; ends the process when it is the step asked for.
 void FaultPoint();

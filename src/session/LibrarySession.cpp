@@ -4,6 +4,7 @@
 
 #include "platform/CodePage.h"
 #include "util/Flags.h"
+#include "util/Format.h"
 #include "util/Paths.h"
 
 namespace kelm {
@@ -57,7 +58,12 @@ HRESULT LibrarySession::Reload() {
 
 HRESULT LibrarySession::Save() {
     RETURN_IF_NOT_OPEN(*this);
-    RETURN_HR_IF(E_FAIL, m_store.Save(nullptr, 0, 0) != 0);
+    if (m_store.Save(nullptr, 0, 0) != 0) {
+        // The status is the automation one; the log keeps the store's reason
+        // (the items that collided and where they live, the file that failed).
+        m_log.LogError("SaveQVM", Format("Library not saved (%s).", m_store.LastErrorText().c_str()));
+        return E_FAIL;
+    }
     return S_OK;
 }
 

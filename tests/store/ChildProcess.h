@@ -1,5 +1,6 @@
 // Starts kelm_store_child (see child/StoreChild.cpp) as a second process
-// and waits for it. True when it ended with exit code 0.
+// and waits for it. True when it ended with exit code 0. What it prints goes
+// to `output` when a file is given.
 #pragma once
 
 #include <cstdlib>
@@ -8,7 +9,7 @@
 
 namespace kelm::testing {
 
-inline bool RunStoreChild(const std::vector<std::string>& args) {
+inline bool RunStoreChild(const std::vector<std::string>& args, std::string output = {}) {
     std::string program = KELM_STORE_CHILD;
 #ifdef _WIN32
     // A cross build run under Wine knows the program by its Unix path.
@@ -19,9 +20,12 @@ inline bool RunStoreChild(const std::vector<std::string>& args) {
     std::string command = "\"" + program + "\"";
     for (const std::string& arg : args) command += " \"" + arg + "\"";
 #ifdef _WIN32
-    command = "\"" + command + " >NUL\"";
+    if (!output.empty() && output[0] == '/') output = "Z:" + output;
+    for (char& c : output)
+        if (c == '/') c = '\\';
+    command = "\"" + command + " >" + (output.empty() ? "NUL" : "\"" + output + "\"") + "\"";
 #else
-    command += " >/dev/null";
+    command += " >" + (output.empty() ? std::string("/dev/null") : "\"" + output + "\"");
 #endif
     return std::system(command.c_str()) == 0;
 }

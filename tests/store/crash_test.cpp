@@ -1,12 +1,15 @@
 // A save cut short at any write step (the child process ends at its Nth
 // write, flush, rename or move) leaves every file either as it was or as
-// the finished save writes it, and the library loads and can be saved.
+// the finished save writes it, a library whose every library-wide answer
+// is that of its files (whatever became of the index), and that can be
+// saved.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <optional>
 
 #include "ChildProcess.h"
+#include "LibraryAnswers.h"
 #include "platform/StoreFiles.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
@@ -40,6 +43,8 @@ void CopyLibrary(const TempLibrary& from, const TempLibrary& to) {
 // the dead process left behind).
 void ExpectUsable(const TempLibrary& lib, int step) {
     auto session = lib.Open();
+    const auto expected = kelm::testing::AnswersFromFiles(lib.File(), {"N0", "N19", "R1", "NEWCELL", "NOWHERE"});
+    EXPECT_EQ(expected, kelm::testing::AnswersOf(*session, expected)) << "step " << step;
     KelmSchemePartition partitions(*session);
     StringList all, items;
     ASSERT_EQ(S_OK, partitions.GetAllPartitions(all, 1));
@@ -64,6 +69,7 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
         KelmPart parts(*session, nullptr);
         parts.SetWorkingUserName("alice");
         for (const char* number : {"R1", "R2", "R3"}) ASSERT_EQ(S_OK, parts.Add("Resistors", {"1"}, number, nullptr, 0, 0));
+        ASSERT_EQ(S_OK, parts.AddCell("NEWCELL", "R2"));
         ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
     }
     const Snapshot before = Take(base);

@@ -4,7 +4,12 @@
 // across edits, and saves that keep untouched lines yet stay canonical.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
+#include "LibraryAnswers.h"
 #include "store/items/KelmCell.h"
+#include "store/items/KelmSchemePartition.h"
 #include "store/items/KelmPart.h"
 #include "store/format/PartitionFiles.h"
 #include "support/TempLibrary.h"
@@ -120,4 +125,137 @@ TEST_F(LibraryIndexes, CellsNamedAloneAreFoundInConfigurationOrderAcrossEdits) {
     EXPECT_EQ(S_OK, cells.GetType(type, "C1", ""));
     EXPECT_EQ(1, type);
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, cells.GetPinNames(found, "C9"));
+}
+
+// ---------------------------------------------------------------- the index on disk
+namespace {
+// A library whose content comes from a seed: part types in three part
+// partitions using cells of two cell partitions (and cells that are
+// nowhere), symbols in one symbol partition.
+class IndexedLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lib.AddPartitions({"PartsDBLibs\\A.pdb", "PartsDBLibs\\B.pdb", "PartsDBLibs\\C.pdb", "CellDBLibs\\Smd.cel",
+                           "CellDBLibs\\Thru.cel", "SymbolLibs\\Gates"});
+        for (const char* path : {"PartsDBLibs\\A.pdb", "PartsDBLibs\\B.pdb", "PartsDBLibs\\C.pdb", "CellDBLibs\\Smd.cel",
+                                 "CellDBLibs\\Thru.cel"})
+            lib.Reserve(path, "alice");
+        for (const char* symbol : {"AND2", "OR2", "INV"}) lib.WriteFile("SymbolLibs/Gates/sym/" + std::string(symbol) + ".1", SerializeSymbolFile(symbol, {"A"}));
+        std::mt19937 random(1234);
+        auto session = lib.Open();
+        KelmPart parts(*session, nullptr);
+        KelmCell cells(*session, nullptr, nullptr);
+        parts.SetWorkingUserName("alice");
+        cells.SetWorkingUserName("alice");
+        for (int c = 0; c < 12; ++c) {
+            const std::string cell = "CELL" + std::to_string(c);
+            const StringList pins = {"1", std::to_string(c % 3 + 2)};
+            if (c % 3 != 2) {
+                ASSERT_EQ(S_OK, cells.Add(pins, cell, "Smd", 0, 0, 0, 0));
+            }
+            if (c % 2 == 0) {
+                ASSERT_EQ(S_OK, cells.Add(pins, cell, "Thru", 0, 0, 0, 0));
+            }
+        }
+        for (int p = 0; p < 60; ++p) {
+            const std::string number = "P" + std::to_string(p), partition = std::string(1, "ABC"[random() % 3]);
+            ASSERT_EQ(S_OK, parts.Add(partition, {"1"}, number, nullptr, 0, 0));
+            for (unsigned c = random() % 3; c > 0; --c) parts.AddCell("CELL" + std::to_string(random() % 14), number);
+        }
+        ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0)) << session->LastErrorText();
+        expected = kelm::testing::AnswersFromFiles(lib.File());
+        for (const char* file : kIndexFiles) pristine[file] = lib.ReadFile(file);
+    }
+    // Every answer of a new session equals the full scan, and so do those
+    // of the session after it (which finds whatever the first wrote back).
+    void ExpectAnswersOfAFullScan(const std::string& what) {
+        for (int session = 0; session < 2; ++session) {
+            auto server = lib.Open(1);
+            EXPECT_EQ(expected, kelm::testing::AnswersOf(*server, expected)) << what << ", session " << session;
+        }
+    }
+    void RestoreIndex() {
+        for (const auto& [file, bytes] : pristine) lib.WriteFile(file, bytes);
+    }
+    static constexpr const char* kIndexFiles[] = {"lib.index/PartsDBLibs/A.pdb.idx", "lib.index/PartsDBLibs/B.pdb.idx",
+                                                  "lib.index/PartsDBLibs/C.pdb.idx", "lib.index/CellDBLibs/Smd.cells.idx",
+                                                  "lib.index/CellDBLibs/Thru.cells.idx"};
+    TempLibrary lib;
+    kelm::testing::LibraryAnswers expected;
+    std::map<std::string, std::string> pristine;
+};
+}  // namespace
+
+TEST_F(IndexedLibrary, AnswersEqualAFullScanWhateverBecameOfTheIndex) {
+    for (const auto& [file, bytes] : pristine) ASSERT_GT(bytes.size(), 80u) << file << " was not written by the save";
+    ExpectAnswersOfAFullScan("as saved");
+    std::filesystem::remove_all(lib.Path("lib.index"));
+    ExpectAnswersOfAFullScan("index folder deleted");
+    for (const auto& [file, bytes] : pristine) {
+        for (const std::size_t length : {std::size_t{0}, std::size_t{7}, std::size_t{80}, bytes.size() / 2, bytes.size() - 1}) {
+            RestoreIndex();
+            lib.WriteFile(file, bytes.substr(0, length));
+            ExpectAnswersOfAFullScan(file + " cut to " + std::to_string(length));
+        }
+        for (std::size_t offset = 0; offset < bytes.size(); offset += bytes.size() / 23 + 1) {
+            RestoreIndex();
+            std::string damaged = bytes;
+            damaged[offset] = static_cast<char>(damaged[offset] ^ (1 << (offset % 8)));
+            lib.WriteFile(file, damaged);
+            ExpectAnswersOfAFullScan(file + " changed at " + std::to_string(offset));
+        }
+    }
+    // The valid index of another partition in the place of one.
+    RestoreIndex();
+    lib.WriteFile("lib.index/PartsDBLibs/A.pdb.idx", pristine["lib.index/PartsDBLibs/B.pdb.idx"]);
+    ExpectAnswersOfAFullScan("index of B as that of A");
+}
+
+TEST_F(IndexedLibrary, APartitionFileChangedBehindTheStoreIsScannedAgainAlone) {
+    auto reader = lib.Open(1);
+    EXPECT_EQ(expected, kelm::testing::AnswersOf(*reader, expected));
+    // As a checkout or a restored backup would: other part types, other cells.
+    PartMap parts;
+    parts["P7"].cells = {"CELL13"};
+    parts["NEW"].cells = {"CELL0", "CELL13"};
+    lib.WriteFile("PartsDBLibs/B.pdb", SerializePartFile(parts));
+    CellMap cells;
+    cells["CELL0"].pins = {"1", "2"};
+    cells["ONLY"].pins = {"x"};
+    lib.WriteFile("CellDBLibs/Thru.cells", SerializeCellCatalog(cells));
+    lib.WriteFile("SymbolLibs/Gates/sym/XOR.1", SerializeSymbolFile("XOR", {"A"}));
+    const auto before = std::filesystem::last_write_time(lib.Path("lib.index/PartsDBLibs/A.pdb.idx"));
+    expected = kelm::testing::AnswersFromFiles(lib.File(), {"NOWHERE", "P7", "NEW", "ONLY"});
+    ExpectAnswersOfAFullScan("partition files replaced");
+    EXPECT_EQ(before, std::filesystem::last_write_time(lib.Path("lib.index/PartsDBLibs/A.pdb.idx")));
+    // A session that read the library before sees the change once it reloads.
+    ASSERT_EQ(S_OK, reader->Load(nullptr, 1));
+    EXPECT_EQ(expected, kelm::testing::AnswersOf(*reader, expected));
+}
+
+TEST_F(IndexedLibrary, EditsRewriteTheIndexOfWhatTheyChangeOnly) {
+    auto stamps = [&] {
+        std::map<std::string, platform::FileStamp> now;
+        for (const char* file : kIndexFiles) now[file] = platform::StampOf(lib.Path(file));
+        return now;
+    };
+    const auto before = stamps();
+    auto session = lib.Open();
+    KelmSchemePartition partitions(*session);
+    KelmPart parts(*session, nullptr);
+    parts.SetWorkingUserName("alice");
+    ASSERT_EQ(S_OK, partitions.AddPartition("PartsDBLibs\\D.pdb", 1));
+    ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
+    EXPECT_EQ(before, stamps());
+    std::string holder;
+    ASSERT_EQ(S_OK, parts.GetPartition(holder, "P0"));
+    ASSERT_EQ(S_OK, parts.Delete("P0"));
+    ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
+    auto after = stamps();
+    const std::string changed = "lib.index/PartsDBLibs/" + holder + ".pdb.idx";
+    EXPECT_NE(before.at(changed), after.at(changed));
+    after[changed] = before.at(changed);
+    EXPECT_EQ(before, after);
+    expected = kelm::testing::AnswersFromFiles(lib.File());
+    ExpectAnswersOfAFullScan("after the delete");
 }

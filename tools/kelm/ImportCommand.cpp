@@ -210,8 +210,16 @@ int RunImport(Context& context, const ImportOptions& o, const Batch<Row>& batch,
 
     bool saved = false;
     if (!stopped && imported > 0) {
+        const std::uintmax_t before = log.Size();
         const HRESULT hr = kelm.SaveQVM();
-        if (FAILED(hr)) return out.Failure(hr, "imported " + std::to_string(imported) + " " + batch.noun + " but cannot save the library", "nothing was written; run the import again");
+        if (FAILED(hr)) {
+            // The session logs why the store refused (for a collision: each item and where it lives).
+            std::string reason;
+            for (const auto& line : log.LinesSince(before))
+                if (line.find("(ERROR)") != std::string::npos) reason = ": " + LogMessage(line, "SaveQVM");
+            return out.Failure(hr, "imported " + std::to_string(imported) + " " + batch.noun + " but cannot save the library" + reason,
+                               "nothing was written; run the import again");
+        }
         saved = true;
     }
 

@@ -35,7 +35,7 @@ void SyncFolderOf(const std::string& native) {
 }
 }  // namespace
 
-FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error) {
+FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error, Flush flush) {
     const std::string native = StorePath(path);
     const std::string temporary =
         native + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++g_counter);
@@ -51,7 +51,7 @@ FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, st
     FaultPoint();  // half a temporary file on disk
     ok = ok && WriteAll(fd, bytes.data() + half, bytes.size() - half);
     FaultPoint();  // before the flush
-    ok = ok && ::fsync(fd) == 0;
+    ok = ok && (flush == Flush::No || ::fsync(fd) == 0);
     const int code = errno;
     ::close(fd);
     if (!ok) {
@@ -66,7 +66,7 @@ FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, st
         return FileResult::Error;
     }
     FaultPoint();  // before the folder flush
-    SyncFolderOf(native);
+    if (flush == Flush::Yes) SyncFolderOf(native);
     return FileResult::Ok;
 }
 

@@ -20,7 +20,7 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
 }
 }  // namespace
 
-FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error) {
+FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error, Flush flush) {
     const std::string native = StorePath(path);
     const std::string temporary = native + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
                                   std::to_string(++g_counter);
@@ -35,7 +35,7 @@ FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, st
     FaultPoint();
     ok = ok && WriteAll(file, bytes.data() + half, bytes.size() - half);
     FaultPoint();
-    ok = ok && ::FlushFileBuffers(file);
+    ok = ok && (flush == Flush::No || ::FlushFileBuffers(file));
     ::CloseHandle(file);
     if (!ok) {
         error = "cannot write " + path;

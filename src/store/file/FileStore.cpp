@@ -72,14 +72,9 @@ void FileStoreBackend::Reset() {
     m_reservations.clear();
     m_reservationStamp = {};
     m_reservationsRead = false;
-    InvalidateIndexes();
 }
 
-void FileStoreBackend::Close() {
-    Reset();
-    m_retiredPartIndex.clear();
-    m_retiredCellUse.clear();
-}
+void FileStoreBackend::Close() { Reset(); }
 
 HRESULT FileStoreBackend::Load(const char* file, int mode) {
     if (!file) {
@@ -107,7 +102,7 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     for (auto& [key, partition] : kept) {
         partition->loaded = false;
         partition->dirty = false;
-        partition->scanned = false;
+        partition->indexChecked = false;
         partition->verifiedUntil = {};
         partition->symbols.clear();
         partition->symbolPinsRead.clear();
@@ -118,6 +113,7 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     m_file = file;
     m_folder = FolderOfFile(file);
     m_stem = StemOfFile(file);
+    m_index.Open(m_folder, m_stem);
     m_config = std::move(config);
     m_configStamp = stamp;
     SyncPartitionsWithConfig();
@@ -201,8 +197,7 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     }
     partition.stamp = read == platform::FileResult::NotFound ? platform::FileStamp{} : stamp;
     partition.loaded = true;
-    // The indexes came from an older scan of this file: they are built again.
-    if (partition.scanned && !(partition.stamp == partition.scanStamp)) InvalidateIndexes();
+    partition.addedCells.clear();
     return S_OK;
 }
 
@@ -228,9 +223,10 @@ HRESULT FileStoreBackend::ForEachPartition(int type, const std::function<bool(Pa
     return S_OK;
 }
 
+// Partitions that stay keep what was read of them and their indexes: adding
+// or removing a partition costs only that partition.
 void FileStoreBackend::SyncPartitionsWithConfig() {
     std::map<std::string, std::unique_ptr<Partition>> next;
-    bool changed = m_partitions.size() != m_config.partitions.size();
     m_byType.clear();
     for (const PartitionId& id : m_config.partitions) {
         const std::string key = Key(id.type, id.name);
@@ -242,39 +238,30 @@ void FileStoreBackend::SyncPartitionsWithConfig() {
             auto partition = std::make_unique<Partition>();
             partition->id = id;
             it = next.emplace(key, std::move(partition)).first;
-            changed = true;
         }
         m_byType[id.type].push_back(it->second.get());
     }
     m_partitions = std::move(next);
-    // The indexes point into partitions: rebuilt when the set of partitions changed.
-    if (changed) InvalidateIndexes();
 }
 
-void FileStoreBackend::InvalidateIndexes() {
-    for (auto& [key, partition] : m_partitions) partition->scanned = false;
-    m_partIndexValid = false;
-    if (!m_partIndex.empty()) m_retiredPartIndex = std::move(m_partIndex);
-    m_partIndex.clear();
-    m_cellIndexValid = false;
-    m_cellIndex.clear();
-    m_cellUseValid = false;
-    if (!m_cellUse.empty()) m_retiredCellUse = std::move(m_cellUse);
-    m_cellUse.clear();
+// Drops what was read of the partition (and this session's edits to it).
+void FileStoreBackend::Unload(Partition& partition) {
+    partition.loaded = false;
+    partition.dirty = false;
+    partition.indexChecked = false;
+    partition.parts.clear();
+    partition.changedParts.clear();
+    partition.partText.clear();
+    partition.cells.clear();
+    partition.addedCells.clear();
+    partition.symbols.clear();
+    partition.symbolPinsRead.clear();
 }
 
 HRESULT FileStoreBackend::RefreshPartition(const ObjectState& state, const std::string& text) {
     Partition* partition = nullptr;
     RETURN_IF_FAILED(Resolve(text, state.partitionType, partition));
-    partition->loaded = false;
-    partition->dirty = false;
-    partition->parts.clear();
-    partition->changedParts.clear();
-    partition->partText.clear();
-    partition->cells.clear();
-    partition->symbols.clear();
-    partition->symbolPinsRead.clear();
-    InvalidateIndexes();
+    Unload(*partition);
     return EnsureLoaded(*partition);
 }
 
@@ -424,6 +411,7 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
             return Fail(KELM_E_RESERVED_BY_OTHER, "partition " + path + " is no longer reserved by " + partition->editor +
                                                   "; nothing was saved");
     }
+    RETURN_IF_FAILED(CheckLibraryRules(merged, dirty));
     const HRESULT written = WriteChanges(merged, dirty);
     m_reservationsRead = false;
     for (auto& [key, partition] : m_partitions) partition->verifiedUntil = {};
@@ -444,6 +432,7 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
             if (!platform::MakeFolders(target.substr(0, slash))) return Fail(KELM_E_IO, "cannot create " + target.substr(0, slash));
             if (platform::MovePath(container, target, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
         }
+        (void)platform::RemoveFile(m_index.FileOf(id));  // derived: nothing to keep
         return S_OK;
     };
     auto ensureFolder = [&](const std::string& file) -> HRESULT {
@@ -484,8 +473,10 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
             partition->partText = std::move(bytes);
             partition->changedParts.clear();
         }
+        partition->addedCells.clear();
         partition->dirty = false;
         partition->stamp = platform::StampOf(file);
+        WriteIndex(*partition);
     }
 
     // 3. The configuration.
@@ -504,25 +495,30 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     m_deleted.clear();
     SyncPartitionsWithConfig();
     // Partitions this session read and did not change are read again on
-    // next use when another session saved them meanwhile.
-    bool unloaded = false;
+    // next use when another session saved them meanwhile; the indexes of
+    // the others are checked against their files on next use.
     for (auto& [key, partition] : m_partitions) {
-        // Part types known only from a scan: the indexes are built again.
-        if (!partition->loaded && partition->scanned &&
-            !(platform::StampOf(DataFile(partition->id)) == partition->scanStamp))
-            unloaded = true;
         if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
-            !(platform::StampOf(DataFile(partition->id)) == partition->stamp)) {
-            partition->loaded = false;
-            partition->parts.clear();
-            partition->changedParts.clear();
-            partition->partText.clear();
-            partition->cells.clear();
-            unloaded = true;
-        }
+            !(platform::StampOf(DataFile(partition->id)) == partition->stamp))
+            Unload(*partition);
     }
-    if (unloaded) InvalidateIndexes();
+    RecheckIndexes();
     return S_OK;
+}
+
+// The index of a partition this session has just written: derived from its
+// records, and written under the lock beside the data file.
+void FileStoreBackend::WriteIndex(Partition& partition) {
+    std::vector<IndexEntry> entries;
+    if (partition.id.type == kPartitionTypePart) {
+        entries.reserve(partition.parts.size());
+        for (const auto& [number, part] : partition.parts) entries.push_back({number, part.cells});
+    } else {
+        entries.reserve(partition.cells.size());
+        for (const auto& [name, cell] : partition.cells) entries.push_back({name, cell.pins});
+    }
+    partition.index = m_index.Write(partition.id, partition.stamp, entries);
+    partition.indexChecked = partition.index != nullptr;
 }
 
 }  // namespace kelm::store

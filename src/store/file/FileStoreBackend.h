@@ -16,6 +16,7 @@
 #include "platform/StoreFiles.h"
 #include "store/format/LibraryConfig.h"
 #include "store/format/PartitionFiles.h"
+#include "store/index/LibraryIndex.h"
 #include "store/items/StoreBackend.h"
 
 namespace kelm::store {
@@ -27,7 +28,7 @@ public:
 
     HRESULT Init() override;
     HRESULT Load(const char* file, int mode) override;
-    HRESULT Save(const char* file, int flag1, int flag2) override;
+    HRESULT Save(const char* file, int reservedMode, int reservedFlags) override;
     void Close() override;
     std::string LastErrorText() const override { return m_lastError; }
 
@@ -35,12 +36,12 @@ public:
     HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) override;
     HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) override;
     HRESULT GetSchemePartitionList(const ObjectState&, const std::string& scheme, StringList&) override;
-    HRESULT GetAllPartitions(const ObjectState&, StringList&, int flag) override;
+    HRESULT GetAllPartitions(const ObjectState&, StringList&, int reservedFlag) override;
     HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& partition, int& count) override;
-    HRESULT AddPartition(const ObjectState&, const std::string& path, int flag) override;
+    HRESULT AddPartition(const ObjectState&, const std::string& path, int reservedFlag) override;
     HRESULT DeletePartition(const ObjectState&, const std::string& path) override;
     HRESULT AddSearchScheme(const ObjectState&, const std::string& scheme, const StringList& partitions, int protection,
-                            int flag) override;
+                            int makeDefaultIfNone) override;
     HRESULT DeleteScheme(const ObjectState&, const std::string& scheme) override;
     HRESULT GetDefaultSchemeProtection(const ObjectState&, int& protection) override;
     HRESULT ReservePartition(const ObjectState&, const std::string& partition, const std::string& user) override;
@@ -68,16 +69,16 @@ public:
     HRESULT PartGetRecord(const ObjectState&, const std::string& part, PartRecord&) override;
 
     HRESULT CellAdd(const ObjectState&, const StringList& pins, const std::string& cell, const std::string& partition,
-                    int type, std::int32_t time, int, int) override;
+                    int type, std::int32_t time, int reservedMode, int reservedFlags) override;
     HRESULT CellDelete(const ObjectState&, const std::string& cell, const std::string& partition) override;
     bool CellExists(const ObjectState&, const std::string& cell, const std::string& partition) override;
     HRESULT CellReplacePins(const ObjectState&, const StringList& pins, const std::string& cell) override;
     HRESULT CellAddPadstack(const ObjectState&, const std::string& padstack, const std::string& cell,
-                            const char* third) override;
+                            const char* reservedText) override;
     HRESULT CellSetTimestamp(const ObjectState&, std::int32_t time, const std::string& cell,
                              const std::string& partition) override;
     HRESULT CellGetPinNames(const ObjectState&, StringList&, const std::string& cell) override;
-    HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& cell, const char* third) override;
+    HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& cell, const char* reservedText) override;
     HRESULT CellGetType(const ObjectState&, int& type, const std::string& cell, const std::string& partition) override;
     HRESULT CellGetPartNumbers(const ObjectState&, StringList&, const std::string& cell) override;
     HRESULT CellGetPartitionNames(const ObjectState&, StringList&, const std::string& cell) override;
@@ -94,11 +95,11 @@ private:
         bool loaded = false;
         bool dirty = false;
         platform::FileStamp stamp;  // of the data file as this session read it
-        // Part partitions: the indexes hold this partition's part types as
-        // scanned from the file with this stamp (the partition itself may
-        // not be read yet).
-        bool scanned = false;
-        platform::FileStamp scanStamp;
+        // The partition's index, which answers library-wide questions while
+        // the partition is not read; checked against the data file again
+        // when `indexChecked` is false (after a save, reload or refresh).
+        IndexPtr index;
+        bool indexChecked = false;
         PartMap parts;
         // Part partitions: the file as read (or as this session wrote it
         // last) and the part types changed since, so that a save serialises
@@ -106,6 +107,7 @@ private:
         std::string partText;
         std::set<std::string> changedParts;
         CellMap cells;
+        std::set<std::string> addedCells;  // since the partition was read or saved
         std::map<std::string, StringList> symbols;  // symbol name -> pins, read on first use
         std::set<std::string> symbolPinsRead;
         std::string editor;  // the working user of this session's edits
@@ -138,7 +140,7 @@ private:
     HRESULT LoadSymbolPins(Partition& partition, const std::string& symbol);
     HRESULT ForEachPartition(int type, const std::function<bool(Partition&)>& visit);  // config order, loaded
     void SyncPartitionsWithConfig();
-    void InvalidateIndexes();
+    void Unload(Partition& partition);
 
     // Reservations
     HRESULT ReadReservations(std::vector<Reservation>& reservations);
@@ -147,11 +149,13 @@ private:
     HRESULT ChangeReservation(const ObjectState& state, const std::string& partitionText, const std::string& user,
                               bool reserve);
 
-    // Items
-    HRESULT ScanParts(Partition& partition, const PartLineVisitor& visit);  // loaded: its records; else its file
-    HRESULT EnsurePartIndex();
-    HRESULT EnsureCellUseIndex();
-    HRESULT EnsureCellIndex();
+    // Items. A partition that is read answers from its records (with this
+    // session's edits), any other from its index.
+    HRESULT IndexOf(Partition& partition, const PartitionIndex*& index);
+    void RecheckIndexes();
+    HRESULT LocatePart(const std::string& number, Partition*& holder);
+    HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);
+    HRESULT CellPinsIn(Partition& partition, const std::string& cell, StringList& pins);
     HRESULT FindPart(const std::string& number, Partition*& partition, PartRecord*& part);
     HRESULT EditPart(const ObjectState& state, const std::string& number, PartRecord*& part);
     HRESULT LocateCell(const ObjectState& state, const std::string& partitionText, const std::string& cell,
@@ -160,7 +164,9 @@ private:
                      CellRecord*& record);
 
     // Save
+    HRESULT CheckLibraryRules(const LibraryConfig& merged, const std::vector<Partition*>& dirty);
     HRESULT WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty);
+    void WriteIndex(Partition& partition);
 
     bool m_loaded = false;
     bool m_readOnly = true;
@@ -180,17 +186,7 @@ private:
     platform::FileStamp m_reservationStamp;
     bool m_reservationsRead = false;
 
-    bool m_partIndexValid = false;
-    std::unordered_map<std::string, Partition*> m_partIndex;  // part number -> partition
-    bool m_cellIndexValid = false;
-    std::unordered_map<std::string, std::vector<Partition*>> m_cellIndex;  // cell -> partitions, configuration order
-    bool m_cellUseValid = false;
-    std::unordered_map<std::string, StringList> m_cellUse;  // cell -> part numbers, sorted
-    // Indexes dropped by a reload or a refresh, freed (and their buckets
-    // reused) when the index is built again, so that dropping 200,000
-    // entries does not make the reload itself slow.
-    std::unordered_map<std::string, Partition*> m_retiredPartIndex;
-    std::unordered_map<std::string, StringList> m_retiredCellUse;
+    LibraryIndex m_index;
 };
 
 }  // namespace kelm::store

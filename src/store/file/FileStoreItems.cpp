@@ -22,92 +22,83 @@ StringList SortedCopy(StringList list) {
 }  // namespace
 
 // ---------------------------------------------------------------- indexes
-// The library-wide indexes need only the number and the cells of each part
-// type: partitions not read yet are scanned, not read, so that the first
-// lookup does not build every record of the library.
-HRESULT FileStoreBackend::ScanParts(Partition& partition, const PartLineVisitor& visit) {
-    if (partition.loaded) {
-        PartLine line;
-        for (const auto& [number, part] : partition.parts) {
-            line.number = number;
-            line.cells = part.cells;
-            line.cellCount = part.cells.size();
-            visit(line);
+// A partition that is not read answers library-wide questions from its
+// index, so that a lookup reads no partition file. The index is checked
+// against the data file on first use and after every save or reload; a
+// partition changed by another session meanwhile is seen then.
+HRESULT FileStoreBackend::IndexOf(Partition& partition, const PartitionIndex*& index) {
+    if (!partition.indexChecked || !partition.index) {
+        std::string error;
+        const HRESULT current = m_index.Current(partition.id, DataFile(partition.id), partition.index, error);
+        if (FAILED(current)) return Fail(current, error);
+        partition.indexChecked = true;
+    }
+    index = partition.index.get();
+    return S_OK;
+}
+
+void FileStoreBackend::RecheckIndexes() {
+    for (auto& [key, partition] : m_partitions) partition->indexChecked = false;
+}
+
+// The partition holding the part number (null when none does), first in
+// configuration order.
+HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& holder) {
+    holder = nullptr;
+    RETURN_IF_FAILED(RequireLoaded());
+    const std::uint64_t hash = PartitionIndex::Hash(number);
+    for (Partition* partition : m_byType[kPartitionTypePart]) {
+        bool holds = false;
+        if (partition->loaded) {
+            holds = partition->parts.count(number) != 0;
+        } else {
+            const PartitionIndex* index = nullptr;
+            RETURN_IF_FAILED(IndexOf(*partition, index));
+            holds = index->Find(number, hash) != PartitionIndex::npos;
         }
-        return S_OK;
+        if (holds) {
+            holder = partition;
+            break;
+        }
     }
-    const std::string file = DataFile(partition.id);
-    const platform::FileStamp stamp = platform::StampOf(file);
-    std::string text, error;
-    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
-    if (read != platform::FileResult::Ok && read != platform::FileResult::NotFound) return Fail(KELM_E_IO, error);
-    if (read == platform::FileResult::Ok && !ScanPartFile(text, file, visit, error)) return Fail(KELM_E_CORRUPT, error);
-    partition.scanned = true;
-    partition.scanStamp = read == platform::FileResult::NotFound ? platform::FileStamp{} : stamp;
     return S_OK;
 }
 
-HRESULT FileStoreBackend::EnsurePartIndex() {
-    if (m_partIndexValid) return S_OK;
+// The cell partitions holding the cell, in configuration order.
+HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly) {
+    holders.clear();
     RETURN_IF_FAILED(RequireLoaded());
-    std::unordered_map<std::string, Partition*> index = std::move(m_retiredPartIndex);
-    index.clear();
-    m_retiredPartIndex.clear();
-    for (Partition* partition : m_byType[kPartitionTypePart]) {
-        RETURN_IF_FAILED(ScanParts(*partition, [&](const PartLine& line) { index.emplace(line.number, partition); }));
+    const std::uint64_t hash = PartitionIndex::Hash(cell);
+    for (Partition* partition : m_byType[kPartitionTypeCell]) {
+        bool holds = false;
+        if (partition->loaded) {
+            holds = partition->cells.count(cell) != 0;
+        } else {
+            const PartitionIndex* index = nullptr;
+            RETURN_IF_FAILED(IndexOf(*partition, index));
+            holds = index->Find(cell, hash) != PartitionIndex::npos;
+        }
+        if (holds) holders.push_back(partition);
+        if (holds && firstOnly) break;
     }
-    m_partIndex = std::move(index);
-    m_partIndexValid = true;
-    return S_OK;
-}
-
-HRESULT FileStoreBackend::EnsureCellUseIndex() {
-    if (m_cellUseValid) return S_OK;
-    RETURN_IF_FAILED(RequireLoaded());
-    std::unordered_map<std::string, StringList> uses = std::move(m_retiredCellUse);
-    uses.clear();
-    m_retiredCellUse.clear();
-    for (Partition* partition : m_byType[kPartitionTypePart]) {
-        RETURN_IF_FAILED(ScanParts(*partition, [&](const PartLine& line) {
-            for (std::size_t i = 0; i < line.cellCount; ++i) uses[line.cells[i]].push_back(line.number);
-        }));
-    }
-    for (auto& [cell, numbers] : uses) std::sort(numbers.begin(), numbers.end());
-    m_cellUse = std::move(uses);
-    m_cellUseValid = true;
-    return S_OK;
-}
-
-// Cell names of every cell partition (all of them read), for the lookups of
-// a cell named without its partition.
-HRESULT FileStoreBackend::EnsureCellIndex() {
-    if (m_cellIndexValid) return S_OK;
-    std::unordered_map<std::string, std::vector<Partition*>> index;
-    RETURN_IF_FAILED(ForEachPartition(kPartitionTypeCell, [&](Partition& partition) {
-        for (const auto& [name, cell] : partition.cells) index[name].push_back(&partition);
-        return true;
-    }));
-    m_cellIndex = std::move(index);
-    m_cellIndexValid = true;
     return S_OK;
 }
 
 // ---------------------------------------------------------------- part types
-// The index may come from a scan of a partition that another session has
-// rewritten since: reading the partition then drops the indexes, and the
-// lookup is made once more on the new ones.
+// The index may be older than a partition file that another session has
+// rewritten since: reading the partition then shows it, and the lookup is
+// made once more with every index checked again.
 HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partition, PartRecord*& part) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        RETURN_IF_FAILED(EnsurePartIndex());
-        const auto it = m_partIndex.find(number);
-        if (it == m_partIndex.end()) break;
-        partition = it->second;
+        RETURN_IF_FAILED(LocatePart(number, partition));
+        if (!partition) break;
         RETURN_IF_FAILED(EnsureLoaded(*partition));
         const auto record = partition->parts.find(number);
-        if (m_partIndexValid && record != partition->parts.end()) {
+        if (record != partition->parts.end()) {
             part = &record->second;
             return S_OK;
         }
+        RecheckIndexes();
     }
     return Fail(KELM_E_NO_SUCH_ITEM, "no part type \"" + number + "\"");
 }
@@ -129,9 +120,9 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     if (number.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a part type needs a number");
     RETURN_IF_FAILED(CheckHolder(state, *partition));
     RETURN_IF_FAILED(EnsureLoaded(*partition));
-    RETURN_IF_FAILED(EnsurePartIndex());
-    if (const auto it = m_partIndex.find(number); it != m_partIndex.end())
-        return Fail(kItemExistsOrMissing, "part type \"" + number + "\" exists in partition " + it->second->id.name);
+    Partition* holder = nullptr;
+    RETURN_IF_FAILED(LocatePart(number, holder));
+    if (holder) return Fail(kItemExistsOrMissing, "part type \"" + number + "\" exists in partition " + holder->id.name);
     PartRecord part;
     part.number = number;
     part.partition = partition->id.name;
@@ -139,7 +130,6 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     partition->parts.emplace(number, std::move(part));
     partition->changedParts.insert(number);
     partition->dirty = true;
-    m_partIndex.emplace(number, partition);
     return S_OK;
 }
 
@@ -151,19 +141,9 @@ HRESULT FileStoreBackend::PartDelete(const ObjectState& state, const std::string
     if (found == KELM_E_NO_SUCH_ITEM) return Fail(kItemExistsOrMissing, m_lastError);
     RETURN_IF_FAILED(found);
     RETURN_IF_FAILED(CheckHolder(state, *partition));
-    if (m_cellUseValid) {
-        for (const std::string& cell : part->cells) {
-            const auto it = m_cellUse.find(cell);
-            if (it == m_cellUse.end()) continue;
-            StringList& numbers = it->second;
-            const auto at = std::lower_bound(numbers.begin(), numbers.end(), number);
-            if (at != numbers.end() && *at == number) numbers.erase(at);
-        }
-    }
     partition->parts.erase(number);
     partition->changedParts.insert(number);
     partition->dirty = true;
-    m_partIndex.erase(number);
     return S_OK;
 }
 
@@ -235,10 +215,6 @@ HRESULT FileStoreBackend::PartAddCell(const ObjectState& state, const std::strin
     if (std::find(part->cells.begin(), part->cells.end(), cell) != part->cells.end())
         return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to cell " + cell);
     part->cells.push_back(cell);
-    if (m_cellUseValid) {
-        StringList& numbers = m_cellUse[cell];
-        numbers.insert(std::lower_bound(numbers.begin(), numbers.end(), number), number);
-    }
     return S_OK;
 }
 
@@ -261,9 +237,9 @@ HRESULT FileStoreBackend::PartGetPartsInPartition(const ObjectState&, StringList
 }
 
 HRESULT FileStoreBackend::PartGetPartition(const ObjectState&, std::string& name, const std::string& number) {
-    RETURN_IF_FAILED(EnsurePartIndex());
-    const auto it = m_partIndex.find(number);
-    name = it == m_partIndex.end() ? std::string() : it->second->id.name;
+    Partition* holder = nullptr;
+    RETURN_IF_FAILED(LocatePart(number, holder));
+    name = holder ? holder->id.name : std::string();
     return S_OK;
 }
 
@@ -293,11 +269,15 @@ HRESULT FileStoreBackend::LocateCell(const ObjectState& state, const std::string
         record = &it->second;
         return S_OK;
     }
-    RETURN_IF_FAILED(EnsureCellIndex());
-    const auto it = m_cellIndex.find(cell);
-    if (it != m_cellIndex.end() && !it->second.empty()) {
-        partition = it->second.front();
-        record = &partition->cells.find(cell)->second;
+    for (int attempt = 0; attempt < 2 && !record; ++attempt) {
+        std::vector<Partition*> holders;
+        RETURN_IF_FAILED(CellHolders(cell, holders, true));
+        if (holders.empty()) break;
+        partition = holders.front();
+        RETURN_IF_FAILED(EnsureLoaded(*partition));
+        const auto it = partition->cells.find(cell);
+        if (it != partition->cells.end()) record = &it->second;
+        else RecheckIndexes();  // the file changed since its index was checked
     }
     if (!record) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\"");
     return S_OK;
@@ -324,14 +304,14 @@ HRESULT FileStoreBackend::CellAdd(const ObjectState& state, const StringList& pi
         return Fail(kItemExistsOrMissing, "cell \"" + cell + "\" exists in partition " + partition->id.name);
     // A cell of the same name elsewhere in the library must have the same pins.
     const StringList sorted = SortedCopy(pins);
-    std::string differs;
-    RETURN_IF_FAILED(ForEachPartition(kPartitionTypeCell, [&](Partition& other) {
-        const auto it = other.cells.find(cell);
-        if (it != other.cells.end() && SortedCopy(it->second.pins) != sorted) differs = other.id.name;
-        return differs.empty();
-    }));
-    if (!differs.empty())
-        return Fail(kAlreadyReferenced, "cell \"" + cell + "\" has other pins in partition " + differs);
+    std::vector<Partition*> holders;
+    RETURN_IF_FAILED(CellHolders(cell, holders, false));
+    for (Partition* other : holders) {
+        StringList existing;
+        RETURN_IF_FAILED(CellPinsIn(*other, cell, existing));
+        if (SortedCopy(std::move(existing)) != sorted)
+            return Fail(kAlreadyReferenced, "cell \"" + cell + "\" has other pins in partition " + other->id.name);
+    }
     CellRecord record;
     record.name = cell;
     record.partition = partition->id.name;
@@ -339,16 +319,8 @@ HRESULT FileStoreBackend::CellAdd(const ObjectState& state, const StringList& pi
     record.type = type;
     record.timestamp = time;
     partition->cells.emplace(cell, std::move(record));
+    partition->addedCells.insert(cell);
     partition->dirty = true;
-    if (m_cellIndexValid) {
-        // Kept in configuration order.
-        const std::vector<Partition*>& order = m_byType[kPartitionTypeCell];
-        const auto rank = [&](Partition* p) { return std::find(order.begin(), order.end(), p) - order.begin(); };
-        std::vector<Partition*>& holders = m_cellIndex[cell];
-        auto at = holders.begin();
-        while (at != holders.end() && rank(*at) < rank(partition)) ++at;
-        holders.insert(at, partition);
-    }
     return S_OK;
 }
 
@@ -361,19 +333,17 @@ HRESULT FileStoreBackend::CellDelete(const ObjectState& state, const std::string
         return Fail(kItemExistsOrMissing, "no cell \"" + cell + "\" in partition " + partition->id.name);
     RETURN_IF_FAILED(CheckHolder(state, *partition));
     partition->cells.erase(cell);
+    partition->addedCells.erase(cell);
     partition->dirty = true;
-    if (m_cellIndexValid) {
-        std::vector<Partition*>& holders = m_cellIndex[cell];
-        holders.erase(std::remove(holders.begin(), holders.end(), partition), holders.end());
-    }
     return S_OK;
 }
 
 bool FileStoreBackend::CellExists(const ObjectState&, const std::string& cell, const std::string& partitionText) {
     Partition* partition = nullptr;
     if (FAILED(Resolve(partitionText, kPartitionTypeCell, partition))) return false;
-    if (FAILED(EnsureLoaded(*partition))) return false;
-    return partition->cells.count(cell) != 0;
+    if (partition->loaded) return partition->cells.count(cell) != 0;
+    const PartitionIndex* index = nullptr;
+    return SUCCEEDED(IndexOf(*partition, index)) && index->Find(cell) != PartitionIndex::npos;
 }
 
 HRESULT FileStoreBackend::CellReplacePins(const ObjectState& state, const StringList& pins, const std::string& cell) {
@@ -401,10 +371,33 @@ HRESULT FileStoreBackend::CellSetTimestamp(const ObjectState& state, std::int32_
     return S_OK;
 }
 
+// A cell's pins, from the partition's index while it is not read.
+HRESULT FileStoreBackend::CellPinsIn(Partition& partition, const std::string& cell, StringList& pins) {
+    if (partition.loaded) {
+        const auto it = partition.cells.find(cell);
+        if (it == partition.cells.end()) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\" in partition " + partition.id.name);
+        pins = it->second.pins;
+        return S_OK;
+    }
+    const PartitionIndex* index = nullptr;
+    RETURN_IF_FAILED(IndexOf(partition, index));
+    const std::size_t entry = index->Find(cell);
+    if (entry == PartitionIndex::npos) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\" in partition " + partition.id.name);
+    pins = index->List(entry);
+    return S_OK;
+}
+
 HRESULT FileStoreBackend::CellGetPinNames(const ObjectState& state, StringList& pins, const std::string& cell) {
+    const std::string& name = Or(cell, state.cell);
+    if (!state.partition) {
+        std::vector<Partition*> holders;
+        RETURN_IF_FAILED(CellHolders(name, holders, true));
+        if (holders.empty()) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + name + "\"");
+        return CellPinsIn(*holders.front(), name, pins);
+    }
     Partition* partition = nullptr;
     CellRecord* record = nullptr;
-    RETURN_IF_FAILED(LocateCell(state, {}, Or(cell, state.cell), partition, record));
+    RETURN_IF_FAILED(LocateCell(state, {}, name, partition, record));
     pins = record->pins;
     return S_OK;
 }
@@ -428,19 +421,27 @@ HRESULT FileStoreBackend::CellGetType(const ObjectState& state, int& type, const
 }
 
 HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& parts, const std::string& cell) {
-    RETURN_IF_FAILED(EnsureCellUseIndex());
+    RETURN_IF_FAILED(RequireLoaded());
     parts.clear();
-    const auto it = m_cellUse.find(cell);
-    if (it != m_cellUse.end()) parts = it->second;
+    for (Partition* partition : m_byType[kPartitionTypePart]) {
+        if (partition->loaded) {
+            for (const auto& [number, part] : partition->parts)
+                if (std::find(part.cells.begin(), part.cells.end(), cell) != part.cells.end()) parts.push_back(number);
+            continue;
+        }
+        const PartitionIndex* index = nullptr;
+        RETURN_IF_FAILED(IndexOf(*partition, index));
+        index->AppendUsers(cell, parts);
+    }
+    std::sort(parts.begin(), parts.end());
     return S_OK;
 }
 
 HRESULT FileStoreBackend::CellGetPartitionNames(const ObjectState&, StringList& partitions, const std::string& cell) {
-    RETURN_IF_FAILED(EnsureCellIndex());
+    std::vector<Partition*> holders;
+    RETURN_IF_FAILED(CellHolders(cell, holders, false));
     partitions.clear();
-    const auto it = m_cellIndex.find(cell);
-    if (it != m_cellIndex.end())
-        for (const Partition* partition : it->second) partitions.push_back(partition->id.name);
+    for (const Partition* partition : holders) partitions.push_back(partition->id.name);
     return S_OK;
 }
 
@@ -505,8 +506,15 @@ HRESULT FileStoreBackend::SymbolGetPartitionNames(const ObjectState&, StringList
     if (!SplitQualified(qualified, partitionName, symbol)) return S_OK;
     Partition* partition = Find(kPartitionTypeSymbol, partitionName);
     if (!partition) return S_OK;  // no such partition holds nothing
-    RETURN_IF_FAILED(EnsureLoaded(*partition));
-    if (partition->symbols.count(symbol)) partitions.push_back(partition->id.name);
+    bool holds = false;
+    if (partition->loaded) {
+        holds = partition->symbols.count(symbol) != 0;
+    } else {
+        const PartitionIndex* index = nullptr;
+        RETURN_IF_FAILED(IndexOf(*partition, index));
+        holds = index->Find(symbol) != PartitionIndex::npos;
+    }
+    if (holds) partitions.push_back(partition->id.name);
     return S_OK;
 }
 

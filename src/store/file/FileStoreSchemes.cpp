@@ -103,7 +103,7 @@ HRESULT FileStoreBackend::DeletePartition(const ObjectState& state, const std::s
 }
 
 HRESULT FileStoreBackend::AddSearchScheme(const ObjectState& state, const std::string& name, const StringList& partitions,
-                                          int protection, int flag) {
+                                          int protection, int makeDefaultIfNone) {
     RETURN_IF_FAILED(RequireWritable());
     if (name.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a search scheme needs a name");
     if (m_config.FindScheme(name) >= 0) return Fail(kItemExistsOrMissing, "search scheme \"" + name + "\" exists");
@@ -118,7 +118,7 @@ HRESULT FileStoreBackend::AddSearchScheme(const ObjectState& state, const std::s
     }
     ConfigEdit edit{ConfigEdit::Op::AddScheme};
     edit.scheme = std::move(scheme);
-    edit.makeDefault = flag == 1;
+    edit.makeDefault = makeDefaultIfNone == 1;
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(std::move(edit));
     return S_OK;

@@ -15,14 +15,14 @@ public:
     void SetWorkingCell(const std::string& cell) { m_state.cell = cell; }
 
     HRESULT Add(const StringList& pins, const std::string& cell, const std::string& partition, int type,
-                std::int32_t time, int a, int b);
+                std::int32_t time, int reservedMode, int reservedFlags);
     HRESULT Delete(const std::string& cell, const std::string& partition);
     bool DoesCellExist(const std::string& cell, const std::string& partition);
     HRESULT ReplacePins(const StringList& pins, const std::string& cell);
-    HRESULT AddPadstack(const std::string& padstack, const std::string& cell, const char* third);
+    HRESULT AddPadstack(const std::string& padstack, const std::string& cell, const char* reservedText);
     HRESULT SetTimestamp(std::int32_t time, const std::string& cell, const std::string& partition);
     HRESULT GetPinNames(StringList& pins, const std::string& cell);
-    HRESULT GetPadstackNames(StringList& padstacks, const std::string& cell, const char* third);
+    HRESULT GetPadstackNames(StringList& padstacks, const std::string& cell, const char* reservedText);
     HRESULT GetType(int& type, const std::string& cell, const std::string& partition);
     HRESULT GetPartNumbers(StringList& parts, const std::string& cell);
     HRESULT GetPartitionNames(StringList& partitions, const std::string& cell);

@@ -12,7 +12,7 @@ public:
     KelmPart(KelmServer& server, const char* partition);
 
     HRESULT Add(const std::string& partition, const StringList& pins, const std::string& part,
-                const char* fourth, int a, int b);
+                const char* reservedText, int reservedMode, int reservedFlags);
     HRESULT Delete(const std::string& part);
     HRESULT SetName(const std::string& text, const std::string& part);
     HRESULT SetNameDefault(int value, const std::string& part);

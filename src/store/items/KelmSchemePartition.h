@@ -15,11 +15,11 @@ public:
     HRESULT GetDefaultSearchSchemeName(std::string& name);
     HRESULT GetDefaultSearchScheme(StringList& partitions);
     HRESULT GetSchemePartitionList(const std::string& scheme, StringList& partitions);
-    HRESULT GetAllPartitions(StringList& partitions, int flag);
+    HRESULT GetAllPartitions(StringList& partitions, int reservedFlag);
     HRESULT GetNumObjectsInPartition(const std::string& partition, int& count);
-    HRESULT AddPartition(const std::string& path, int flag);
+    HRESULT AddPartition(const std::string& path, int reservedFlag);
     HRESULT DeletePartition(const std::string& path);
-    HRESULT AddSearchScheme(const std::string& scheme, const StringList& partitions, int protection, int flag);
+    HRESULT AddSearchScheme(const std::string& scheme, const StringList& partitions, int protection, int makeDefaultIfNone);
     HRESULT DeleteScheme(const std::string& scheme);
     HRESULT GetDefaultSchemeProtection(int& protection);
     HRESULT ReservePartition(const std::string& partition, const std::string& user);

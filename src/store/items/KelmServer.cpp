@@ -35,7 +35,7 @@ KelmServer::~KelmServer() = default;  // the backend releases a library still lo
 
 HRESULT KelmServer::Init() { return m_backend->Init(); }
 HRESULT KelmServer::Load(const char* file, int mode) { return m_backend->Load(file, mode); }
-HRESULT KelmServer::Save(const char* file, int flag1, int flag2) { return m_backend->Save(file, flag1, flag2); }
+HRESULT KelmServer::Save(const char* file, int reservedMode, int reservedFlags) { return m_backend->Save(file, reservedMode, reservedFlags); }
 void KelmServer::Close() { m_backend->Close(); }
 std::string KelmServer::LastErrorText() const { return m_backend->LastErrorText(); }
 

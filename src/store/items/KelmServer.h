@@ -27,7 +27,7 @@ public:
 
     HRESULT Init();
     HRESULT Load(const char* file, int mode);  // mode 1 read-only, 0 read-write; (null, 1) reloads
-    HRESULT Save(const char* file, int flag1, int flag2);
+    HRESULT Save(const char* file, int reservedMode, int reservedFlags);
     void Close();
 
     std::string LastErrorText() const;

@@ -6,6 +6,10 @@
 // the backend of their KelmServer. The file-backed store and the scriptable
 // test double are the two backends. Every operation not overridden answers
 // KELM_E_STORE_UNAVAILABLE, so an empty backend fails cleanly.
+//
+// Arguments named reserved* are fixed by the store's interface (callers pass
+// null or 0; 1 to GetAllPartitions and AddPartition) and this store has no
+// use for them.
 #pragma once
 
 #include <cstdint>
@@ -76,7 +80,7 @@ public:
     // KelmServer
     virtual HRESULT Init() { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT Load(const char* file, int mode) { (void)file; (void)mode; return KELM_E_STORE_UNAVAILABLE; }
-    virtual HRESULT Save(const char* file, int flag1, int flag2) { (void)file; (void)flag1; (void)flag2; return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT Save(const char* file, int reservedMode, int reservedFlags) { (void)file; (void)reservedMode; (void)reservedFlags; return KELM_E_STORE_UNAVAILABLE; }
     virtual void Close() {}
     // Text of the last failure (file and line for a corrupt file, the holder
     // of a lock, ...); empty when there is nothing to add to the status.
@@ -87,12 +91,12 @@ public:
     virtual HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetSchemePartitionList(const ObjectState&, const std::string& /*scheme*/, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
-    virtual HRESULT GetAllPartitions(const ObjectState&, StringList&, int /*flag*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT GetAllPartitions(const ObjectState&, StringList&, int /*reservedFlag*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& /*partition*/, int& /*count*/) { return KELM_E_STORE_UNAVAILABLE; }
-    virtual HRESULT AddPartition(const ObjectState&, const std::string& /*path*/, int /*flag*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT AddPartition(const ObjectState&, const std::string& /*path*/, int /*reservedFlag*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT DeletePartition(const ObjectState&, const std::string& /*path*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT AddSearchScheme(const ObjectState&, const std::string& /*scheme*/, const StringList& /*partitions*/,
-                                    int /*protection*/, int /*flag*/) { return KELM_E_STORE_UNAVAILABLE; }
+                                    int /*protection*/, int /*reservedFlag*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT DeleteScheme(const ObjectState&, const std::string& /*scheme*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetDefaultSchemeProtection(const ObjectState&, int& /*protection*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT ReservePartition(const ObjectState&, const std::string& /*partition*/, const std::string& /*user*/) { return KELM_E_STORE_UNAVAILABLE; }
@@ -104,7 +108,7 @@ public:
 
     // KelmPart
     virtual HRESULT PartAdd(const ObjectState&, const std::string& /*partition*/, const StringList& /*pins*/,
-                            const std::string& /*part*/, const char* /*fourth*/, int, int) { return KELM_E_STORE_UNAVAILABLE; }
+                            const std::string& /*part*/, const char* /*reservedText*/, int /*reservedMode*/, int /*reservedFlags*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartDelete(const ObjectState&, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartSetName(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartSetNameDefault(const ObjectState&, int /*value*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
@@ -123,16 +127,16 @@ public:
 
     // KelmCell
     virtual HRESULT CellAdd(const ObjectState&, const StringList& /*pins*/, const std::string& /*cell*/,
-                            const std::string& /*partition*/, int /*type*/, std::int32_t /*time*/, int, int) { return KELM_E_STORE_UNAVAILABLE; }
+                            const std::string& /*partition*/, int /*type*/, std::int32_t /*time*/, int /*reservedMode*/, int /*reservedFlags*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellDelete(const ObjectState&, const std::string& /*cell*/, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual bool CellExists(const ObjectState&, const std::string& /*cell*/, const std::string& /*partition*/) { return false; }
     virtual HRESULT CellReplacePins(const ObjectState&, const StringList& /*pins*/, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellAddPadstack(const ObjectState&, const std::string& /*padstack*/, const std::string& /*cell*/,
-                                    const char* /*third*/) { return KELM_E_STORE_UNAVAILABLE; }
+                                    const char* /*reservedText*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellSetTimestamp(const ObjectState&, std::int32_t /*time*/, const std::string& /*cell*/,
                                      const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellGetPinNames(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
-    virtual HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& /*cell*/, const char* /*third*/) { return KELM_E_STORE_UNAVAILABLE; }
+    virtual HRESULT CellGetPadstackNames(const ObjectState&, StringList&, const std::string& /*cell*/, const char* /*reservedText*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellGetType(const ObjectState&, int& /*type*/, const std::string& /*cell*/, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellGetPartNumbers(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT CellGetPartitionNames(const ObjectState&, StringList&, const std::string& /*cell*/) { return KELM_E_STORE_UNAVAILABLE; }

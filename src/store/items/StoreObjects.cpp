@@ -17,11 +17,11 @@ HRESULT KelmSchemePartition::GetSchemes(StringList& schemes) { return Backend().
 HRESULT KelmSchemePartition::GetDefaultSearchSchemeName(std::string& name) { return Backend().GetDefaultSearchSchemeName(m_state, name); }
 HRESULT KelmSchemePartition::GetDefaultSearchScheme(StringList& partitions) { return Backend().GetDefaultSearchScheme(m_state, partitions); }
 HRESULT KelmSchemePartition::GetSchemePartitionList(const std::string& scheme, StringList& partitions) { return Backend().GetSchemePartitionList(m_state, scheme, partitions); }
-HRESULT KelmSchemePartition::GetAllPartitions(StringList& partitions, int flag) { return Backend().GetAllPartitions(m_state, partitions, flag); }
+HRESULT KelmSchemePartition::GetAllPartitions(StringList& partitions, int reservedFlag) { return Backend().GetAllPartitions(m_state, partitions, reservedFlag); }
 HRESULT KelmSchemePartition::GetNumObjectsInPartition(const std::string& partition, int& count) { return Backend().GetNumObjectsInPartition(m_state, partition, count); }
-HRESULT KelmSchemePartition::AddPartition(const std::string& path, int flag) { return Backend().AddPartition(m_state, path, flag); }
+HRESULT KelmSchemePartition::AddPartition(const std::string& path, int reservedFlag) { return Backend().AddPartition(m_state, path, reservedFlag); }
 HRESULT KelmSchemePartition::DeletePartition(const std::string& path) { return Backend().DeletePartition(m_state, path); }
-HRESULT KelmSchemePartition::AddSearchScheme(const std::string& scheme, const StringList& partitions, int protection, int flag) { return Backend().AddSearchScheme(m_state, scheme, partitions, protection, flag); }
+HRESULT KelmSchemePartition::AddSearchScheme(const std::string& scheme, const StringList& partitions, int protection, int makeDefaultIfNone) { return Backend().AddSearchScheme(m_state, scheme, partitions, protection, makeDefaultIfNone); }
 HRESULT KelmSchemePartition::DeleteScheme(const std::string& scheme) { return Backend().DeleteScheme(m_state, scheme); }
 HRESULT KelmSchemePartition::GetDefaultSchemeProtection(int& protection) { return Backend().GetDefaultSchemeProtection(m_state, protection); }
 HRESULT KelmSchemePartition::ReservePartition(const std::string& partition, const std::string& user) { return Backend().ReservePartition(m_state, partition, user); }
@@ -35,7 +35,7 @@ KelmPart::KelmPart(KelmServer& server, const char* partition) : KelmBase(server)
     m_state.partitionType = kPartitionTypePart;
     m_state.partition = Optional(partition);
 }
-HRESULT KelmPart::Add(const std::string& partition, const StringList& pins, const std::string& part, const char* fourth, int a, int b) { return Backend().PartAdd(m_state, partition, pins, part, fourth, a, b); }
+HRESULT KelmPart::Add(const std::string& partition, const StringList& pins, const std::string& part, const char* reservedText, int reservedMode, int reservedFlags) { return Backend().PartAdd(m_state, partition, pins, part, reservedText, reservedMode, reservedFlags); }
 HRESULT KelmPart::Delete(const std::string& part) { return Backend().PartDelete(m_state, part); }
 HRESULT KelmPart::SetName(const std::string& text, const std::string& part) { return Backend().PartSetName(m_state, text, part); }
 HRESULT KelmPart::SetNameDefault(int value, const std::string& part) { return Backend().PartSetNameDefault(m_state, value, part); }
@@ -57,14 +57,14 @@ KelmCell::KelmCell(KelmServer& server, const char* partition, const char* cell) 
     m_state.partition = Optional(partition);
     m_state.cell = Optional(cell);
 }
-HRESULT KelmCell::Add(const StringList& pins, const std::string& cell, const std::string& partition, int type, std::int32_t time, int a, int b) { return Backend().CellAdd(m_state, pins, cell, partition, type, time, a, b); }
+HRESULT KelmCell::Add(const StringList& pins, const std::string& cell, const std::string& partition, int type, std::int32_t time, int reservedMode, int reservedFlags) { return Backend().CellAdd(m_state, pins, cell, partition, type, time, reservedMode, reservedFlags); }
 HRESULT KelmCell::Delete(const std::string& cell, const std::string& partition) { return Backend().CellDelete(m_state, cell, partition); }
 bool KelmCell::DoesCellExist(const std::string& cell, const std::string& partition) { return Backend().CellExists(m_state, cell, partition); }
 HRESULT KelmCell::ReplacePins(const StringList& pins, const std::string& cell) { return Backend().CellReplacePins(m_state, pins, cell); }
-HRESULT KelmCell::AddPadstack(const std::string& padstack, const std::string& cell, const char* third) { return Backend().CellAddPadstack(m_state, padstack, cell, third); }
+HRESULT KelmCell::AddPadstack(const std::string& padstack, const std::string& cell, const char* reservedText) { return Backend().CellAddPadstack(m_state, padstack, cell, reservedText); }
 HRESULT KelmCell::SetTimestamp(std::int32_t time, const std::string& cell, const std::string& partition) { return Backend().CellSetTimestamp(m_state, time, cell, partition); }
 HRESULT KelmCell::GetPinNames(StringList& pins, const std::string& cell) { return Backend().CellGetPinNames(m_state, pins, cell); }
-HRESULT KelmCell::GetPadstackNames(StringList& padstacks, const std::string& cell, const char* third) { return Backend().CellGetPadstackNames(m_state, padstacks, cell, third); }
+HRESULT KelmCell::GetPadstackNames(StringList& padstacks, const std::string& cell, const char* reservedText) { return Backend().CellGetPadstackNames(m_state, padstacks, cell, reservedText); }
 HRESULT KelmCell::GetType(int& type, const std::string& cell, const std::string& partition) { return Backend().CellGetType(m_state, type, cell, partition); }
 HRESULT KelmCell::GetPartNumbers(StringList& parts, const std::string& cell) { return Backend().CellGetPartNumbers(m_state, parts, cell); }
 HRESULT KelmCell::GetPartitionNames(StringList& partitions, const std::string& cell) { return Backend().CellGetPartitionNames(m_state, partitions, cell); }
