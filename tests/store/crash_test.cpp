@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "ChildProcess.h"
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempFolder.h"
