@@ -125,7 +125,7 @@ TEST(LockTakeover, ManyProcessesNeverHoldTheLockTogether) {
 #ifdef _WIN32
     const int processes = 6, rounds = 170;  // processes and files are slower under Wine
 #else
-    const int processes = 8, rounds = 250;
+    const int processes = 8, rounds = 350;
 #endif
     const char* seedText = std::getenv("KELM_LOCK_STRESS_SEED");
     const unsigned long seed = seedText ? std::strtoul(seedText, nullptr, 10) : static_cast<unsigned long>(std::time(nullptr));
