@@ -61,7 +61,9 @@ HRESULT LibrarySession::Save() {
     if (m_store.Save(nullptr, 0, 0) != 0) {
         // The status is the automation one; the log keeps the store's reason
         // (the items that collided and where they live, the file that failed).
-        m_log.LogError("SaveQVM", Format("Library not saved (%s).", m_store.LastErrorText().c_str()));
+        const std::string reason = m_store.LastErrorText();
+        m_log.LogError("SaveQVM", reason.empty() ? std::string("Library not saved.")
+                                                 : Format("Library not saved (%s).", reason.c_str()));
         return E_FAIL;
     }
     return S_OK;

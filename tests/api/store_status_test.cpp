@@ -132,7 +132,8 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
     std::vector<Row> rows = {
         {"reload", answers("KelmServer::Load", kPositive), [](IKelm& k, ImportRecords&) { return k.ReloadQVM(); },
          E_FAIL},
-        {"save", answers("KelmServer::Save", kPositive), [](IKelm& k, ImportRecords&) { return k.SaveQVM(); }, E_FAIL},
+        {"save", answers("KelmServer::Save", kPositive), [](IKelm& k, ImportRecords&) { return k.SaveQVM(); }, E_FAIL, -1,
+         "Library not saved."},
         {"scheme name +", answers("KelmSchemePartition::GetDefaultSearchSchemeName", kPositive), schemeName, S_OK},
         {"scheme name -", answers("KelmSchemePartition::GetDefaultSearchSchemeName", kOdd), schemeName, kOdd},
         {"schemes +", answers("KelmSchemePartition::GetSchemes", kPositive), allSchemes, S_OK},

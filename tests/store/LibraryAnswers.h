@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "store/format/LibraryConfig.h"
 #include "store/format/PartitionFiles.h"
 #include "store/items/KelmCell.h"

@@ -10,7 +10,7 @@
 
 #include "ChildProcess.h"
 #include "LibraryAnswers.h"
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempFolder.h"

@@ -2,7 +2,7 @@
 // database (CPadstackDB over a padstack file) and the tools that write them.
 #include <gtest/gtest.h>
 
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "store/db/CellDB.h"
 #include "store/file/LibraryTools.h"
 #include "store/db/PadstackDB.h"

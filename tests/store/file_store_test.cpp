@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "store/file/FileStore.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"

@@ -1,5 +1,8 @@
-// The file seam: folders, existence and exclusive appends.
+// The file seam: folders, existence, exclusive appends, moves that never
+// replace, and failures that name the file.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "platform/Files.h"
 #include "support/TempFolder.h"
@@ -36,6 +39,26 @@ TEST(Files, AppendsWithoutTruncatingAndAHeldFileHasOneWriter) {
     EXPECT_TRUE(second.Write("next\n"));
     EXPECT_TRUE(second.Close());
     EXPECT_EQ("kept\nnext\n", ReadFileBytes(temp.Root() / "log.txt"));
+}
+
+TEST(Files, MovesNeverReplaceAndFailuresNameTheFile) {
+    TempFolder temp;
+    std::string error;
+    ASSERT_EQ(FileResult::Ok, CreateFileExclusive(temp.Path() + "a", "A", error));
+    ASSERT_EQ(FileResult::Ok, CreateFileExclusive(temp.Path() + "b", "B", error));
+    EXPECT_EQ(FileResult::Exists, CreateFileExclusive(temp.Path() + "a", "again", error));
+    EXPECT_EQ(FileResult::Exists, MovePath(temp.Path() + "a", temp.Path() + "b", error));
+    EXPECT_EQ("B", ReadFileBytes(temp.Root() / "b"));
+    EXPECT_EQ(FileResult::Ok, MovePath(temp.Path() + "a", temp.Path() + "sub-a", error));
+    std::string bytes;
+    EXPECT_EQ(FileResult::NotFound, ReadWholeFile(temp.Path() + "a", bytes, error));
+    EXPECT_NE(std::string::npos, error.find(temp.Path() + "a")) << error;
+    EXPECT_TRUE(MakeFolders(temp.Path() + "x\\y\\z"));
+    std::vector<std::string> names;
+    ASSERT_TRUE(ListFolders(temp.Path(), names));
+    EXPECT_EQ(std::vector<std::string>{"x"}, names);
+    ASSERT_TRUE(ListFiles(temp.Path(), names));
+    EXPECT_EQ((std::vector<std::string>{"b", "sub-a"}), names);
 }
 
 #if !defined(_WIN32)

@@ -13,6 +13,7 @@
 #include "store/items/KelmServer.h"
 #include "store/items/KelmSymbol.h"
 #include "store/file/LibraryLock.h"
+#include "store/format/LibraryFiles.h"
 #include "store/format/PartitionNames.h"
 #include "store/items/StoreStatus.h"
 #include "util/Paths.h"
@@ -324,7 +325,7 @@ int RefreshPartitionFlow(const std::string& qvmFile, const std::string& partitio
     store::LibraryLock lock;
     std::string error;
     const HRESULT locked =
-        lock.Acquire(GetPathFolder(qvmFile) + GetPathTitle(qvmFile) + ".lock", error);
+        lock.Acquire(store::LibraryLockFile(qvmFile), error);
     if (FAILED(locked)) {
         err << "CuratorCommand: cannot lock library " << qvmFile << ": " << error << "\n";
         return kExitUsage;

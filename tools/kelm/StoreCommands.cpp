@@ -25,10 +25,11 @@ struct StoreOptions {
 };
 
 int Init(Context& context, const StoreOptions& o) {
-    const HRESULT hr = CreateLibrary(o.file);
+    std::string cause;
+    const HRESULT hr = CreateLibrary(o.file, &cause);
     if (FAILED(hr)) {
         const std::string hint = hr == kItemExistsOrMissing ? "the file exists; init never overwrites a library"
-                                                            : std::string();
+                                                            : cause;
         return context.Out().Failure(hr, "cannot create the library '" + o.file + "'", hint);
     }
     context.Out().Result(Json{{"library", o.file}, {"created", true}}, std::string());
@@ -39,8 +40,9 @@ int Init(Context& context, const StoreOptions& o) {
 int CellDBAdd(Context& context, const StoreOptions& o) {
     const auto pins = SplitList(o.pins, ',');
     const auto padstacks = SplitList(o.padstacks, ',');
-    const HRESULT hr = CellDBAddCell(o.file, o.name, pins, padstacks);
-    if (FAILED(hr)) return context.Out().Failure(hr, "cannot write cell '" + o.name + "' to '" + o.file + "'");
+    std::string cause;
+    const HRESULT hr = CellDBAddCell(o.file, o.name, pins, padstacks, &cause);
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot write cell '" + o.name + "' to '" + o.file + "'", cause);
     context.Out().Result(Json{{"file", o.file}, {"cell", o.name}, {"pins", pins}, {"padstacks", padstacks}},
                          std::string());
     context.Out().Note("cell '" + o.name + "' written to '" + o.file + "'");
@@ -49,10 +51,12 @@ int CellDBAdd(Context& context, const StoreOptions& o) {
 
 int SymbolAdd(Context& context, const StoreOptions& o) {
     const auto pins = SplitList(o.pins, ',');
-    const HRESULT hr = SymbolFileAdd(o.file, o.partition, o.name, pins);
+    std::string cause;
+    const HRESULT hr = SymbolFileAdd(o.file, o.partition, o.name, pins, &cause);
     if (FAILED(hr)) {
         return context.Out().Failure(hr, "cannot write symbol '" + o.name + "' to partition '" + o.partition + "'",
-                                     "check that the symbol partition exists (kelm partition add NAME --kind symbol)");
+                                     cause.empty() ? "check that the symbol partition exists (kelm partition add NAME "
+                                                     "--kind symbol)" : cause);
     }
     context.Out().Result(Json{{"library", o.file}, {"partition", o.partition}, {"symbol", o.name}, {"pins", pins}},
                          std::string());
@@ -61,10 +65,11 @@ int SymbolAdd(Context& context, const StoreOptions& o) {
 }
 
 int PadstackCreate(Context& context, const StoreOptions& o) {
-    const HRESULT hr = PadstackDBCreate(o.file);
+    std::string cause;
+    const HRESULT hr = PadstackDBCreate(o.file, &cause);
     if (FAILED(hr)) {
         const std::string hint = hr == kItemExistsOrMissing ? "the file exists; create never overwrites it"
-                                                            : std::string();
+                                                            : cause;
         return context.Out().Failure(hr, "cannot create the padstack file '" + o.file + "'", hint);
     }
     context.Out().Result(Json{{"file", o.file}, {"created", true}}, std::string());
@@ -74,8 +79,9 @@ int PadstackCreate(Context& context, const StoreOptions& o) {
 
 int PadstackList(Context& context, const StoreOptions& o) {
     std::vector<kelm::padstackdb::PadstackData> padstacks;
-    const HRESULT hr = PadstackDBList(o.file, padstacks);
-    if (FAILED(hr)) return context.Out().Failure(hr, "cannot read the padstack file '" + o.file + "'");
+    std::string cause;
+    const HRESULT hr = PadstackDBList(o.file, padstacks, &cause);
+    if (FAILED(hr)) return context.Out().Failure(hr, "cannot read the padstack file '" + o.file + "'", cause);
     Json list = Json::array();
     std::vector<std::string> lines;
     for (const auto& padstack : padstacks) {

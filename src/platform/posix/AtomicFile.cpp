@@ -12,6 +12,7 @@ namespace kelm::platform {
 namespace {
 std::atomic<unsigned> g_counter{0};
 
+// Writes all bytes; false with errno set (an injected failure included).
 bool WriteAll(int fd, const char* data, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
@@ -25,6 +26,22 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// A write step: fault injection first (it may end the process or fail the step).
+bool Step(bool ok) {
+    if (!ok) return false;
+    switch (FaultPoint()) {
+    case Fault::DiskFull: errno = ENOSPC; return false;
+    case Fault::Denied: errno = EACCES; return false;
+    default: return true;
+    }
+}
+
+FileResult Failed(const char* what, const std::string& path, int code, std::string& error) {
+    error = std::string(what) + " " + path + ": " + std::strerror(code);
+    return code == EACCES || code == EPERM || code == EROFS ? FileResult::Denied
+         : code == ENOENT ? FileResult::NotFound : FileResult::Error;
+}
+
 void SyncFolderOf(const std::string& native) {
     const std::size_t slash = native.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : native.substr(0, slash));
@@ -36,34 +53,25 @@ void SyncFolderOf(const std::string& native) {
 }  // namespace
 
 FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error, Flush flush) {
-    const std::string native = StorePath(path);
+    const std::string native = NativePath(path);
     const std::string temporary =
         native + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++g_counter);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int code = errno;
-        error = "cannot write " + path + ": " + std::strerror(code);
-        return code == EACCES || code == EPERM || code == EROFS ? FileResult::Denied
-             : code == ENOENT ? FileResult::NotFound : FileResult::Error;
-    }
+    if (fd < 0) return Failed("cannot write", path, errno, error);
     const std::size_t half = bytes.size() / 2;
-    bool ok = WriteAll(fd, bytes.data(), half);
-    FaultPoint();  // half a temporary file on disk
-    ok = ok && WriteAll(fd, bytes.data() + half, bytes.size() - half);
-    FaultPoint();  // before the flush
+    bool ok = Step(WriteAll(fd, bytes.data(), half));                            // half a temporary file on disk
+    ok = Step(ok && WriteAll(fd, bytes.data() + half, bytes.size() - half));     // before the flush
     ok = ok && (flush == Flush::No || ::fsync(fd) == 0);
     const int code = errno;
-    ::close(fd);
+    if (::close(fd) != 0) ok = false;
     if (!ok) {
-        error = "cannot write " + path + ": " + std::strerror(code);
         ::unlink(temporary.c_str());
-        return FileResult::Error;
+        return Failed("cannot write", path, code, error);
     }
-    FaultPoint();  // before the rename
-    if (::rename(temporary.c_str(), native.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
+    if (!Step(true) || ::rename(temporary.c_str(), native.c_str()) != 0) {  // before the rename
+        const int renameCode = errno;
         ::unlink(temporary.c_str());
-        return FileResult::Error;
+        return Failed("cannot replace", path, renameCode, error);
     }
     FaultPoint();  // before the folder flush
     if (flush == Flush::Yes) SyncFolderOf(native);

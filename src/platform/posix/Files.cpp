@@ -1,16 +1,69 @@
 // Files off Windows: '\' is a separator; exclusive appends use O_APPEND with
-// a non-blocking exclusive flock.
+// a non-blocking exclusive flock; moves never replace (renameat2 with
+// RENAME_NOREPLACE).
 #include "platform/Files.h"
 
-#include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "platform/CodePage.h"
+#include "platform/FaultInjection.h"
 
 namespace kelm::platform {
+namespace {
+FileResult FromErrno(int error) {
+    switch (error) {
+    case ENOENT: case ENOTDIR: return FileResult::NotFound;
+    case EEXIST: case ENOTEMPTY: return FileResult::Exists;
+    case EACCES: case EPERM: case EROFS: return FileResult::Denied;
+    default: return FileResult::Error;
+    }
+}
+// The injected failure as the system reports it; 0 when there is none.
+int InjectedError(Fault fault) {
+    return fault == Fault::DiskFull ? ENOSPC : fault == Fault::Denied ? EACCES : 0;
+}
+FileResult Failed(const char* what, const std::string& path, int code, std::string& error) {
+    error = std::string(what) + " " + path + ": " + std::strerror(code);
+    return FromErrno(code);
+}
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t wrote = ::write(fd, data + done, size - done);
+        if (wrote < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+bool ListEntries(const std::string& folder, bool folders, std::vector<std::string>& names) {
+    names.clear();
+    const std::string native = NativePath(folder);
+    DIR* dir = ::opendir(native.c_str());
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat info {};
+        if (::stat((native + "/" + name).c_str(), &info) == 0 && (folders ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode)))
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return true;
+}
+}  // namespace
 
 std::string NativePath(const std::string& path) {
     std::string native = path;
@@ -26,7 +79,109 @@ std::string NativePath(const std::string& path) {
 
 bool PathExistsOnDisk(const std::string& path) { return ::access(NativePath(path).c_str(), F_OK) == 0; }
 
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(NativePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+FileStamp StampOf(const std::string& path) {
+    FileStamp stamp;
+    struct stat info {};
+    if (::stat(NativePath(path).c_str(), &info) != 0) return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    stamp.identity = static_cast<std::uint64_t>(info.st_ino) ^ (static_cast<std::uint64_t>(info.st_dev) << 40);
+    return stamp;
+}
+
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Failed("cannot open", path, errno, error);
+    // Read straight into the result, as much as the file's size says; then
+    // whatever the file still holds beyond it (it may grow while it is read).
+    bytes.clear();
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t size = 0;
+    char extra[1 << 16];
+    for (;;) {
+        const bool full = size == bytes.size();
+        const ssize_t got = full ? ::read(fd, extra, sizeof extra) : ::read(fd, bytes.data() + size, bytes.size() - size);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const int code = errno;
+            ::close(fd);
+            bytes.clear();
+            Failed("cannot read", path, code, error);
+            return FileResult::Error;
+        }
+        if (full) bytes.append(extra, static_cast<std::size_t>(got));
+        size += static_cast<std::size_t>(got);
+    }
+    bytes.resize(size);
+    ::close(fd);
+    return FileResult::Ok;
+}
+
+FileResult CreateFileExclusive(const std::string& path, const std::string& bytes, std::string& error, Flush flush) {
+    if (const int injected = InjectedError(FaultPoint())) return Failed("cannot create", path, injected, error);
+    const std::string native = NativePath(path);
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return Failed("cannot create", path, errno, error);
+    bool ok = WriteAll(fd, bytes.data(), bytes.size());
+    if (ok && flush == Flush::Yes) ok = ::fsync(fd) == 0;
+    const int code = errno;
+    if (::close(fd) != 0) ok = false;
+    if (!ok) {
+        ::unlink(native.c_str());
+        Failed("cannot write", path, code, error);
+        return FileResult::Error;
+    }
+    return FileResult::Ok;
+}
+
+FileResult MovePath(const std::string& from, const std::string& to, std::string& error) {
+    if (const int injected = InjectedError(FaultPoint())) return Failed("cannot move", from, injected, error);
+    const std::string source = NativePath(from), target = NativePath(to);
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return FileResult::Ok;
+    if (errno != EINVAL && errno != ENOSYS) {
+        if (errno == EEXIST) {
+            error = "cannot move " + from + ": " + to + " exists";
+            return FileResult::Exists;
+        }
+        return Failed("cannot move", from, errno, error);
+    }
+    // A file system without the no-replace rename: test, then rename.
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0) {
+        error = "cannot move " + from + ": " + to + " exists";
+        return FileResult::Exists;
+    }
+    if (::rename(source.c_str(), target.c_str()) != 0) return Failed("cannot move", from, errno, error);
+    return FileResult::Ok;
+}
+
+FileResult RemoveFile(const std::string& path) {
+    if (const int injected = InjectedError(FaultPoint())) return FromErrno(injected);
+    if (::unlink(NativePath(path).c_str()) != 0) return FromErrno(errno);
+    return FileResult::Ok;
+}
+
 bool CreateOneFolder(const std::string& path) { return ::mkdir(NativePath(path).c_str(), 0777) == 0; }
+
+bool ListFiles(const std::string& folder, std::vector<std::string>& names) { return ListEntries(folder, false, names); }
+bool ListFolders(const std::string& folder, std::vector<std::string>& names) { return ListEntries(folder, true, names); }
+
+bool CanWriteIn(const std::string& folder) {
+    const std::string probe = NativePath(folder) + "/.kelm-probe-" + std::to_string(::getpid());
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
 
 bool AppendFile::Open(const std::string& path) {
     Close();
@@ -42,15 +197,7 @@ bool AppendFile::Open(const std::string& path) {
 
 bool AppendFile::Write(const std::string& bytes) {
     if (!IsOpen()) return false;
-    const int fd = static_cast<int>(m_handle);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;  // write() leaves nothing buffered in the process
+    return WriteAll(static_cast<int>(m_handle), bytes.data(), bytes.size());  // nothing stays buffered
 }
 
 bool AppendFile::Close() {

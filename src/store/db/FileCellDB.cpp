@@ -1,5 +1,5 @@
 // The file-backed cell database: CCellDB reads a partition's cell file.
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "store/db/CellDB.h"
 #include "store/db/CellDBFile.h"
 #include "store/items/StoreStatus.h"

@@ -10,7 +10,10 @@
 #include "platform/Machine.h"
 #include "store/file/FileStoreBackend.h"
 #include "store/format/JsonLines.h"
+#include "store/file/Leftovers.h"
+#include "store/format/LibraryFiles.h"
 #include "store/file/LibraryLock.h"
+#include "store/file/StoreLog.h"
 #include "store/file/ReservationFile.h"
 #include "util/AutoTypes.h"
 
@@ -19,16 +22,6 @@ namespace kelm::store {
 std::shared_ptr<StoreBackend> CreateFileStoreBackend() { return std::make_shared<FileStoreBackend>(); }
 
 namespace {
-std::string FolderOfFile(const std::string& file) {
-    const std::size_t slash = file.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-}
-std::string StemOfFile(const std::string& file) {
-    const std::size_t slash = file.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
 // A stamp for the folder holding deleted partitions: UTC time, process and
 // a count, so that two saves in the same second never meet.
 std::string DeletionStamp() {
@@ -41,9 +34,22 @@ std::string DeletionStamp() {
 }  // namespace
 
 // ---------------------------------------------------------------- session
-HRESULT FileStoreBackend::Fail(HRESULT status, std::string text) {
+HRESULT FileStoreBackend::Fail(HRESULT status, std::string text, const std::string& library) {
     m_lastError = std::move(text);
+    if (status == KELM_E_IO || status == KELM_E_CORRUPT)
+        WriteStoreLog(library.empty() ? m_file : library, LogLevel::Error, m_lastError);
     return status;
+}
+
+HRESULT FileStoreBackend::TakeLock(LibraryLock& lock) {
+    std::string error;
+    const HRESULT locked = lock.Acquire(LockFile(), error);
+    if (FAILED(locked)) return Fail(locked, error);
+    if (!m_leftoversRemoved) {
+        m_leftoversRemoved = true;
+        RemoveLeftovers(m_file);
+    }
+    return S_OK;
 }
 
 HRESULT FileStoreBackend::RequireLoaded() {
@@ -63,6 +69,7 @@ void FileStoreBackend::Reset() {
     m_file.clear();
     m_folder.clear();
     m_stem.clear();
+    m_leftoversRemoved = false;
     m_config = LibraryConfig{};
     m_configStamp = {};
     m_edits.clear();
@@ -91,9 +98,9 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     const platform::FileStamp stamp = platform::StampOf(file);
     std::string text, error;
     const platform::FileResult read = platform::ReadWholeFile(file, text, error);
-    if (read != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    if (read != platform::FileResult::Ok) return Fail(KELM_E_IO, error, file);
     LibraryConfig config;
-    if (!ParseLibraryConfig(text, file, config, error)) return Fail(KELM_E_CORRUPT, error);
+    if (!ParseLibraryConfig(text, file, config, error)) return Fail(KELM_E_CORRUPT, error, file);
     // A reload keeps the partitions' memory until each is read again, so
     // that dropping a large library does not make the reload itself slow.
     std::map<std::string, std::unique_ptr<Partition>> kept;
@@ -111,9 +118,9 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     m_loaded = true;
     m_readOnly = readOnly;
     m_file = file;
-    m_folder = FolderOfFile(file);
-    m_stem = StemOfFile(file);
-    m_index.Open(m_folder, m_stem);
+    m_folder = LibraryFolderOf(file);
+    m_stem = LibraryStemOf(file);
+    m_index.Open(LibraryIndexFolder(file));
     m_config = std::move(config);
     m_configStamp = stamp;
     SyncPartitionsWithConfig();
@@ -316,9 +323,8 @@ HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std:
     if (user.empty()) return Fail(KELM_E_BAD_ARGUMENT, "no user name");
     const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
     LibraryLock lock;
+    RETURN_IF_FAILED(TakeLock(lock));
     std::string error;
-    const HRESULT locked = lock.Acquire(LockFile(), error);
-    if (FAILED(locked)) return Fail(locked, error);
     std::vector<Reservation> reservations;
     RETURN_IF_FAILED(ReadReservations(reservations));
     const int index = FindReservation(reservations, path);
@@ -377,9 +383,8 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
     if (dirty.empty() && m_edits.empty() && m_deleted.empty()) return S_OK;
 
     LibraryLock lock;
+    RETURN_IF_FAILED(TakeLock(lock));
     std::string error;
-    const HRESULT locked = lock.Acquire(LockFile(), error);
-    if (FAILED(locked)) return Fail(locked, error);
 
     // What other sessions saved since this one read the configuration is
     // kept: this session's changes are replayed on the file as it is now.

@@ -13,8 +13,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "store/format/LibraryConfig.h"
+#include "store/file/LibraryLock.h"
+#include "store/format/LibraryFiles.h"
 #include "store/format/PartitionFiles.h"
 #include "store/index/LibraryIndex.h"
 #include "store/items/StoreBackend.h"
@@ -121,7 +123,9 @@ private:
     // Session
     HRESULT ReadLibrary(std::string file, bool readOnly);
     void Reset();
-    HRESULT Fail(HRESULT status, std::string text);
+    // I/O failures and damaged files also go to the store's log (of
+    // `library` when given, else of the loaded library).
+    HRESULT Fail(HRESULT status, std::string text, const std::string& library = {});
     HRESULT RequireLoaded();
     HRESULT RequireWritable();
 
@@ -129,8 +133,11 @@ private:
     std::string DataFile(const PartitionId& id) const;  // .pdb, .cells or the sym folder
     std::string PartitionContainer(const PartitionId& id) const;
     std::string LibraryPath(const std::string& relative) const { return m_folder + relative; }
-    std::string LockFile() const { return m_folder + m_stem + ".lock"; }
-    std::string ReservationFile() const { return m_folder + m_stem + ".reservations"; }
+    std::string LockFile() const { return LibraryLockFile(m_file); }
+    std::string ReservationFile() const { return LibraryReservationFile(m_file); }
+    // Takes the library lock; the first time in a loaded library, also
+    // removes what sessions that ended abruptly left behind.
+    HRESULT TakeLock(LibraryLock& lock);
 
     // Partitions
     static std::string Key(int type, const std::string& name);
@@ -174,6 +181,7 @@ private:
     std::string m_folder;  // its folder, ending in a separator (or empty)
     std::string m_stem;    // its name without extension
     std::string m_lastError;
+    bool m_leftoversRemoved = false;
 
     LibraryConfig m_config;          // as this session sees it
     platform::FileStamp m_configStamp;  // of the file this session read or wrote last

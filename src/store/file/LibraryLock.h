@@ -1,11 +1,51 @@
 // The library lock: a lock file "<name>.lock" beside the library file,
 // created exclusively (create-new), holding who took it (user, host,
-// process id, time). Every write to the library happens under it.
+// process id, time) and an id that no other lock file ever carries. Every
+// write to the library happens under it.
 //
 // A session that finds the lock taken waits with a bounded, jittered
 // backoff. A lock left by a process that no longer runs on this host is
 // taken over; a lock from another host is never broken automatically: the
 // wait ends with KELM_E_LOCKED and a text naming the holder.
+//
+// Taking over a stale lock
+// ------------------------
+// The only primitives used are exclusive creation of a file, reading a file
+// and removing a file by name: they behave the same on Linux, on Windows,
+// under Wine and on network shares. Nothing is ever renamed.
+//
+//   1. Read the lock file: its holder and its id X. Go on only when the
+//      holder is on this host and its process is gone (a process that has
+//      ended never runs again; a later process with the same number is told
+//      apart by its start time).
+//   2. Claim the takeover of X: create "<name>.lock.takeover-X"
+//      exclusively. If it exists, someone else is taking X over: wait (or,
+//      when that claim's own process is gone, take the claim over by these
+//      same steps, one level deeper).
+//   3. Read the lock file again. If it no longer carries X, drop the claim
+//      and start over.
+//   4. Remove the lock file, then the claim, and start over (create).
+//
+// Why two sessions are never inside at once. A session is inside from the
+// moment it created "<name>.lock" until it removes it; creation is
+// exclusive, so it is enough to show that nobody but its holder removes a
+// live lock. Another session removes the lock only in step 4, and only
+// after (a) it saw X's holder gone: so X is not a live lock; (b) it owns the
+// claim for X, which no one else can own while it lives (a claim is removed
+// only by its owner, by someone who proved its owner gone as in step 1, or
+// by a later lock holder's clean-up, which can only run once X is no longer
+// the lock); and (c) it read X again after claiming. Between (c) and the
+// removal, the file named "<name>.lock" is still X: X's holder is gone and
+// cannot release it, and every other remover would need the claim for X.
+// Ids are never reused, so "X is no longer the lock" is final: a claim or a
+// reading that has gone out of date can only make a session give up, never
+// remove anything but X. A process that stops anywhere in these steps
+// leaves either a stale lock (taken over as above) or a stale claim (taken
+// over one level deeper, or removed as a leftover by the next holder).
+//
+// What it does not do: a lock file that cannot be read (empty or damaged,
+// as a crash between creating it and writing it could leave) is never
+// removed automatically; the wait ends with KELM_E_LOCKED naming the file.
 #pragma once
 
 #include <string>
@@ -19,8 +59,12 @@ struct LockHolder {
     std::string host;
     long pid = 0;
     long long time = 0;
+    std::string id;  // unique to this lock file
     std::string Describe() const;  // "alice on host pc7 (process 1234) since ..."
 };
+
+// The steps of a takeover, as pause points for fault injection.
+enum class TakeoverStep { ReadLock, JudgedStale, Claimed, ReadAgain, Removed, ClaimDropped, Count };
 
 class LibraryLock {
 public:
@@ -30,16 +74,25 @@ public:
     ~LibraryLock() { Release(); }
 
     // 0, KELM_E_LOCKED (held by a live process or another host; `error`
-    // names the holder) or KELM_E_IO (the lock file cannot be created).
+    // names the holder) or KELM_E_IO (the lock file cannot be created;
+    // `error` names the file and the system's error).
     HRESULT Acquire(const std::string& lockPath, std::string& error);
     void Release();
     bool Held() const { return !m_path.empty(); }
 
-    // The longest a session waits for the lock (default 10 s).
+    // The longest a session waits for the lock (default 10 s), and the
+    // longest single pause between two attempts (default 200 ms).
     static void SetMaxWaitMilliseconds(int milliseconds);
+    static void SetLongestPauseMilliseconds(int milliseconds);
+
+    // For tests: leaves the lock file as a process that died holding it
+    // would (its holder's time is set far back, so that the lock counts as
+    // stale), and forgets it.
+    void AbandonForTesting();
 
 private:
     std::string m_path;
+    std::string m_text;
 };
 
 bool ReadLockHolder(const std::string& lockPath, LockHolder& holder);

@@ -2,85 +2,114 @@
 // files and padstack files.
 #include "store/file/LibraryTools.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "platform/AtomicFile.h"
+#include "platform/CodePage.h"
 #include "store/db/CellDBFile.h"
+#include "store/db/PadstackFile.h"
+#include "store/file/LibraryLock.h"
+#include "store/file/StoreLog.h"
 #include "store/format/JsonLines.h"
 #include "store/format/LibraryConfig.h"
-#include "store/file/LibraryLock.h"
-#include "store/db/PadstackFile.h"
+#include "store/format/LibraryFiles.h"
 #include "store/format/PartitionFiles.h"
 #include "store/items/StoreStatus.h"
 
 namespace kelm::store {
 namespace {
-HRESULT FromResult(platform::FileResult result) {
-    switch (result) {
-    case platform::FileResult::Ok: return S_OK;
-    case platform::FileResult::Exists: return kItemExistsOrMissing;
-    default: return KELM_E_IO;
+// The status of a file operation, its text kept for the caller.
+HRESULT Result(platform::FileResult result, const std::string& text, std::string* error) {
+    if (result == platform::FileResult::Ok) return S_OK;
+    if (error) *error = text;
+    return result == platform::FileResult::Exists ? kItemExistsOrMissing : KELM_E_IO;
+}
+HRESULT Failure(HRESULT status, const std::string& text, std::string* error) {
+    if (error) *error = text;
+    return status;
+}
+
+// The libraries a cell database file belongs to (see CellDBAddCell).
+std::vector<std::string> LibrariesOfCellFile(const std::string& celPath) {
+    std::string folder = LibraryFolderOf(celPath);
+    if (folder.size() > 1) folder.pop_back();
+    const std::string name = folder.substr(LibraryFolderOf(folder).size());
+    std::vector<std::string> libraries, files;
+    if (platform::CompareNoCase(name, "CellDBLibs") != 0 || !platform::ListFiles(LibraryFolderOf(folder), files))
+        return libraries;
+    for (const std::string& file : files) {
+        if (file.size() > 4 && platform::CompareNoCase(file.substr(file.size() - 4), ".qvm") == 0)
+            libraries.push_back(LibraryFolderOf(folder) + file);
     }
-}
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-std::string StemOf(const std::string& path) {
-    std::string name = path.substr(FolderOf(path).size());
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
+    return libraries;
 }
 }  // namespace
 
-HRESULT CreateLibrary(const std::string& qvmPath) {
-    if (StemOf(qvmPath).empty()) return KELM_E_BAD_ARGUMENT;
-    const std::string folder = FolderOf(qvmPath);
-    if (!folder.empty() && !platform::MakeFolders(folder)) return KELM_E_IO;
-    std::string error;
-    return FromResult(platform::CreateFileExclusive(qvmPath, SerializeLibraryConfig(LibraryConfig{}), error));
+HRESULT CreateLibrary(const std::string& qvmPath, std::string* error) {
+    if (LibraryStemOf(qvmPath).empty()) return Failure(KELM_E_BAD_ARGUMENT, "no library name in " + qvmPath, error);
+    const std::string folder = LibraryFolderOf(qvmPath);
+    if (!folder.empty() && !platform::MakeFolders(folder)) return Failure(KELM_E_IO, "cannot create " + folder, error);
+    std::string text;
+    const auto created = platform::CreateFileExclusive(qvmPath, SerializeLibraryConfig(LibraryConfig{}), text);
+    return Result(created, text, error);
 }
 
 HRESULT CellDBAddCell(const std::string& celPath, const std::string& cellName, const StringList& pins,
-                      const StringList& padstacks) {
-    if (cellName.empty()) return KELM_E_BAD_ARGUMENT;
-    std::string text, error;
+                      const StringList& padstacks, std::string* error) {
+    if (cellName.empty()) return Failure(KELM_E_BAD_ARGUMENT, "no cell name", error);
+    const std::string folder = LibraryFolderOf(celPath);
+    if (!folder.empty() && !platform::MakeFolders(folder)) return Failure(KELM_E_IO, "cannot create " + folder, error);
+    // Several libraries sharing one folder: their locks in one order, so
+    // that two writers never wait for each other.
+    std::vector<std::string> lockFiles;
+    for (const std::string& library : LibrariesOfCellFile(celPath)) lockFiles.push_back(LibraryLockFile(library));
+    if (lockFiles.empty()) lockFiles.push_back(celPath + ".lock");
+    std::sort(lockFiles.begin(), lockFiles.end());
+    std::vector<std::unique_ptr<LibraryLock>> locks;
+    std::string text;
+    for (const std::string& lockFile : lockFiles) {
+        locks.push_back(std::make_unique<LibraryLock>());
+        const HRESULT locked = locks.back()->Acquire(lockFile, text);
+        if (FAILED(locked)) return Failure(locked, text, error);
+    }
     CellGeometryMap cells;
-    const platform::FileResult read = platform::ReadWholeFile(celPath, text, error);
+    std::string bytes;
+    const platform::FileResult read = platform::ReadWholeFile(celPath, bytes, text);
     if (read == platform::FileResult::Ok) {
-        if (!ParseCellDBFile(text, celPath, cells, error)) return KELM_E_CORRUPT;
+        if (!ParseCellDBFile(bytes, celPath, cells, text)) return Failure(KELM_E_CORRUPT, text, error);
     } else if (read != platform::FileResult::NotFound) {
-        return KELM_E_IO;
+        return Failure(KELM_E_IO, text, error);
     }
     cells[cellName] = CellGeometry{pins, padstacks};
-    const std::string folder = FolderOf(celPath);
-    if (!folder.empty() && !platform::MakeFolders(folder)) return KELM_E_IO;
-    return FromResult(platform::WriteFileAtomic(celPath, SerializeCellDBFile(cells), error));
+    return Result(platform::WriteFileAtomic(celPath, SerializeCellDBFile(cells), text), text, error);
 }
 
 HRESULT SymbolFileAdd(const std::string& qvmPath, const std::string& partition, const std::string& symbol,
-                      const StringList& pins) {
-    if (!IsSafeFileName(partition) || !IsSafeFileName(symbol)) return KELM_E_UNSAFE_PATH;
-    const std::string folder = FolderOf(qvmPath);
-    const std::string symFolder = folder + "SymbolLibs\\" + partition + "\\sym";
+                      const StringList& pins, std::string* error) {
+    if (!IsSafeFileName(partition) || !IsSafeFileName(symbol))
+        return Failure(KELM_E_UNSAFE_PATH, "not a name that stays in its folder: " + partition + ":" + symbol, error);
+    const std::string symFolder = LibraryFolderOf(qvmPath) + "SymbolLibs\\" + partition + "\\sym";
     LibraryLock lock;
-    std::string error;
-    {
-        const HRESULT locked = lock.Acquire(folder + StemOf(qvmPath) + ".lock", error);
-        if (FAILED(locked)) return locked;
-    }
-    if (!platform::MakeFolders(symFolder)) return KELM_E_IO;
-    return FromResult(platform::WriteFileAtomic(symFolder + "\\" + symbol + kSymbolFileExtension,
-                                                SerializeSymbolFile(symbol, pins), error));
+    std::string text;
+    const HRESULT locked = lock.Acquire(LibraryLockFile(qvmPath), text);
+    if (FAILED(locked)) return Failure(locked, text, error);
+    if (!platform::MakeFolders(symFolder)) return Failure(KELM_E_IO, "cannot create " + symFolder, error);
+    const auto written = platform::WriteFileAtomic(symFolder + "\\" + symbol + kSymbolFileExtension,
+                                                   SerializeSymbolFile(symbol, pins), text);
+    return Result(written, text, error);
 }
 
-HRESULT PadstackDBCreate(const std::string& path) {
-    std::string error;
-    return FromResult(platform::CreateFileExclusive(path, SerializePadstackFile({}), error));
+HRESULT PadstackDBCreate(const std::string& path, std::string* error) {
+    std::string text;
+    return Result(platform::CreateFileExclusive(path, SerializePadstackFile({}), text), text, error);
 }
 
-HRESULT PadstackDBList(const std::string& path, std::vector<padstackdb::PadstackData>& padstacks) {
-    std::string text, error;
-    if (platform::ReadWholeFile(path, text, error) != platform::FileResult::Ok) return KELM_E_IO;
-    if (!ParsePadstackFile(text, path, padstacks, error)) return KELM_E_CORRUPT;
+HRESULT PadstackDBList(const std::string& path, std::vector<padstackdb::PadstackData>& padstacks, std::string* error) {
+    std::string text, problem;
+    const platform::FileResult read = platform::ReadWholeFile(path, text, problem);
+    if (read != platform::FileResult::Ok) return Failure(KELM_E_IO, problem, error);
+    if (!ParsePadstackFile(text, path, padstacks, problem)) return Failure(KELM_E_CORRUPT, problem, error);
     return S_OK;
 }
 

@@ -9,7 +9,7 @@
 
 namespace kelm::store {
 
-void LibraryIndex::Open(const std::string& folder, const std::string& stem) { m_folder = folder + stem + ".index\\"; }
+void LibraryIndex::Open(const std::string& indexFolder) { m_folder = indexFolder; }
 
 std::string LibraryIndex::FileOf(const PartitionId& id) const {
     switch (id.type) {

@@ -27,7 +27,7 @@ class LibraryIndex {
 public:
     // `folder` is the library folder (ending in a separator), `stem` the
     // name of the configuration file without its extension.
-    void Open(const std::string& folder, const std::string& stem);
+    void Open(const std::string& indexFolder);
 
     std::string FileOf(const PartitionId& id) const;
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/StoreFiles.h"
+#include "platform/Files.h"
 #include "util/StringList.h"
 
 namespace kelm::store {

@@ -6,6 +6,13 @@
 //            a fixed set of edits, saved with fault injection at that step;
 //            writes <qvm>.done when the save returned 0
 //   lock-and-die <qvm>                            take the library lock, end without releasing it
+//   lock-stress <lock> <marker> <rounds> <seed> <index>
+//            per round: take the lock (with forced pauses in its takeover),
+//            create the marker exclusively while inside (exit 3 when it is
+//            there already: two holders at once), remove it, then leave the
+//            lock stale for the next one to take over (every fourth round
+//            but the last releases it instead)
+//   celldb-add <cel> <prefix> <n>                 add cells <prefix>0 .. <prefix>n-1, one call each
 // The exit code is 0 when every store call succeeded.
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +25,8 @@
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "store/file/LibraryLock.h"
+#include "store/file/LibraryTools.h"
+#include "store/format/LibraryFiles.h"
 
 using namespace kelm;
 using namespace kelm::store;
@@ -49,8 +58,32 @@ int EditAndSave(const std::string& qvm, int step) {
     platform::SetFaultStepForTesting(step);
     const HRESULT saved = server.Save(nullptr, 0, 0);
     platform::SetFaultStepForTesting(0);
-    if (saved == S_OK) std::ofstream(platform::StorePath(qvm + ".done")) << "done\n";
+    if (saved == S_OK) std::ofstream(platform::NativePath(qvm + ".done")) << "done\n";
     return Report("save", saved, server);
+}
+int LockStress(const std::string& lockFile, const std::string& marker, int rounds, unsigned long seed, int index) {
+    LibraryLock::SetMaxWaitMilliseconds(120000);
+    LibraryLock::SetLongestPauseMilliseconds(4);
+    const int steps = static_cast<int>(TakeoverStep::Count);
+    for (int round = 0; round < rounds; ++round) {
+        platform::SetPausesForTesting(static_cast<unsigned>(seed * 7919 + round * 31 + index), (round + index) % steps, 2);
+        LibraryLock lock;
+        std::string error;
+        if (lock.Acquire(lockFile, error) != S_OK) {
+            std::printf("round %d: %s\n", round, error.c_str());
+            return 1;
+        }
+        if (platform::CreateFileExclusive(marker, std::to_string(index), error, platform::Flush::No) !=
+            platform::FileResult::Ok) {
+            std::printf("round %d: another holder is inside (%s)\n", round, error.c_str());
+            return 3;
+        }
+        platform::PausePoint(-1);
+        if (platform::RemoveFile(marker) != platform::FileResult::Ok) return 4;
+        if (round % 4 == 3 && round + 1 < rounds) lock.Release();
+        else lock.AbandonForTesting();
+    }
+    return 0;
 }
 }  // namespace
 
@@ -88,7 +121,7 @@ int main(int argc, char** argv) {
     if (command == "edit-and-save" && argc == 4) return EditAndSave(argv[2], std::atoi(argv[3]));
     if (command == "lock-and-die" && argc == 3) {
         const std::string qvm = argv[2];
-        const std::string lockFile = qvm.substr(0, qvm.rfind('.')) + ".lock";
+        const std::string lockFile = LibraryLockFile(qvm);
         static LibraryLock lock;
         std::string error;
         if (lock.Acquire(lockFile, error) != S_OK) {
@@ -96,6 +129,19 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::_Exit(0);  // the lock file stays behind
+    }
+    if (command == "lock-stress" && argc == 7) return LockStress(argv[2], argv[3], std::atoi(argv[4]),
+                                                                 std::strtoul(argv[5], nullptr, 10), std::atoi(argv[6]));
+    if (command == "celldb-add" && argc == 5) {
+        for (int i = 0; i < std::atoi(argv[4]); ++i) {
+            std::string error;
+            const HRESULT added = CellDBAddCell(argv[2], argv[3] + std::to_string(i), {"1"}, {}, &error);
+            if (added != S_OK) {
+                std::printf("celldb add: 0x%08X %s\n", static_cast<unsigned>(added), error.c_str());
+                return 1;
+            }
+        }
+        return 0;
     }
     std::fprintf(stderr, "usage: see the comment at the top of StoreChild.cpp\n");
     return 2;
