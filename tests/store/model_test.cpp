@@ -5,10 +5,11 @@
 // compared with the model.
 //
 //   KELM_MODEL_SEED=<n>   replays one run (the seed is printed on failure)
-//   KELM_MODEL_STEPS=<n>  operations per run (default 1500)
+//   KELM_MODEL_STEPS=<n>  operations per run (default 1000)
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -37,10 +38,7 @@ std::string Lower(std::string text) {
     return text;
 }
 bool SameNoCase(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
-Names Sorted(Names names) {
-    std::sort(names.begin(), names.end());
-    return names;
-}
+Names Sorted(Names names) { std::sort(names.begin(), names.end()); return names; }
 std::string Join(const Names& names) {
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : ",") + name;
@@ -48,8 +46,7 @@ std::string Join(const Names& names) {
 }
 std::string Hex(HRESULT status) {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
-    return text;
+    return std::string(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status))));
 }
 
 // ---------------------------------------------------------------- the model
@@ -73,13 +70,9 @@ struct Model {
     std::string user;
 
     bool Exists(const std::string& name, Kind kind) const {
-        const auto it = view.partitions.find(Lower(name));
-        return it != view.partitions.end() && it->second.first == kind;
+        return view.partitions.count(Lower(name)) && view.partitions.at(Lower(name)).first == kind;
     }
-    std::string Holder(const std::string& name) const {
-        const auto it = holders.find(Lower(name));
-        return it == holders.end() ? "" : it->second;
-    }
+    std::string Holder(const std::string& name) const { return holders.count(Lower(name)) ? holders.at(Lower(name)) : ""; }
     HRESULT Reserve(const std::string& name, Kind kind, bool take) {
         if (!Exists(name, kind)) return KELM_E_NO_SUCH_PARTITION;
         const std::string holder = Holder(name);
@@ -243,8 +236,8 @@ ComPtr<IKelm> NewKelm() {
     return kelm;
 }
 
-const Names kPartPartitions{"Pa", "Pb", "Pc", "Pd"}, kCellPartitions{"Ca", "Cb", "Cc"},
-    kSymbolPartitions{"Sa", "Sb", "Sc"};
+const Names kPartPartitions{"Pa", "Pb", "Pc", "Pd"}, kCellPartitions{"Ca", "Cb", "Cc"}, kSymbolPartitions{"Sa", "Sb", "Sc"};
+const Names& PartitionsOf(Kind kind) { return kind == kPart ? kPartPartitions : kind == kCell ? kCellPartitions : kSymbolPartitions; }
 
 class ModelRun {
 public:
@@ -284,6 +277,9 @@ private:
     void Expect(const Names& actual, const Names& expected, const std::string& what) {
         if (actual != expected) Fail(what + ": " + Join(actual) + ", model " + Join(expected));
     }
+    void ExpectNumber(long actual, long expected, const std::string& what) {
+        if (actual != expected) Fail(what + ": " + std::to_string(actual) + ", model " + std::to_string(expected));
+    }
     void Fail(const std::string& message) {
         std::ostringstream trail;
         for (const std::string& op : m_trail) trail << "  " << op << "\n";
@@ -300,10 +296,10 @@ private:
             ASSERT_EQ(m_sessions.back()->Kelmstore_Open(Bstr(m_library.File()), Bstr(user), kFalse), S_OK);
         }
         m_model.user = "alice";
-        for (const auto& [names, kind] : {std::pair{kPartPartitions, kPart}, {kCellPartitions, kCell}, {kSymbolPartitions, kSymbol}})
-            for (std::size_t i = 0; i + 1 < names.size(); ++i) {
-                ASSERT_EQ(Kelm()->AddPartition(Bstr(names[i]), kind, kTrue), S_OK);
-                m_model.AddPartition(names[i], kind, true);
+        for (const Kind kind : {kPart, kCell, kSymbol})  // the last name of each kind is added later, if at all
+            for (std::size_t i = 0; i + 1 < PartitionsOf(kind).size(); ++i) {
+                ASSERT_EQ(Kelm()->AddPartition(Bstr(PartitionsOf(kind)[i]), kind, kTrue), S_OK);
+                m_model.AddPartition(PartitionsOf(kind)[i], kind, true);
             }
         ASSERT_EQ(Kelm()->SaveQVM(), S_OK);
         // Symbols come from their files; the component cannot add them.
@@ -326,9 +322,7 @@ private:
         if (op < 34) return ImportCell();
         if (op < 44) return DeleteItem();
         if (op < 56) return CopyItem();
-        if (op < 70) return Reservation();
-        if (op < 75) return AddPartition();
-        if (op < 79) return DeletePartition();
+        if (op < 79) return PartitionOp(op < 70 ? 0 : op < 75 ? 1 : 2);
         if (op < 88) {
             Log("SaveQVM");
             Expect(Kelm()->SaveQVM(), S_OK, "SaveQVM");
@@ -407,54 +401,33 @@ private:
             Expect(actual, expected, "CopyItemInQVM");
     }
 
-    void Reservation() {
-        const int which = Any(3);
-        const Kind kind = which == 0 ? kPart : which == 1 ? kCell : kSymbol;
-        const std::string partition = Spell(Pick(which == 0 ? kPartPartitions : which == 1 ? kCellPartitions : kSymbolPartitions));
-        const bool take = Chance(75);
-        Log(std::string(take ? "ReservePartition " : "UnReservePartition ") + partition);
-        HRESULT expected = m_model.Reserve(partition, kind, take);
-        Expect(take ? Kelm()->ReservePartition(Bstr(partition), kind) : Kelm()->UnReservePartition(Bstr(partition), kind),
-               expected, take ? "ReservePartition" : "UnReservePartition");
-    }
-
-    void AddPartition() {
-        const int which = Any(3);
-        const Kind kind = which == 0 ? kPart : which == 1 ? kCell : kSymbol;
-        const std::string name = Spell(Pick(which == 0 ? kPartPartitions : which == 1 ? kCellPartitions : kSymbolPartitions));
-        const bool toScheme = Chance(70);
-        Log("AddPartition " + name + (toScheme ? " to the default scheme" : ""));
-        Expect(Kelm()->AddPartition(Bstr(name), kind, toScheme ? kTrue : kFalse), m_model.AddPartition(name, kind, toScheme),
-               "AddPartition");
-    }
-
-    void DeletePartition() {
-        const int which = Any(3);
-        const Kind kind = which == 0 ? kPart : which == 1 ? kCell : kSymbol;
-        const std::string name = Spell(Pick(which == 0 ? kPartPartitions : which == 1 ? kCellPartitions : kSymbolPartitions));
-        Log("DeletePartition " + name);
-        Expect(Kelm()->DeletePartition(Bstr(name), kind), m_model.DeletePartition(name, kind), "DeletePartition");
+    // A partition of any kind: ReservePartition, UnReservePartition, AddPartition or DeletePartition.
+    void PartitionOp(int op) {
+        const Kind kind = std::array{kPart, kCell, kSymbol}[static_cast<std::size_t>(Any(3))];
+        const std::string name = Spell(Pick(PartitionsOf(kind)));
+        const bool flag = Chance(op == 0 ? 75 : 70);
+        static const char* const kNames[] = {"ReservePartition ", "AddPartition ", "DeletePartition "};
+        Log(std::string(op == 0 && !flag ? "UnReservePartition " : kNames[op]) + name + (op == 1 && flag ? " to the default scheme" : ""));
+        if (op == 0) Expect(flag ? Kelm()->ReservePartition(Bstr(name), kind) : Kelm()->UnReservePartition(Bstr(name), kind),
+                            m_model.Reserve(name, kind, flag), "(Un)ReservePartition");
+        if (op == 1) Expect(Kelm()->AddPartition(Bstr(name), kind, flag ? kTrue : kFalse), m_model.AddPartition(name, kind, flag), "AddPartition");
+        if (op == 2) Expect(Kelm()->DeletePartition(Bstr(name), kind), m_model.DeletePartition(name, kind), "DeletePartition");
     }
 
     // ------------------------------------------------------------ lookups
     void Lookup() {
-        switch (Any(6)) {
-        case 0: return CheckPart(Pick(m_numbers));
-        case 1: return CheckCell(Pick(m_cells));
-        case 2: return CheckSymbol(Pick(m_symbols));
-        case 3: return CheckItems(Pick(kPartPartitions), kPart);
-        case 4: return CheckItems(Pick(kCellPartitions), kCell);
-        default: return CheckItems(Pick(kSymbolPartitions), kSymbol);
-        }
+        const Kind kind = std::array{kPart, kCell, kSymbol}[static_cast<std::size_t>(Any(3))];
+        if (Chance(50)) return CheckItems(Pick(PartitionsOf(kind)), kind);
+        if (kind == kPart) return CheckPart(Pick(m_numbers));
+        return kind == kCell ? CheckCell(Pick(m_cells)) : CheckSymbol(Pick(m_symbols));
     }
 
     void CheckEverything() {
         for (const std::string& number : m_numbers) CheckPart(number);
         for (const std::string& cell : m_cells) CheckCell(cell);
         for (const std::string& symbol : m_symbols) CheckSymbol(symbol);
-        for (const Names* names : {&kPartPartitions, &kCellPartitions, &kSymbolPartitions})
-            for (const std::string& partition : *names) {
-                const Kind kind = names == &kPartPartitions ? kPart : names == &kCellPartitions ? kCell : kSymbol;
+        for (const Kind kind : {kPart, kCell, kSymbol})
+            for (const std::string& partition : PartitionsOf(kind)) {
                 CheckItems(partition, kind);
                 AutoBstr holder;
                 Expect(Kelm()->GetPartitionReservation(Bstr(partition), kind, holder.Out()),
@@ -555,10 +528,6 @@ private:
         ExpectNumber(count, status != S_OK ? 0 : filter == "*" ? all : static_cast<long>(expected.size()), "count of " + partition + " '" + filter + "'");
     }
 
-    void ExpectNumber(long actual, long expected, const std::string& what) {
-        if (actual != expected) Fail(what + ": " + std::to_string(actual) + ", model " + std::to_string(expected));
-    }
-
     std::mt19937 m_random;
     TempLibrary m_library;
     std::vector<ComPtr<IKelm>> m_sessions;
@@ -575,7 +544,7 @@ std::uint32_t EnvNumber(const char* name, std::uint32_t fallback) {
 
 TEST(LibraryModel, RandomOperationsOfTwoSessionsAgreeWithTheModel) {
     const std::uint32_t seed = EnvNumber("KELM_MODEL_SEED", std::random_device{}());
-    const int steps = static_cast<int>(EnvNumber("KELM_MODEL_STEPS", 1500));
+    const int steps = static_cast<int>(EnvNumber("KELM_MODEL_STEPS", 1000));
     SCOPED_TRACE("KELM_MODEL_SEED=" + std::to_string(seed) + " KELM_MODEL_STEPS=" + std::to_string(steps));
     ModelRun(seed).Run(steps);
 }
