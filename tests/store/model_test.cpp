@@ -5,7 +5,7 @@
 // compared with the model.
 //
 //   KELM_MODEL_SEED=<n>   replays one run (the seed is printed on failure)
-//   KELM_MODEL_STEPS=<n>  operations per run (default 1000)
+//   KELM_MODEL_STEPS=<n>  operations per run (default 400)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -544,7 +544,7 @@ std::uint32_t EnvNumber(const char* name, std::uint32_t fallback) {
 
 TEST(LibraryModel, RandomOperationsOfTwoSessionsAgreeWithTheModel) {
     const std::uint32_t seed = EnvNumber("KELM_MODEL_SEED", std::random_device{}());
-    const int steps = static_cast<int>(EnvNumber("KELM_MODEL_STEPS", 1000));
+    const int steps = static_cast<int>(EnvNumber("KELM_MODEL_STEPS", 400));
     SCOPED_TRACE("KELM_MODEL_SEED=" + std::to_string(seed) + " KELM_MODEL_STEPS=" + std::to_string(steps));
     ModelRun(seed).Run(steps);
 }
