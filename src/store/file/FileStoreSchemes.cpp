@@ -1,6 +1,8 @@
 // Search schemes and partitions of the file-backed store. Changes to the
 // configuration live in memory (and in the session's list of edits) until
 // Save.
+#include <algorithm>
+
 #include "store/file/FileStoreBackend.h"
 #include "store/file/ReservationFile.h"
 #include "util/AutoTypes.h"
@@ -77,6 +79,15 @@ HRESULT FileStoreBackend::AddPartition(const ObjectState& state, const std::stri
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(edit);
     SyncPartitionsWithConfig();
+    // Deleted and added again before a save: the partition starts empty, not
+    // with its old file, which the save moves into Deleted.
+    const bool readded = std::any_of(m_deleted.begin(), m_deleted.end(), [&](const PartitionId& gone) {
+        return gone.type == id.type && EqualNoCase(gone.name, id.name);
+    });
+    if (Partition* partition = readded ? Find(id.type, id.name) : nullptr) {
+        partition->loaded = true;
+        partition->stamp = platform::StampOf(DataFile(partition->id));
+    }
     return S_OK;
 }
 
