@@ -221,9 +221,8 @@ HRESULT FileStoreBackend::PartAddSymbol(const ObjectState& state, const std::str
     PartRecord* part = nullptr;
     RETURN_IF_FAILED(EditPart(state, number, part));
     if (symbol.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a symbol needs a name");
-    for (const SymbolRef& existing : part->symbols)
-        if (existing.itemSpec == symbol)
-            return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to symbol " + symbol);
+    if (part->symbolIndex.Contains(part->symbols, symbol, NameOf<SymbolRef>))
+        return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to symbol " + symbol);
     part->symbols.push_back({symbol, pins});
     return S_OK;
 }
@@ -232,7 +231,7 @@ HRESULT FileStoreBackend::PartAddCell(const ObjectState& state, const std::strin
     PartRecord* part = nullptr;
     RETURN_IF_FAILED(EditPart(state, number, part));
     if (cell.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a cell needs a name");
-    if (std::find(part->cells.begin(), part->cells.end(), cell) != part->cells.end())
+    if (part->cellIndex.Contains(part->cells, cell, NameOf<std::string>))
         return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to cell " + cell);
     part->cells.push_back(cell);
     if (m_cellUseValid) {
@@ -388,7 +387,7 @@ HRESULT FileStoreBackend::CellAddPadstack(const ObjectState& state, const std::s
     if (padstack.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a padstack needs a name");
     CellRecord* record = nullptr;
     RETURN_IF_FAILED(EditCell(state, {}, Or(cell, state.cell), record));
-    if (std::find(record->padstacks.begin(), record->padstacks.end(), padstack) == record->padstacks.end())
+    if (!record->padstackIndex.Contains(record->padstacks, padstack, NameOf<std::string>))
         record->padstacks.push_back(padstack);
     return S_OK;
 }
