@@ -14,6 +14,7 @@
 #include "maintenance/Reservation.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
+#include "store/items/KelmSchemePartition.h"
 #include "store/file/LibraryTools.h"
 #include "support/EditTestLibrary.h"
 #include "support/ImportRecords.h"
@@ -237,4 +238,32 @@ TEST(ImportScript, ThousandPartTypesAreImportedIntoTheExampleLibraryAndReadBack)
     ASSERT_EQ(S_OK, cells.GetRecord("FP05", "ImportCells", cell));
     EXPECT_EQ(cellPins(5), cell.pins);
     EXPECT_EQ(StringList{"pad2"}, cell.padstacks);
+}
+
+// Names some system cannot store are refused with their status and a log
+// line, and nothing of them reaches the library; the store refuses them too.
+TEST_F(FileStoreImport, UnstorableNamesAreRefusedAndLogged) {
+    const KelmStruct_Cell cell = records.Cell("C\xEF\xBF\xBD", StringList{"1"});  // U+FFFD: a character lost on the way in
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, AddItemToQVM_Cell(session, "Smd", &cell, VARIANT_FALSE));
+    KelmStruct_PartType part = records.Part("R\t1");
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, AddItemToQVM_Part(session, "Resistors", &part, VARIANT_FALSE));
+    for (const char* name : {"con", "NUL.pdb", "COM1", "Spare.", "Spare "})
+        EXPECT_EQ(KELM_E_UNSAFE_PATH, AddPartition(session, name, kPart, VARIANT_TRUE)) << name;
+    store::KelmSchemePartition partitions(session.Store());
+    partitions.InitPartitionType(store::kPartitionTypePart);
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, partitions.AddPartition("PartsDBLibs\\lpt9.pdb", 1));
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, store::SymbolFileAdd(library.QvmPath(), "Gates", "aux", {}));
+    ASSERT_EQ(S_OK, session.Save());
+
+    const auto lines = library.LogLines();
+    for (const std::string& line : {ErrorLine("AddItemToQVM_Cell", "Refusing Cell Name (C\xEF\xBF\xBD): a character the library's code page cannot represent."),
+                                    ErrorLine("AddItemToQVM_Part", "Refusing Part Number (R\t1): a control character."),
+                                    ErrorLine("AddPartition", "Refusing Partition Name (con): a name Windows reserves for a device."),
+                                    ErrorLine("AddPartition", "Refusing Partition Name (Spare.): a name ending in a space or a dot.")})
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line)) << line;
+    StringList all;
+    auto fresh = library.OpenAnother("carol");
+    store::KelmSchemePartition reread(fresh->Store());
+    ASSERT_EQ(S_OK, reread.GetAllPartitions(all, 1));
+    EXPECT_EQ(3u, all.size());
 }

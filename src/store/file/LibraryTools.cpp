@@ -42,6 +42,7 @@ HRESULT CreateLibrary(const std::string& qvmPath) {
 HRESULT CellDBAddCell(const std::string& celPath, const std::string& cellName, const StringList& pins,
                       const StringList& padstacks) {
     if (cellName.empty()) return KELM_E_BAD_ARGUMENT;
+    if (UnstorableNameReason(cellName, NameUse::Text)) return KELM_E_UNSAFE_PATH;
     std::string text, error;
     CellGeometryMap cells;
     const platform::FileResult read = platform::ReadWholeFile(celPath, text, error);
@@ -58,7 +59,8 @@ HRESULT CellDBAddCell(const std::string& celPath, const std::string& cellName, c
 
 HRESULT SymbolFileAdd(const std::string& qvmPath, const std::string& partition, const std::string& symbol,
                       const StringList& pins) {
-    if (!IsSafeFileName(partition) || !IsSafeFileName(symbol)) return KELM_E_UNSAFE_PATH;
+    if (UnstorableNameReason(partition, NameUse::FileName) || UnstorableNameReason(symbol, NameUse::FileName))
+        return KELM_E_UNSAFE_PATH;
     const std::string folder = FolderOf(qvmPath);
     const std::string symFolder = folder + "SymbolLibs\\" + partition + "\\sym";
     LibraryLock lock;

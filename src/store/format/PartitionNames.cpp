@@ -1,5 +1,6 @@
 #include "store/format/PartitionNames.h"
 
+#include "platform/CodePage.h"
 #include "store/items/StoreBackend.h"
 
 namespace kelm::store {
@@ -73,6 +74,51 @@ bool IsSafeFileName(std::string_view name) {
         if (c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
     }
     return true;
+}
+
+namespace {
+
+// The name before its first dot, without trailing blanks, is what Windows
+// compares with its device names: "nul.txt" and "COM1 .x" are devices.
+bool IsWindowsDeviceName(std::string_view name) {
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (EqualNoCase(stem, device)) return true;
+    if (stem.size() < 4) return false;
+    const std::string_view prefix = stem.substr(0, 3);
+    if (!EqualNoCase(prefix, "COM") && !EqualNoCase(prefix, "LPT")) return false;
+    const std::string_view number = stem.substr(3);
+    // A digit, or a superscript one, two or three (Latin-1 byte or UTF-8).
+    if (number.size() == 1) return (number[0] >= '0' && number[0] <= '9') || number == "\xB9" || number == "\xB2" || number == "\xB3";
+    return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+}  // namespace
+
+const char* UnstorableNameReason(std::string_view name, NameUse use) {
+    if (!platform::IsRepresentable(name)) return "a character the library's code page cannot represent";
+    // Single-byte characters only: a trail byte may look like '\' or '|'.
+    const char* special = nullptr;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (platform::IsLeadByte(byte) && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+        if (byte < 0x20 || byte == 0x7F) return "a control character";
+        if (special) continue;
+        if (std::string_view("\\/:").find(name[i]) != std::string_view::npos) special = "a path separator or a colon";
+        else if (std::string_view("<>\"|?*").find(name[i]) != std::string_view::npos)
+            special = "a character Windows does not allow in file names";
+    }
+    if (use == NameUse::Text) return nullptr;
+    if (name.empty()) return "an empty name";
+    if (name == "." || name == "..") return "a name that leads out of its folder";
+    if (special) return special;
+    if (name.back() == ' ' || name.back() == '.') return "a name ending in a space or a dot";
+    if (IsWindowsDeviceName(name)) return "a name Windows reserves for a device";
+    return nullptr;
 }
 
 namespace {
