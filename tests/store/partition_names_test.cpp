@@ -2,6 +2,8 @@
 // system, and the names every system can store.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/CodePage.h"
 #include "store/format/PartitionNames.h"
 #include "store/items/StoreBackend.h"
@@ -76,8 +78,12 @@ TEST(PartitionNames, NewNamesMustBeStorableOnEverySystem) {
     for (const NameUse use : {NameUse::FileName, NameUse::Text}) {
         EXPECT_EQ("a control character", reason("a\tb", use));
         EXPECT_EQ("a control character", reason("a\x7F", use));
-        for (const char* lost : {"a\xFF", "\xC3", "a\xEF\xBF\xBD", "a\x1A" "b"})
-            EXPECT_EQ("a character the library's code page cannot represent", reason(lost, use)) << lost;
+        std::vector<std::string> lost = {"a\x1A" "b"};  // a character lost on Windows
+#ifndef _WIN32
+        lost.insert(lost.end(), {"a\xFF", "\xC3", "a\xEF\xBF\xBD"});  // not UTF-8, or lost on the way in
+#endif
+        for (const std::string& name : lost)
+            EXPECT_EQ("a character the library's code page cannot represent", reason(name, use)) << name;
     }
     // Storable: names near the reserved ones, text rules for items, UTF-8.
     for (const char* name : {"Resistors", "COM10", "CONSOLE", "nul_1", "LPT", "R-10 (1%)", "R\xC3\xA9sistances", ".hidden"})
