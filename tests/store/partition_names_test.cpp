@@ -92,6 +92,9 @@ TEST(PartitionNames, NewNamesMustBeStorableOnEverySystem) {
     // A double-byte character whose trail byte is '\' or '|' is one character.
     SetCodePageForTesting(932);
     EXPECT_EQ("", reason("\x81\x5C\x81\x7C"));
+    PartitionId id;
+    EXPECT_EQ(S_OK, ParsePartitionName("PartsDBLibs\\\x95\x5C.pdb", kPartitionTypeNone, id));
+    EXPECT_EQ("\x95\x5C", id.name);
     EXPECT_EQ("a character the library's code page cannot represent", reason("a\x81"));
     SetCodePageForTesting(0);
 }

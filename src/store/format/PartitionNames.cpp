@@ -68,10 +68,30 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+// Index of the first single-byte character of text that is in set, or npos;
+// double-byte characters are stepped over (a trail byte may be a '\').
+std::size_t FindSingleByte(std::string_view text, std::string_view set) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (platform::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+            ++i;
+            continue;
+        }
+        if (set.find(text[i]) != std::string_view::npos) return i;
+    }
+    return std::string_view::npos;
+}
+}  // namespace
+
 bool IsSafeFileName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
-    for (const char c : name) {
-        if (c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (platform::IsLeadByte(c) && i + 1 < name.size()) {
+            ++i;  // a trail byte may be a '\'
+            continue;
+        }
+        if (c == '\\' || c == '/' || c == ':' || c < 0x20) return false;
     }
     return true;
 }
@@ -130,7 +150,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 HRESULT ParsePartitionName(const std::string& text, int typeOfBareName, PartitionId& id) {
     id = PartitionId{};
     if (text.empty()) return KELM_E_NO_SUCH_PARTITION;
-    const std::size_t separator = text.find_first_of("\\/");
+    const std::size_t separator = FindSingleByte(text, "\\/");
     if (separator == std::string::npos) {
         if (!IsSafeFileName(text)) return KELM_E_UNSAFE_PATH;
         if (!IsStoreType(typeOfBareName)) return KELM_E_NO_SUCH_PARTITION;
@@ -146,7 +166,7 @@ HRESULT ParsePartitionName(const std::string& text, int typeOfBareName, Partitio
     for (const int candidate : {kPartitionTypeCell, kPartitionTypePart, kPartitionTypeSymbol}) {
         if (EqualNoCase(folder, FolderOfType(candidate))) type = candidate;
     }
-    if (rest.find_first_of("\\/") != std::string_view::npos) return KELM_E_UNSAFE_PATH;
+    if (FindSingleByte(rest, "\\/") != std::string_view::npos) return KELM_E_UNSAFE_PATH;
     if (type < 0) return KELM_E_NO_SUCH_PARTITION;
     const std::string_view extension = ExtensionOfType(type);
     if (!extension.empty() && EndsWithNoCase(rest, extension))
