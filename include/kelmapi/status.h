@@ -20,7 +20,7 @@
     X(KELM_E_CORRUPT,                 0x80041006L, "corrupt file")                         \
     X(KELM_E_IO,                      0x80041007L, "I/O error")                            \
     X(KELM_E_NOT_LOADED,              0x80041008L, "no library loaded")                    \
-    X(KELM_E_UNSAFE_PATH,             0x80041009L, "path leaves the library folder")       \
+    X(KELM_E_UNSAFE_PATH,             0x80041009L, "name or path not allowed in a library") \
     X(KELM_E_NO_SUCH_ITEM,            0x8004100AL, "no such item")                         \
     X(KELM_E_NOT_RESERVED,            0x8004100BL, "partition not reserved by the working user") \
     X(KELM_E_NO_SUCH_SCHEME,          0x8004100CL, "no such search scheme")                \

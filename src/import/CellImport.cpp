@@ -1,5 +1,6 @@
 #include "import/CellImport.h"
 
+#include "import/ItemNameRules.h"
 #include "import/RecordArrays.h"
 #include "maintenance/Reservation.h"
 #include "platform/CodePage.h"
@@ -36,6 +37,7 @@ public:
         cells.SetWorkingPartition(m_partition);
 
         m_cell = platform::BstrToAnsi(m_record.m_sCellName);
+        RETURN_IF_FAILED(RefuseUnstorableName(m_log, kTag, NewName::Cell, m_cell));
         if (m_record.m_psarrPins != nullptr) {
             const HRESULT read = SafeArrayToStringList(m_record.m_psarrPins, m_pins);
             if (read != S_OK) {

@@ -2,7 +2,11 @@
 
 #include <string_view>
 
+#include "kelmapi/status.h"
 #include "platform/CodePage.h"
+#include "session/OperationLog.h"
+#include "store/format/PartitionNames.h"
+#include "util/Format.h"
 
 namespace kelm {
 namespace {
@@ -63,6 +67,15 @@ std::string ReplaceAll(const std::string& text, const std::string& from, const s
         i += length;
     }
     return out;
+}
+
+HRESULT RefuseUnstorableName(OperationLog& log, const char* tag, NewName kind, const std::string& name) {
+    const bool fileName = kind == NewName::Partition;
+    const char* reason = store::UnstorableNameReason(name, fileName ? store::NameUse::FileName : store::NameUse::Text);
+    if (reason == nullptr) return S_OK;
+    const char* what = kind == NewName::Partition ? "Partition Name" : kind == NewName::PartNumber ? "Part Number" : "Cell Name";
+    log.LogError(tag, Format("Refusing %s (%s): %s.", what, name.c_str(), reason));
+    return KELM_E_UNSAFE_PATH;
 }
 
 }  // namespace kelm

@@ -33,6 +33,7 @@ public:
         m_part.SetWorkingUserName(holder);
 
         AdjustNumber();
+        RETURN_IF_FAILED(RefuseUnstorableName(m_log, kTag, NewName::PartNumber, m_number));
         StringList pins;
         RETURN_IF_FAILED(ChoosePins(pins));
         RETURN_IF_FAILED(CreatePart(pins, overwrite));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "import/ItemNameRules.h"
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
 #include "store/items/KelmSchemePartition.h"
@@ -47,6 +48,9 @@ void RewriteScheme(store::KelmSchemePartition& schemes, const DefaultScheme& sch
 HRESULT AddPartition(LibrarySession& session, const std::string& partitionName, KelmEnum_ObjType kind,
                      VARIANT_BOOL i_bAddToDefaultSearchScheme) {
     RETURN_IF_NOT_OPEN(session);
+    // The store's refusal would not be passed on: a name no system can
+    // store is refused here, with its status.
+    RETURN_IF_FAILED(RefuseUnstorableName(session.Log(), "AddPartition", NewName::Partition, partitionName));
     const std::string path = BuildPartitionPath(partitionName, kind, 1, 1);
     store::KelmSchemePartition schemes(session.Store());
     schemes.InitPartitionType(GetStorePartitionType(kind));
@@ -75,6 +79,9 @@ HRESULT AddPartition(LibrarySession& session, const std::string& partitionName, 
 
 HRESULT DeletePartition(LibrarySession& session, const std::string& partitionName, KelmEnum_ObjType kind) {
     RETURN_IF_NOT_OPEN(session);
+    // The store's refusal would not be passed on: a name no system can
+    // store is refused here, with its status.
+    RETURN_IF_FAILED(RefuseUnstorableName(session.Log(), "AddPartition", NewName::Partition, partitionName));
     const std::string path = BuildPartitionPath(partitionName, kind, 1, 1);
     store::KelmSchemePartition schemes(session.Store());
     schemes.InitPartitionType(GetStorePartitionType(kind));

@@ -25,6 +25,20 @@ bool IsLeadByte(unsigned char byte) {
     return codePage == 932 && IsLeadByte932(byte);
 }
 
+bool IsRepresentable(std::string_view text) {
+    if (text.find('\x1A') != std::string_view::npos) return false;
+    const unsigned codePage = g_testCodePage;
+    if (codePage == 0) return detail::SystemIsRepresentable(text);
+    if (codePage != 932) return true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!IsLeadByte932(static_cast<unsigned char>(text[i]))) continue;
+        if (++i == text.size()) return false;
+        const auto trail = static_cast<unsigned char>(text[i]);
+        if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+    }
+    return true;
+}
+
 char LowerChar(char c) {
     if (g_testCodePage != 0) return AsciiLower(c);
     return detail::SystemLowerChar(c);

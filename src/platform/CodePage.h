@@ -27,6 +27,12 @@ std::string LowerString(std::string_view text);
 // negative, zero or positive, comparing the lower-cased bytes unsigned.
 int CompareNoCase(std::string_view a, std::string_view b);
 
+// Whether text holds only characters of the current code page: no byte
+// sequence the code page does not define, and no character that stands for
+// one lost in the conversion from an automation string (off Windows U+FFFD,
+// on Windows the substitute byte 0x1A that ToAnsi writes instead of '?').
+bool IsRepresentable(std::string_view text);
+
 // Automation strings to 8-bit and back (off Windows: UTF-16 <-> UTF-8; on
 // Windows the ANSI code page). A null BSTR is the empty string.
 std::string ToAnsi(const OLECHAR* text, std::size_t length);
@@ -43,6 +49,7 @@ namespace detail {
 // The process's own code page (src/platform/posix or win).
 bool SystemIsLeadByte(unsigned char byte);
 char SystemLowerChar(char c);
+bool SystemIsRepresentable(std::string_view text);
 }  // namespace detail
 
 }  // namespace kelm::platform

@@ -83,6 +83,16 @@ TEST_F(KelmTool, PartitionAddTwiceAndDeleteOfNoneAreReportedAsNothingChanged) {
     EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 1u);
 }
 
+TEST_F(KelmTool, NamesSomeSystemCannotStoreAreRefusedAndNothingIsAdded) {
+    for (const char* name : {"con", "Spare.", "COM1.pdb"}) {
+        const KelmResult refused = Kelm({"partition", "add", name, "--kind", "part"});
+        EXPECT_EQ(refused.code, 3) << name;
+        EXPECT_NE(refused.err.find("0x80041009"), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(Run({"symbol", "add", "lib/Demo.qvm", "Gates", "NUL", "--pins", "A"}).code, 3);
+    EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 2u);
+}
+
 // Every query on a small library: human output, one field of the --json
 // document, and the exit code (0 answer, 1 negative answer, 3 failure).
 TEST_F(KelmTool, QueriesPrintHumanAndJsonAnswersWithTheirExitCodes) {

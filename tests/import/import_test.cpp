@@ -171,6 +171,42 @@ TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
 // A client script's run: many part types with their cells and symbols into
 // a copy of the example library; a second object finds them all, and the
 // library's own part types intact.
+// Names some system cannot store are refused with their status and a log
+// line, and nothing of them reaches the library; the store refuses them too.
+TEST_F(Import, UnstorableNamesAreRefusedAndLogged) {
+    // A lone surrogate has no 8-bit form on any system.
+    KelmStruct_Cell cell = records.Cell("C", StringList{"1"});
+    const OLECHAR lone[] = {'C', 0xD800};
+    AutoBstr loneName(SysAllocStringLen(lone, 2));
+    cell.m_sCellName = loneName.get();
+    ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
+    ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, AddCell(cell));
+    KelmStruct_PartType part = records.Part("R\t1");
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, AddPart(part));
+    for (const char* name : {"con", "NUL.pdb", "COM1", "Spare.", "Spare "})
+        EXPECT_EQ(KELM_E_UNSAFE_PATH, lib.AddPartition(name, kPart)) << name;
+    store::KelmSchemePartition partitions(lib.Session().Store());
+    partitions.InitPartitionType(store::kPartitionTypePart);
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, partitions.AddPartition("PartsDBLibs\\lpt9.pdb", 1));
+    EXPECT_EQ(KELM_E_UNSAFE_PATH, store::SymbolFileAdd(lib.Qvm(), "Gates", "aux", {}));
+    ASSERT_EQ(S_OK, lib->SaveQVM());
+
+    const Names lines = lib.LogLines();
+    EXPECT_NE(lines.end(), std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+                  return line.find("Refusing Cell Name (C") != std::string::npos &&
+                         line.find("): a character the library's code page cannot represent.") != std::string::npos;
+              }));
+    for (const std::string& line : {LogLine("(ERROR)", kPartTag, "Refusing Part Number (R\t1): a control character."),
+                                    LogLine("(ERROR)", "AddPartition", "Refusing Partition Name (con): a name Windows reserves for a device."),
+                                    LogLine("(ERROR)", "AddPartition", "Refusing Partition Name (Spare.): a name ending in a space or a dot.")})
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line)) << line;
+    StringList all;
+    ASSERT_EQ(S_OK, partitions.GetAllPartitions(all, 1));
+    for (const std::string& name : all) EXPECT_EQ(name.find("Spare"), std::string::npos) << name;
+    EXPECT_EQ(all.size(), 3u);
+}
+
 TEST(ImportScript, ManyPartTypesAreImportedIntoTheExampleLibraryAndReadBack) {
     constexpr int kParts = 400, kCells = 40, kSymbols = 10;
     KelmOnLibrary lib(KelmOnLibrary::kExample, "importer");

@@ -38,7 +38,9 @@ std::string HintFor(HRESULT status) {
     case KELM_E_CORRUPT: return "a library file does not parse; restore it from a backup";
     case KELM_E_IO: return "check the disk space and the rights on the library folder";
     case KELM_E_NOT_LOADED: return "give the library with -l <library.qvm>";
-    case KELM_E_UNSAFE_PATH: return "use a name without '..' or path separators";
+    case KELM_E_UNSAFE_PATH:
+        return "use a name every system can store: no '..', path separator, control character or < > \" | ? *, "
+               "no trailing space or dot, not a device name such as CON, NUL, COM1 or LPT1";
     case KELM_E_NO_SUCH_ITEM: return "list the items with 'kelm items <partition> --kind <kind>'";
     case KELM_E_NOT_RESERVED: return "reserve the partition first with 'kelm reserve <partition> --kind <kind>'";
     case KELM_E_NO_SUCH_SCHEME: return "list the search schemes with 'kelm schemes'";

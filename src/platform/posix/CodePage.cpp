@@ -69,6 +69,16 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
+namespace detail {
+// Valid UTF-8 without U+FFFD, the mark of a character already lost.
+bool SystemIsRepresentable(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (DecodeUtf8(text, i) == kReplacement) return false;
+    }
+    return true;
+}
+}  // namespace detail
+
 std::string ToAnsi(const OLECHAR* text, std::size_t length) {
     std::string out;
     if (text == nullptr) return out;

@@ -14,15 +14,24 @@ char SystemLowerChar(char c) {
     CharLowerBuffA(buffer, 1);
     return buffer[0];
 }
+bool SystemIsRepresentable(std::string_view text) {
+    if (text.empty()) return true;
+    if (text.size() > INT_MAX) return false;
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0) > 0;
+}
 }  // namespace detail
 
 std::string ToAnsi(const OLECHAR* text, std::size_t length) {
     if (text == nullptr || length == 0 || length > INT_MAX) return {};
     const int wideLength = static_cast<int>(length);
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    // A character the code page lacks becomes the substitute byte 0x1A, not
+    // '?': the name rules then refuse it instead of storing a different
+    // name. A UTF-8 code page has every character and takes no default.
+    const char* lost = GetACP() == CP_UTF8 ? nullptr : "\x1A";
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, lost, nullptr);
     if (size <= 0) return {};
     std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, wideLength, out.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text, wideLength, out.data(), size, lost, nullptr);
     return out;
 }
 

@@ -3,12 +3,15 @@
 #include <algorithm>
 
 #include "store/format/JsonLines.h"
+#include "store/items/NameIndex.h"
 
 namespace kelm::store {
 
 bool ParsePadstackFile(const std::string& text, const std::string& fileName,
                        std::vector<padstackdb::PadstackData>& padstacks, std::string& error) {
     padstacks.clear();
+    NameIndex names;
+    const auto nameOf = [](const padstackdb::PadstackData& padstack) -> std::string_view { return padstack.name; };
     return jsonl::ReadLines(text, "padstacks", fileName, [&](jsonl::Cursor& cursor) {
         padstackdb::PadstackData padstack;
         if (!cursor.BeginObject()) return false;
@@ -24,8 +27,7 @@ bool ParsePadstackFile(const std::string& text, const std::string& fileName,
         }
         if (!cursor.Error().empty()) return false;
         if (padstack.name.empty()) return cursor.Fail("a padstack without a name");
-        for (const auto& other : padstacks)
-            if (other.name == padstack.name) return cursor.Fail("padstack \"" + padstack.name + "\" listed twice");
+        if (names.Contains(padstacks, padstack.name, nameOf)) return cursor.Fail("padstack \"" + padstack.name + "\" listed twice");
         padstacks.push_back(std::move(padstack));
         return true;
     }, error);

@@ -118,6 +118,8 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     Partition* partition = nullptr;
     RETURN_IF_FAILED(Resolve(Or(partitionText, state.partition), kPartitionTypePart, partition));
     if (number.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a part type needs a number");
+    if (const char* reason = UnstorableNameReason(number, NameUse::Text))
+        return Fail(KELM_E_UNSAFE_PATH, "part number \"" + number + "\" refused: " + reason);
     RETURN_IF_FAILED(CheckHolder(state, *partition));
     RETURN_IF_FAILED(EnsureLoaded(*partition));
     Partition* holder = nullptr;
@@ -201,9 +203,10 @@ HRESULT FileStoreBackend::PartAddSymbol(const ObjectState& state, const std::str
     PartRecord* part = nullptr;
     RETURN_IF_FAILED(EditPart(state, number, part));
     if (symbol.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a symbol needs a name");
-    for (const SymbolRef& existing : part->symbols)
-        if (existing.itemSpec == symbol)
-            return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to symbol " + symbol);
+    if (const char* reason = UnstorableNameReason(symbol, NameUse::Text))
+        return Fail(KELM_E_UNSAFE_PATH, "symbol \"" + symbol + "\" refused: " + reason);
+    if (part->symbolIndex.Contains(part->symbols, symbol, NameOf<SymbolRef>))
+        return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to symbol " + symbol);
     part->symbols.push_back({symbol, pins});
     return S_OK;
 }
@@ -212,7 +215,9 @@ HRESULT FileStoreBackend::PartAddCell(const ObjectState& state, const std::strin
     PartRecord* part = nullptr;
     RETURN_IF_FAILED(EditPart(state, number, part));
     if (cell.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a cell needs a name");
-    if (std::find(part->cells.begin(), part->cells.end(), cell) != part->cells.end())
+    if (const char* reason = UnstorableNameReason(cell, NameUse::Text))
+        return Fail(KELM_E_UNSAFE_PATH, "cell \"" + cell + "\" refused: " + reason);
+    if (part->cellIndex.Contains(part->cells, cell, NameOf<std::string>))
         return Fail(kAlreadyReferenced, "part type \"" + number + "\" already refers to cell " + cell);
     part->cells.push_back(cell);
     return S_OK;
@@ -298,6 +303,8 @@ HRESULT FileStoreBackend::CellAdd(const ObjectState& state, const StringList& pi
     Partition* partition = nullptr;
     RETURN_IF_FAILED(Resolve(Or(partitionText, state.partition), kPartitionTypeCell, partition));
     if (cell.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a cell needs a name");
+    if (const char* reason = UnstorableNameReason(cell, NameUse::Text))
+        return Fail(KELM_E_UNSAFE_PATH, "cell name \"" + cell + "\" refused: " + reason);
     RETURN_IF_FAILED(CheckHolder(state, *partition));
     RETURN_IF_FAILED(EnsureLoaded(*partition));
     if (partition->cells.count(cell))
@@ -358,7 +365,7 @@ HRESULT FileStoreBackend::CellAddPadstack(const ObjectState& state, const std::s
     if (padstack.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a padstack needs a name");
     CellRecord* record = nullptr;
     RETURN_IF_FAILED(EditCell(state, {}, Or(cell, state.cell), record));
-    if (std::find(record->padstacks.begin(), record->padstacks.end(), padstack) == record->padstacks.end())
+    if (!record->padstackIndex.Contains(record->padstacks, padstack, NameOf<std::string>))
         record->padstacks.push_back(padstack);
     return S_OK;
 }

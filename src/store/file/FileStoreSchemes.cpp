@@ -73,6 +73,8 @@ HRESULT FileStoreBackend::AddPartition(const ObjectState& state, const std::stri
     const HRESULT parsed = ParsePartitionName(path, state.partitionType, id);
     if (parsed == KELM_E_UNSAFE_PATH) return Fail(parsed, "partition name \"" + path + "\" leaves the library folder");
     if (FAILED(parsed)) return Fail(KELM_E_BAD_ARGUMENT, "\"" + path + "\" does not name a partition");
+    if (const char* reason = UnstorableNameReason(id.name, NameUse::FileName))
+        return Fail(KELM_E_UNSAFE_PATH, "partition name \"" + id.name + "\" refused: " + reason);
     if (Find(id.type, id.name))
         return Fail(kItemExistsOrMissing, "partition " + RelativePartitionPath(id.type, id.name) + " exists");
     ConfigEdit edit{ConfigEdit::Op::AddPartition, id, {}, false};

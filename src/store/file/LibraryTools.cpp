@@ -58,6 +58,8 @@ HRESULT CreateLibrary(const std::string& qvmPath, std::string* error) {
 HRESULT CellDBAddCell(const std::string& celPath, const std::string& cellName, const StringList& pins,
                       const StringList& padstacks, std::string* error) {
     if (cellName.empty()) return Failure(KELM_E_BAD_ARGUMENT, "no cell name", error);
+    if (const char* why = UnstorableNameReason(cellName, NameUse::Text))
+        return Failure(KELM_E_UNSAFE_PATH, "cell name " + cellName + ": " + why, error);
     const std::string folder = LibraryFolderOf(celPath);
     if (!folder.empty() && !platform::MakeFolders(folder)) return Failure(KELM_E_IO, "cannot create " + folder, error);
     // Several libraries sharing one folder: their locks in one order, so
@@ -87,8 +89,9 @@ HRESULT CellDBAddCell(const std::string& celPath, const std::string& cellName, c
 
 HRESULT SymbolFileAdd(const std::string& qvmPath, const std::string& partition, const std::string& symbol,
                       const StringList& pins, std::string* error) {
-    if (!IsSafeFileName(partition) || !IsSafeFileName(symbol))
-        return Failure(KELM_E_UNSAFE_PATH, "not a name that stays in its folder: " + partition + ":" + symbol, error);
+    for (const std::string& name : {partition, symbol})
+        if (const char* why = UnstorableNameReason(name, NameUse::FileName))
+            return Failure(KELM_E_UNSAFE_PATH, "symbol " + partition + ":" + symbol + ": " + why, error);
     const std::string symFolder = LibraryFolderOf(qvmPath) + "SymbolLibs\\" + partition + "\\sym";
     LibraryLock lock;
     std::string text;

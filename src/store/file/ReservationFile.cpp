@@ -1,6 +1,7 @@
 #include "store/file/ReservationFile.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "store/format/JsonLines.h"
 #include "store/format/PartitionNames.h"
@@ -10,6 +11,7 @@ namespace kelm::store {
 bool ParseReservations(const std::string& text, const std::string& fileName, std::vector<Reservation>& reservations,
                        std::string& error) {
     reservations.clear();
+    std::unordered_set<std::string> seen;  // lower-cased partition paths
     return jsonl::ReadLines(text, "reservations", fileName, [&](jsonl::Cursor& cursor) {
         Reservation reservation;
         if (!cursor.BeginObject()) return false;
@@ -24,7 +26,7 @@ bool ParseReservations(const std::string& text, const std::string& fileName, std
         if (!cursor.Error().empty()) return false;
         if (reservation.partition.empty() || reservation.holder.empty())
             return cursor.Fail("a reservation needs a partition and a holder");
-        if (FindReservation(reservations, reservation.partition) >= 0)
+        if (!seen.insert(LowerAscii(reservation.partition)).second)
             return cursor.Fail("partition \"" + reservation.partition + "\" reserved twice");
         reservations.push_back(std::move(reservation));
         return true;

@@ -1,6 +1,7 @@
 #include "store/format/LibraryConfig.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "store/format/JsonLines.h"
 #include "store/items/StoreBackend.h"
@@ -48,6 +49,9 @@ void LibraryConfig::InsertScheme(const SearchScheme& scheme) {
 
 bool ParseLibraryConfig(const std::string& text, const std::string& fileName, LibraryConfig& config, std::string& error) {
     config = LibraryConfig{};
+    // Names seen so far, by kind and lower-cased name: the lines are
+    // checked for repeats and sorted once at the end.
+    std::unordered_set<std::string> partitionsSeen, schemesSeen;
     bool ok = jsonl::ReadLines(text, "library", fileName, [&](jsonl::Cursor& cursor) {
         if (!cursor.BeginObject()) return false;
         std::string_view key;
@@ -64,8 +68,9 @@ bool ParseLibraryConfig(const std::string& text, const std::string& fileName, Li
             id.type = TypeOfKindWord(kind);
             if (id.type < 0) return cursor.Fail("unknown partition kind \"" + kind + "\"");
             if (!IsSafeFileName(id.name)) return cursor.Fail("unusable partition name \"" + id.name + "\"");
-            if (config.FindPartition(id.type, id.name) >= 0) return cursor.Fail("partition \"" + id.name + "\" listed twice");
-            config.InsertPartition(id);
+            if (!partitionsSeen.insert(std::to_string(id.type) + ':' + LowerAscii(id.name)).second)
+                return cursor.Fail("partition \"" + id.name + "\" listed twice");
+            config.partitions.push_back(std::move(id));
             return true;
         }
         if (key == "scheme") {
@@ -86,8 +91,9 @@ bool ParseLibraryConfig(const std::string& text, const std::string& fileName, Li
             }
             if (!cursor.Error().empty()) return false;
             if (scheme.name.empty()) return cursor.Fail("a search scheme without a name");
-            if (config.FindScheme(scheme.name) >= 0) return cursor.Fail("search scheme \"" + scheme.name + "\" listed twice");
-            config.InsertScheme(scheme);
+            if (!schemesSeen.insert(LowerAscii(scheme.name)).second)
+                return cursor.Fail("search scheme \"" + scheme.name + "\" listed twice");
+            config.schemes.push_back(std::move(scheme));
             return true;
         }
         if (key == "default") {
@@ -97,6 +103,9 @@ bool ParseLibraryConfig(const std::string& text, const std::string& fileName, Li
         }
         return cursor.UnknownKey(key);
     }, error);
+    // In the order InsertPartition and InsertScheme keep.
+    std::stable_sort(config.partitions.begin(), config.partitions.end(), PartitionLess);
+    std::stable_sort(config.schemes.begin(), config.schemes.end(), SchemeLess);
     return ok;
 }
 

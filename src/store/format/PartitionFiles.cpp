@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string_view>
 #include <vector>
 #if defined(__SSE2__)
@@ -13,11 +14,10 @@
 
 namespace kelm::store {
 namespace {
+// The first `count` names of list, which may be longer (scratch space).
 bool HasDuplicates(const StringList& list, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        for (std::size_t j = i + 1; j < count; ++j)
-            if (list[i] == list[j]) return true;
-    return false;
+    const std::span<const std::string> names(list.data(), count);
+    return NameIndex::FirstDuplicate(names, NameOf<std::string>) != NameIndex::kNone;
 }
 bool HasDuplicates(const StringList& list) { return HasDuplicates(list, list.size()); }
 
@@ -40,11 +40,12 @@ bool SkipSymbolRefs(jsonl::Cursor& cursor, StringList& specs) {
         }
         if (!cursor.Error().empty()) return false;
         if (!haveSpec) return cursor.Fail("a symbol without \"spec\"");
-        for (std::size_t i = 0; i < count; ++i)
-            if (specs[i] == spec) return cursor.Fail("symbol \"" + spec + "\" listed twice");
         ++count;
     }
-    return cursor.Error().empty();
+    if (!cursor.Error().empty()) return false;
+    const std::span<const std::string> read(specs.data(), count);
+    const std::size_t twice = NameIndex::FirstDuplicate(read, NameOf<std::string>);
+    return twice == NameIndex::kNone || cursor.Fail("symbol \"" + specs[twice] + "\" listed twice");
 }
 
 bool ReadSymbolRefs(jsonl::Cursor& cursor, std::vector<SymbolRef>& symbols) {
@@ -63,11 +64,11 @@ bool ReadSymbolRefs(jsonl::Cursor& cursor, std::vector<SymbolRef>& symbols) {
         }
         if (!cursor.Error().empty()) return false;
         if (!haveSpec) return cursor.Fail("a symbol without \"spec\"");
-        for (const SymbolRef& other : symbols)
-            if (other.itemSpec == ref.itemSpec) return cursor.Fail("symbol \"" + ref.itemSpec + "\" listed twice");
         symbols.push_back(std::move(ref));
     }
-    return cursor.Error().empty();
+    if (!cursor.Error().empty()) return false;
+    const std::size_t twice = NameIndex::FirstDuplicate(symbols, NameOf<SymbolRef>);
+    return twice == NameIndex::kNone || cursor.Fail("symbol \"" + symbols[twice].itemSpec + "\" listed twice");
 }
 }  // namespace
 
@@ -136,9 +137,7 @@ public:
         if (!Literal(",\"time\":") || !Int32()) return false;
         m_cells.clear();
         if (!Literal(",\"cells\":") || !List(&m_cells)) return false;
-        for (std::size_t i = 0; i < m_cells.size(); ++i)
-            for (std::size_t j = i + 1; j < m_cells.size(); ++j)
-                if (m_cells[i] == m_cells[j]) return false;
+        if (NameIndex::FirstDuplicate(m_cells, NameOf<std::string_view>) != NameIndex::kNone) return false;
         if (!Literal(",\"symbols\":[")) return false;
         m_specs.clear();
         if (m_p < m_end && *m_p != ']') {
@@ -146,12 +145,11 @@ public:
                 std::string_view spec;
                 if (!Literal("{\"spec\":") || !String(spec) || !Literal(",\"pins\":") || !List(nullptr) || !Literal("}"))
                     return false;
-                for (const std::string_view other : m_specs)
-                    if (other == spec) return false;
                 m_specs.push_back(spec);
                 if (m_p < m_end && *m_p == ',') { ++m_p; continue; }
                 break;
             }
+            if (NameIndex::FirstDuplicate(m_specs, NameOf<std::string_view>) != NameIndex::kNone) return false;
         }
         if (!Literal("]}") || m_p != m_end) return false;
         out.number.assign(number);

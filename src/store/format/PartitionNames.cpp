@@ -1,5 +1,6 @@
 #include "store/format/PartitionNames.h"
 
+#include "platform/CodePage.h"
 #include "store/items/StoreBackend.h"
 
 namespace kelm::store {
@@ -67,12 +68,77 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+// Index of the first single-byte character of text that is in set, or npos;
+// double-byte characters are stepped over (a trail byte may be a '\').
+std::size_t FindSingleByte(std::string_view text, std::string_view set) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (platform::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+            ++i;
+            continue;
+        }
+        if (set.find(text[i]) != std::string_view::npos) return i;
+    }
+    return std::string_view::npos;
+}
+}  // namespace
+
 bool IsSafeFileName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
-    for (const char c : name) {
-        if (c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (platform::IsLeadByte(c) && i + 1 < name.size()) {
+            ++i;  // a trail byte may be a '\'
+            continue;
+        }
+        if (c == '\\' || c == '/' || c == ':' || c < 0x20) return false;
     }
     return true;
+}
+
+namespace {
+
+// The name before its first dot, without trailing blanks, is what Windows
+// compares with its device names: "nul.txt" and "COM1 .x" are devices.
+bool IsWindowsDeviceName(std::string_view name) {
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (EqualNoCase(stem, device)) return true;
+    if (stem.size() < 4) return false;
+    const std::string_view prefix = stem.substr(0, 3);
+    if (!EqualNoCase(prefix, "COM") && !EqualNoCase(prefix, "LPT")) return false;
+    const std::string_view number = stem.substr(3);
+    // A digit, or a superscript one, two or three (Latin-1 byte or UTF-8).
+    if (number.size() == 1) return (number[0] >= '0' && number[0] <= '9') || number == "\xB9" || number == "\xB2" || number == "\xB3";
+    return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+}  // namespace
+
+const char* UnstorableNameReason(std::string_view name, NameUse use) {
+    if (!platform::IsRepresentable(name)) return "a character the library's code page cannot represent";
+    // Single-byte characters only: a trail byte may look like '\' or '|'.
+    const char* special = nullptr;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (platform::IsLeadByte(byte) && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+        if (byte < 0x20 || byte == 0x7F) return "a control character";
+        if (special) continue;
+        if (std::string_view("\\/:").find(name[i]) != std::string_view::npos) special = "a path separator or a colon";
+        else if (std::string_view("<>\"|?*").find(name[i]) != std::string_view::npos)
+            special = "a character Windows does not allow in file names";
+    }
+    if (use == NameUse::Text) return nullptr;
+    if (name.empty()) return "an empty name";
+    if (name == "." || name == "..") return "a name that leads out of its folder";
+    if (special) return special;
+    if (name.back() == ' ' || name.back() == '.') return "a name ending in a space or a dot";
+    if (IsWindowsDeviceName(name)) return "a name Windows reserves for a device";
+    return nullptr;
 }
 
 namespace {
@@ -84,7 +150,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 HRESULT ParsePartitionName(const std::string& text, int typeOfBareName, PartitionId& id) {
     id = PartitionId{};
     if (text.empty()) return KELM_E_NO_SUCH_PARTITION;
-    const std::size_t separator = text.find_first_of("\\/");
+    const std::size_t separator = FindSingleByte(text, "\\/");
     if (separator == std::string::npos) {
         if (!IsSafeFileName(text)) return KELM_E_UNSAFE_PATH;
         if (!IsStoreType(typeOfBareName)) return KELM_E_NO_SUCH_PARTITION;
@@ -100,7 +166,7 @@ HRESULT ParsePartitionName(const std::string& text, int typeOfBareName, Partitio
     for (const int candidate : {kPartitionTypeCell, kPartitionTypePart, kPartitionTypeSymbol}) {
         if (EqualNoCase(folder, FolderOfType(candidate))) type = candidate;
     }
-    if (rest.find_first_of("\\/") != std::string_view::npos) return KELM_E_UNSAFE_PATH;
+    if (FindSingleByte(rest, "\\/") != std::string_view::npos) return KELM_E_UNSAFE_PATH;
     if (type < 0) return KELM_E_NO_SUCH_PARTITION;
     const std::string_view extension = ExtensionOfType(type);
     if (!extension.empty() && EndsWithNoCase(rest, extension))

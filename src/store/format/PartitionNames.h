@@ -39,6 +39,19 @@ HRESULT ParsePartitionName(const std::string& text, int typeOfBareName, Partitio
 // separator, colon or control character, not "." or "..".
 bool IsSafeFileName(std::string_view name);
 
+// Whether a new name can be stored on every system a library goes to.
+// Partition and symbol names become file and folder names: besides what
+// IsSafeFileName refuses, Windows reserves device names (CON, PRN, AUX,
+// NUL, COM0-9, LPT0-9, with or without an extension), drops a trailing
+// space or dot, and refuses < > " | ? * in file names. Every name, file
+// name or text inside a file (part numbers, cells), must hold no control
+// character and only characters of the library's code page. Gives nullptr
+// for a storable name, else the reason, as a phrase for messages ("a name
+// Windows reserves for a device"). Existing names are not checked: a
+// library made before keeps opening.
+enum class NameUse { FileName, Text };
+const char* UnstorableNameReason(std::string_view name, NameUse use);
+
 std::string LowerAscii(std::string_view text);
 bool EqualNoCase(std::string_view a, std::string_view b);
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "kelmapi/automation.h"
+#include "store/items/NameIndex.h"
 #include "store/items/StoreStatus.h"
 #include "util/StringList.h"
 
@@ -37,6 +38,8 @@ struct SymbolRef {
     std::string itemSpec;  // Partition:Symbol as the part refers to it
     StringList pins;
 };
+template <>
+inline std::string_view NameOf<SymbolRef>(const SymbolRef& symbol) { return symbol.itemSpec; }
 struct PartRecord {
     std::string number;
     std::string partition;
@@ -50,6 +53,10 @@ struct PartRecord {
     std::int32_t timestamp = 0;
     StringList cells;              // ordered, no duplicates
     std::vector<SymbolRef> symbols;  // ordered, no duplicates
+    // Whether a name is in cells or symbols already, kept by the store as
+    // the lists grow (a cache: copies start empty).
+    NameIndex cellIndex;
+    NameIndex symbolIndex;
 };
 struct CellRecord {
     std::string name;
@@ -58,6 +65,7 @@ struct CellRecord {
     int type = 0;
     std::int32_t timestamp = 0;
     StringList padstacks;
+    NameIndex padstackIndex;  // as PartRecord's indexes
 };
 struct Reservation {
     std::string partition;  // relative partition path
