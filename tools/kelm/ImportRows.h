@@ -69,9 +69,11 @@ enum class FileFormat { Csv, JsonLines };
 // extension (.jsonl, .ndjson and .json are JSON Lines; anything else CSV).
 FileFormat GuessFormat(const std::string& path);
 
-// Reads every row. A problem with the file as a whole (a CSV header without
-// the required column, an unknown column) fills fileError and returns no rows.
-std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError);
-std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError);
+// Reads every row of UTF-8 text. A problem with the file as a whole (a CSV
+// header without the required column, an unknown column) fills fileError
+// and returns no rows. A CSV row must have as many fields as the header;
+// the CSV delimiter is ',', ';' or '\t', or 0 to take it from the header.
+std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError, char delimiter = 0);
+std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError, char delimiter = 0);
 
 }  // namespace kelmcli
