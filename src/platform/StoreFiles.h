@@ -47,6 +47,8 @@ bool MakeFolders(const std::string& path);
 
 // Names of the plain files directly in the folder; false when it cannot be read.
 bool ListFiles(const std::string& folder, std::vector<std::string>& names);
+// Names of the folders directly in the folder, sorted; false when it cannot be read.
+bool ListFolders(const std::string& folder, std::vector<std::string>& names);
 
 // Whether writing a file in the folder is possible (creates and removes a probe).
 bool CanWriteIn(const std::string& folder);

@@ -160,6 +160,22 @@ bool ListFiles(const std::string& folder, std::vector<std::string>& names) {
     return true;
 }
 
+bool ListFolders(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    const std::string native = StorePath(folder);
+    DIR* dir = ::opendir(native.c_str());
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat info {};
+        if (::stat((native + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return true;
+}
+
 bool CanWriteIn(const std::string& folder) {
     const std::string probe = StorePath(folder) + "/.kelm-probe-" + std::to_string(::getpid());
     const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

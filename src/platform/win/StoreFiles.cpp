@@ -152,6 +152,20 @@ bool ListFiles(const std::string& folder, std::vector<std::string>& names) {
     return true;
 }
 
+bool ListFolders(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    WIN32_FIND_DATAA data{};
+    HANDLE find = ::FindFirstFileA((StorePath(folder) + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return IsFolder(folder);
+    do {
+        const std::string name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    return true;
+}
+
 bool CanWriteIn(const std::string& folder) {
     const std::string probe = StorePath(folder) + "\\.kelm-probe-" + std::to_string(::GetCurrentProcessId());
     HANDLE file = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
