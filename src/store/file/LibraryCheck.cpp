@@ -114,10 +114,13 @@ private:
             CellGeometryMap cellFile;
             if (geometry == S_OK && !ParseCellDBFile(text, container, cellFile, error)) Damaged(container, error);
             const std::string catalog = "CellDBLibs\\" + id.name + kCellCatalogExtension;
-            if (Read(m_folder + catalog, catalog, text) != S_OK) continue;
+            const HRESULT read = Read(m_folder + catalog, catalog, text);
+            m_cellsUnread = m_cellsUnread || FAILED(read);
+            if (read != S_OK) continue;
             CellMap cells;
             if (!ParseCellCatalog(text, catalog, id.name, cells, error)) {
                 Damaged(catalog, error);
+                m_cellsUnread = true;
                 continue;
             }
             long line = 1;
@@ -144,22 +147,19 @@ private:
                 if (!EndsWith(file, kSymbolFileExtension)) continue;
                 const std::string path = folder + "\\" + file;
                 const std::string symbol = file.substr(0, file.size() - std::char_traits<char>::length(kSymbolFileExtension));
+                ++m_report.symbols;
+                Symbol& entry = m_symbols[LowerAscii(id.name) + ":" + symbol];
+                entry.qualified = id.name + ":" + symbol;
+                entry.file = path;
                 std::string text, error, name;
                 StringList pins;
                 if (Read(m_folder + path, path, text) != S_OK) continue;
                 if (!ParseSymbolFile(text, path, name, pins, error)) {
                     Damaged(path, error);
-                    continue;
-                }
-                if (name != symbol) {
+                } else if (name != symbol) {
                     Add(FindingSeverity::Error, "damaged-file", path, 2,
                         "the symbol is named \"" + name + "\", not \"" + symbol + "\" as its file");
-                    continue;
                 }
-                ++m_report.symbols;
-                Symbol& entry = m_symbols[LowerAscii(id.name) + ":" + symbol];
-                entry.qualified = id.name + ":" + symbol;
-                entry.file = path;
             }
         }
     }
@@ -173,10 +173,14 @@ private:
             std::string text, error;
             const HRESULT read = Read(m_folder + file, file, text);
             if (read == S_FALSE) MissingContainer(id);
-            if (read != S_OK) continue;
+            if (read != S_OK) {
+                m_partsUnread = m_partsUnread || read != S_FALSE;
+                continue;
+            }
             PartMap parts;
             if (!ParsePartFile(text, file, id.name, parts, error)) {
                 Damaged(file, error);
+                m_partsUnread = true;
                 continue;
             }
             long line = 1;
@@ -199,6 +203,7 @@ private:
         for (const std::string& name : part.cells) {
             const auto cell = m_cells.find(name);
             if (cell == m_cells.end()) {
+                if (m_cellsUnread) continue;  // it may be in the catalog that could not be read
                 Add(FindingSeverity::Error, "missing-cell", file, line, who + " uses cell " + name + ", which no cell partition holds");
                 continue;
             }
@@ -252,7 +257,9 @@ private:
             "no " + KindName(type) + " partition '" + name + "' in " + m_qvmName + " owns it");
     }
 
+    // Only when every part type was read: an unread part file may use them.
     void ReportUnused() {
+        if (m_partsUnread) return;
         for (const auto& [name, cell] : m_cells) {
             if (cell.used) continue;
             for (const Place& place : cell.places)
@@ -327,6 +334,8 @@ private:
     std::unordered_set<std::string> m_owned;  // relative partition paths, lower case
     std::map<std::string, Cell> m_cells;
     std::map<std::string, Symbol> m_symbols;  // lower-case partition ":" symbol
+    bool m_partsUnread = false;
+    bool m_cellsUnread = false;
 };
 
 }  // namespace
