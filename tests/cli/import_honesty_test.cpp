@@ -129,11 +129,12 @@ TEST_F(ImportHonesty, AComponentErrorCountsAsAFailedRowAndTheCountsMatchTheLog) 
     EXPECT_EQ(errors, 1u) << log;
     // A part type that names a cell and a symbol the library lacks imports,
     // with a warning for each.
-    Write("refs.csv", "number,cells,symbols\nP1,NOCELL,Gates:NOSYM\n");
+    Write("refs.csv", "number,cells,symbols\nP1,NOCELL,gates:RES;Gates:NOSYM\nP2,R0603,Gates:RES\n");
     const json refs = Import("refs.csv", {"-p", "Res"});
-    EXPECT_EQ(refs["imported"], 1);
+    EXPECT_EQ(refs["imported"], 2);
     ASSERT_EQ(refs["warnings"].size(), 2u) << refs.dump(1);
-    EXPECT_NE(refs["warnings"][0]["text"].get<std::string>().find("NOCELL"), std::string::npos);
+    EXPECT_EQ(refs["warnings"][0]["text"], "cell 'NOCELL' is in no cell partition");
+    EXPECT_EQ(refs["warnings"][1]["text"], "symbol 'Gates:NOSYM' does not exist");
 }
 
 TEST_F(ImportHonesty, ADryRunChecksEveryRowAndLeavesEveryFileByteIdentical) {

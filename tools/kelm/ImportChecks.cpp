@@ -42,8 +42,10 @@ bool ImportChecks::SymbolExists(const std::string& itemSpec) {
     if (it == m_symbolPartitions.end()) {
         Strings symbols;
         std::optional<std::set<std::string>> names;
-        if (SUCCEEDED(m_kelm.GetPartitionItems(partition, "*", KelmEnum_ObjType_LogicSymbol, symbols)))
-            names.emplace(symbols.begin(), symbols.end());
+        if (SUCCEEDED(m_kelm.GetPartitionItems(partition, "*", KelmEnum_ObjType_LogicSymbol, symbols))) {
+            names.emplace();
+            for (const std::string& qualified : symbols) names->insert(qualified.substr(qualified.find(':') + 1));
+        }
         it = m_symbolPartitions.emplace(Lower(partition), std::move(names)).first;
     }
     return it->second && it->second->count(itemSpec.substr(colon + 1)) > 0;
@@ -62,8 +64,8 @@ std::vector<std::string> ImportChecks::MissingReferences(const PartRow& row) {
 
 std::optional<std::string> ImportChecks::RefusalOf(const PartRow& row, bool overwrite) {
     const std::string number = AdjustedPartNumber(row.number);
+    if (overwrite) return std::nullopt;  // a later row replaces an earlier one
     if (!m_numbersSeen.insert(number).second) return "part number '" + number + "' comes twice in the file";
-    if (overwrite) return std::nullopt;
     std::string partition;
     if (SUCCEEDED(m_kelm.FindItemPartition(number, KelmEnum_ObjType_PartType, partition)) && !partition.empty())
         return "Part Number already exists (in partition '" + partition + "'); --overwrite replaces it";
@@ -71,7 +73,7 @@ std::optional<std::string> ImportChecks::RefusalOf(const PartRow& row, bool over
 }
 
 std::optional<std::string> ImportChecks::RefusalOf(const CellRow& row, bool overwrite) {
-    if (!m_cellsSeen[Lower(row.partition)].insert(row.name).second)
+    if (!overwrite && !m_cellsSeen[Lower(row.partition)].insert(row.name).second)
         return "cell '" + row.name + "' comes twice for partition '" + row.partition + "'";
     bool exists = false;
     if (!overwrite && SUCCEEDED(m_kelm.DoesItemExist(row.partition, {}, row.name, KelmEnum_ObjType_Cell, exists)) && exists)
