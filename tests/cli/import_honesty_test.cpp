@@ -81,6 +81,8 @@ TEST_F(ImportHonesty, SemicolonAndTabFilesImportWithTheirDelimiterFoundOrGiven) 
     const KelmResult wrong = Kelm({"import", "parts", "comma.csv", "--reserve", "--delimiter", ";"});
     EXPECT_EQ(wrong.code, 2);
     EXPECT_NE(wrong.err.find("is the delimiter right?"), std::string::npos) << wrong.err;
+    EXPECT_EQ(Kelm({"import", "parts", "comma.csv", "--reserve", "--delimiter", "|"}).code, 2);
+    EXPECT_EQ(Kelm({"import", "parts", "comma.csv", "--reserve", "--encoding", "ebcdic"}).code, 2);
     EXPECT_EQ(Parts(), (std::vector<std::string>{"S1", "T1"}));
     EXPECT_NE(Read("lib/PartsDBLibs/Res.pdb").find("\"name\":\"a, b\""), std::string::npos);
 }
