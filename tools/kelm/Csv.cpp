@@ -42,6 +42,13 @@ bool CsvReader::Next(std::vector<std::string>& fields, long& line, std::string& 
         const char c = m_text[m_pos++];
         if (quoted) {
             if (c != '"') {
+                if ((c == '\n' || c == '\r') && !m_lineBreaksInQuotes) {
+                    error = "field " + std::to_string(fieldNumber()) +
+                            ": a line break inside quotes (a stray quote? --multiline allows line breaks in quoted fields)";
+                    fields.push_back(std::move(field));
+                    RereadAfterStartLine();
+                    return true;
+                }
                 if (c == '\n') ++m_line;
                 if (IsControl(c) && error.empty()) error = ControlCharacter(c, fieldNumber());
                 field += c;
@@ -74,6 +81,8 @@ bool CsvReader::Next(std::vector<std::string>& fields, long& line, std::string& 
             return true;
         } else {
             if (IsControl(c) && error.empty()) error = ControlCharacter(c, fieldNumber());
+            if (c == '"' && error.empty())
+                error = "field " + std::to_string(fieldNumber()) + ": a quote inside an unquoted field (quote the field and double the quote)";
             field += c;
         }
     }

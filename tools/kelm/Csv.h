@@ -1,10 +1,12 @@
 // Delimiter-separated values as spreadsheets write them: fields separated by
 // ',', ';' or a tab; a field in double quotes may hold the delimiter, line
-// breaks and doubled quotes (""); records end with LF or CRLF. The reader
+// breaks and doubled quotes (""), and a quote appears nowhere else; records
+// end with LF or CRLF. The reader
 // keeps the line on which each record starts, for error messages.
 //
 // The reader never merges records silently: a quote that is not closed
-// before the end of the text, or text after a closing quote, makes the
+// before the end of the text, text after a closing quote, and (unless line
+// breaks in quoted fields are allowed) a line break inside quotes make the
 // record an error, and reading goes on at the line after the one on which
 // that record started.
 #pragma once
@@ -17,7 +19,8 @@ namespace kelmcli {
 
 class CsvReader {
 public:
-    explicit CsvReader(std::string_view text, char delimiter = ',') : m_text(text), m_delimiter(delimiter) {}
+    explicit CsvReader(std::string_view text, char delimiter = ',', bool lineBreaksInQuotes = true)
+        : m_text(text), m_delimiter(delimiter), m_lineBreaksInQuotes(lineBreaksInQuotes) {}
 
     // The next record; false at the end of the text. A record that cannot be
     // read cleanly fills error (its fields are then what was read). Blank
@@ -36,6 +39,7 @@ private:
 
     std::string_view m_text;
     char m_delimiter;
+    bool m_lineBreaksInQuotes;
     std::size_t m_pos = 0;
     long m_line = 1;
     std::size_t m_recordStart = 0;

@@ -38,6 +38,7 @@ struct ImportOptions {
     bool overwrite = false;
     bool strict = false;
     bool dryRun = false;
+    bool multiline = false;
     long saveEvery = 0;
 };
 
@@ -141,15 +142,16 @@ struct Batch {
 
 // The file's rows, decoded and read; a failure's exit code, or 0.
 template <typename Row>
-int ReadRows(Output& out, const ImportOptions& o, std::vector<Row> (*read)(std::string_view, FileFormat, std::string&, char),
+int ReadRows(Output& out, const ImportOptions& o, std::vector<Row> (*read)(std::string_view, FileFormat, std::string&, const CsvOptions&),
              std::vector<Row>& rows) {
     Encoding encoding = Encoding::Utf8;
     if (!ParseEncoding(o.encoding, encoding)) {
         return out.Usage("unknown encoding '" + o.encoding + "' (--encoding " + EncodingNames() + ")");
     }
-    char delimiter = 0;
-    if (o.delimiter == "," || o.delimiter == ";") delimiter = o.delimiter[0];
-    else if (o.delimiter == "tab" || o.delimiter == "\t" || o.delimiter == "\\t") delimiter = '\t';
+    CsvOptions csv;
+    csv.multiline = o.multiline;
+    if (o.delimiter == "," || o.delimiter == ";") csv.delimiter = o.delimiter[0];
+    else if (o.delimiter == "tab" || o.delimiter == "\t" || o.delimiter == "\\t") csv.delimiter = '\t';
     else if (!o.delimiter.empty()) return out.Usage("unknown delimiter '" + o.delimiter + "' (--delimiter ',', ';' or tab)");
     std::string bytes, text, error;
     if (!ReadWholeFile(o.file, bytes)) {
@@ -158,7 +160,7 @@ int ReadRows(Output& out, const ImportOptions& o, std::vector<Row> (*read)(std::
     if (!DecodeToUtf8(bytes, encoding, text, error)) return out.Usage("'" + o.file + "', " + error + "; nothing was imported");
     const FileFormat format = o.format.empty() ? GuessFormat(o.file)
                                                : (o.format == "csv" ? FileFormat::Csv : FileFormat::JsonLines);
-    rows = read(text, format, error, delimiter);
+    rows = read(text, format, error, csv);
     if (!error.empty()) return out.Usage("'" + o.file + "': " + error);
     return kExitOk;
 }
@@ -212,7 +214,7 @@ int CheckPartitions(Context& context, const ImportOptions& o, KelmEnum_ObjType k
 
 template <typename Row, typename ItemOf, typename Add, typename Refusal, typename Remarks>
 int RunImport(Context& context, const ImportOptions& o, const Batch<Row>& batch,
-              std::vector<Row> (*read)(std::string_view, FileFormat, std::string&, char), ItemOf itemOf, Add add,
+              std::vector<Row> (*read)(std::string_view, FileFormat, std::string&, const CsvOptions&), ItemOf itemOf, Add add,
               Refusal refusal, Remarks remarks) {
     Output& out = context.Out();
     std::vector<Row> rows;
@@ -385,6 +387,8 @@ void AddImportOptions(CLI::App& command, ImportOptions& o) {
                        std::string("the file's encoding: ") + EncodingNames() +
                            " (default utf-8; a file that is not UTF-8 is refused)");
     command.add_option("--delimiter", o.delimiter, "CSV delimiter: ',', ';' or tab (default: from the header line)");
+    command.add_flag("--multiline", o.multiline,
+                     "quoted CSV fields may hold line breaks (without, one is taken for a stray quote)");
     command.add_option("-p,--partition", o.partition, "target partition for every row (default: the partition column)");
     command.add_flag("--reserve", o.reserve, "reserve free partitions for the run and give them back after");
     command.add_flag("--overwrite", o.overwrite, "replace items that exist");

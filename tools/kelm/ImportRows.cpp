@@ -109,10 +109,10 @@ std::string Field(const std::vector<std::string>& fields, const std::map<std::st
 }
 
 template <typename Row, typename Fill>
-std::vector<Row> ReadCsv(std::string_view text, char delimiter, const std::vector<std::string>& known,
+std::vector<Row> ReadCsv(std::string_view text, const CsvOptions& csv, const std::vector<std::string>& known,
                          const std::string& required, std::string& fileError, Fill fill) {
     std::vector<Row> rows;
-    CsvReader reader(text, delimiter == 0 ? DetectDelimiter(text) : delimiter);
+    CsvReader reader(text, csv.delimiter == 0 ? DetectDelimiter(text) : csv.delimiter, csv.multiline);
     std::map<std::string, std::size_t> columns;
     if (!ReadHeader(reader, known, required, columns, fileError)) return rows;
     const std::size_t width = columns.size();
@@ -318,9 +318,10 @@ FileFormat GuessFormat(const std::string& path) {
     return FileFormat::Csv;
 }
 
-std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError, char delimiter) {
+std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError,
+                                  const CsvOptions& csv) {
     if (format == FileFormat::Csv) {
-        return ReadCsv<PartRow>(text, delimiter, kPartColumns, "number", fileError, [](PartRow& row, auto field) {
+        return ReadCsv<PartRow>(text, csv, kPartColumns, "number", fileError, [](PartRow& row, auto field) {
             row.partition = field("partition");
             row.number = field("number");
             row.name = field("name");
@@ -349,9 +350,10 @@ std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std:
     });
 }
 
-std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError, char delimiter) {
+std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError,
+                                  const CsvOptions& csv) {
     if (format == FileFormat::Csv) {
-        return ReadCsv<CellRow>(text, delimiter, kCellColumns, "name", fileError, [](CellRow& row, auto field) {
+        return ReadCsv<CellRow>(text, csv, kCellColumns, "name", fileError, [](CellRow& row, auto field) {
             row.partition = field("partition");
             row.name = field("name");
             row.pins = SplitList(field("pins"), ',');

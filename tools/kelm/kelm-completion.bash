@@ -38,7 +38,7 @@ _kelm() {
         curator) [[ -z $sub ]] && { COMPREPLY=($(compgen -W "run refresh" -- "$cur")); return; }
                  options="--flow --kind" ;;
         import) [[ -z $sub ]] && { COMPREPLY=($(compgen -W "parts cells" -- "$cur")); return; }
-                options="--format --encoding --delimiter --partition --reserve --overwrite --strict --dry-run --save-every" ;;
+                options="--format --encoding --delimiter --multiline --partition --reserve --overwrite --strict --dry-run --save-every" ;;
         celldb|symbol) [[ -z $sub ]] && { COMPREPLY=($(compgen -W "add" -- "$cur")); return; }
                        options="--pins --padstacks" ;;
         padstackdb) [[ -z $sub ]] && { COMPREPLY=($(compgen -W "create list" -- "$cur")); return; } ;;
