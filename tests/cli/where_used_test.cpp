@@ -33,6 +33,7 @@ TEST_F(WhereUsed, CellsSymbolsAndPadstacksEachAnswerTheirUsers) {
     }
     const auto padstack = Json({"where-used", "P1", "-k", "padstack"});
     EXPECT_EQ(padstack["cells"], nlohmann::json::parse(R"([{"partition":"Smd","cell":"R0603"}])"));
+    EXPECT_NE(Kelm({"where-used", "RES"}).err.find("--kind symbol"), std::string::npos);  // the hint for a cell no part uses
     EXPECT_EQ(Kelm({"where-used", "P1", "-k", "pin"}).code, 2);
     EXPECT_EQ(Run({"-l", "lib/Gone.qvm", "where-used", "RES", "-k", "symbol"}).code, 3);
 }

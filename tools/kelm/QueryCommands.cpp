@@ -205,12 +205,15 @@ int WhereUsedInStore(Context& context, const QueryOptions& o) {
 }
 
 int WhereUsed(Context& context, const QueryOptions& o) {
-    if (o.kind != "cell") return WhereUsedInStore(context, o);
+    if (!o.kind.empty() && o.kind != "cell") return WhereUsedInStore(context, o);
     if (const int code = context.OpenLibrary(Access::Read)) return code;
     Strings parts;
     const HRESULT hr = context.Kelm().GetPartsUsingThisCell(o.item, parts);
     if (FAILED(hr)) return context.Out().Failure(hr, "cannot list the parts using cell '" + o.item + "'");
     context.Out().Result(Json{{"cell", o.item}, {"parts", parts}}, parts);
+    if (parts.empty() && o.kind.empty()) {
+        context.Out().Note("no part type uses a cell '" + o.item + "'; for a symbol or a padstack give --kind symbol or --kind padstack");
+    }
     return kExitOk;
 }
 
@@ -310,7 +313,6 @@ void AddQueryCommands(CLI::App& app, Context& context) {
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        o->kind = "cell";
         auto* c = AddMethodCommand(app, "where-used",
                                    "List the part numbers that use a cell or a symbol, or the cells that use a padstack",
                                    "GetPartsUsingThisCell; store classes for symbols and padstacks");
