@@ -39,28 +39,36 @@ TEST(ImportRows, CsvPartsWithEveryColumnInAnyOrderAndCase) {
 }
 
 TEST(ImportRows, CsvBadRowsCarryTheirLineAndReason) {
+    const std::string text = "number,timestamp,cells\n"
+                             "OK1,,\n"
+                             ",1,\n"                // no part number
+                             "T,soon,\n"            // bad timestamp
+                             "C,,A[1\n"             // bad cell notation
+                             "X,1,2,3\n"            // too many fields
+                             "\"multi\nline\",,\n"  // lines 7 and 8: one row only with --multiline
+                             "Z,99999999999,\n";    // out of 32 bits
     std::string error;
-    const auto rows = ReadPartRows("number,timestamp,cells\n"
-                                   "OK1,,\n"
-                                   ",1,\n"               // no part number
-                                   "T,soon,\n"           // bad timestamp
-                                   "C,,A[1\n"            // bad cell notation
-                                   "X,1,2,3\n"           // too many fields
-                                   "\"multi\nline\",,\n"  // starts on line 7
-                                   "Z,99999999999,\n",   // out of 32 bits
-                                   FileFormat::Csv, error);
+    const auto rows = ReadPartRows(text, FileFormat::Csv, error);
     ASSERT_TRUE(error.empty());
-    ASSERT_EQ(rows.size(), 7u);
+    ASSERT_EQ(rows.size(), 8u);
     EXPECT_TRUE(rows[0].error.empty());
     EXPECT_EQ(rows[1].line, 3);
     EXPECT_EQ(rows[1].error, "no part number");
     EXPECT_NE(rows[2].error.find("timestamp"), std::string::npos);
     EXPECT_NE(rows[3].error.find("cells"), std::string::npos);
     EXPECT_NE(rows[4].error.find("fields"), std::string::npos);
-    EXPECT_TRUE(rows[5].error.empty());
+    // Without --multiline both halves of the quoted line break are errors,
+    // so neither a stray quote nor a line break merges or invents a row.
     EXPECT_EQ(rows[5].line, 7);
-    EXPECT_EQ(rows[6].line, 9);
-    EXPECT_FALSE(rows[6].error.empty());
+    EXPECT_NE(rows[5].error.find("line break inside quotes"), std::string::npos) << rows[5].error;
+    EXPECT_EQ(rows[6].line, 8);
+    EXPECT_NE(rows[6].error.find("quote inside an unquoted field"), std::string::npos) << rows[6].error;
+    EXPECT_EQ(rows[7].line, 9);
+    EXPECT_FALSE(rows[7].error.empty());
+    const auto multiline = ReadPartRows(text, FileFormat::Csv, error, CsvOptions{',', true});
+    ASSERT_EQ(multiline.size(), 7u);
+    EXPECT_EQ(multiline[5].number, "multi\nline");
+    EXPECT_EQ(multiline[6].line, 9);
 }
 
 TEST(ImportRows, CsvHeaderProblemsFailTheWholeFile) {

@@ -27,6 +27,7 @@ std::unique_ptr<CLI::App> BuildApp(Context& context) {
     AddSessionCommands(*app, context);
     AddImportCommands(*app, context);
     AddExportCommand(*app, context);
+    AddCheckCommand(*app, context);
     return app;
 }
 

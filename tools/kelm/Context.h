@@ -67,6 +67,7 @@ void AddSessionCommands(CLI::App& app, Context& context);
 void AddStoreCommands(CLI::App& app, Context& context);
 void AddImportCommands(CLI::App& app, Context& context);
 void AddExportCommand(CLI::App& app, Context& context);
+void AddCheckCommand(CLI::App& app, Context& context);
 
 // Builds the whole command line; the caller parses and runs.
 std::unique_ptr<CLI::App> BuildApp(Context& context);

@@ -103,19 +103,45 @@ int Delete(Context& context, const EditOptions& o) {
     return kExitOk;
 }
 
+// The partition that holds a part number; empty when none does.
+std::string PartitionOfPart(KelmClient& kelm, const std::string& number) {
+    std::string partition;
+    return SUCCEEDED(kelm.FindItemPartition(number, KelmEnum_ObjType_PartType, partition)) ? partition : std::string();
+}
+
 int CopyOrMove(Context& context, const EditOptions& o, bool move) {
     if (const int code = context.OpenLibrary(Access::Edit)) return code;
     const std::string destItem = o.destItem.empty() ? o.item : o.destItem;
-    const HRESULT hr = context.Kelm().CopyItemInQVM(o.partition, o.item, o.destPartition, destItem, ParseKind(o.kind),
-                                                    o.overwrite, move);
     const std::string verb = move ? "move" : "copy";
+    const std::string what = "cannot " + verb + " " + o.kind + " '" + o.item + "' from '" + o.partition + "' to '" +
+                             o.destPartition + "'";
+    const bool part = o.kind == "part";
+    KelmClient& kelm = context.Kelm();
+    // Part numbers are unique in the whole library, and the copy is added
+    // before the source is deleted: under its own number it can never be
+    // added. Said before anything is reserved or touched.
+    if (part && destItem == o.item) {
+        const std::string holder = PartitionOfPart(kelm, o.item);
+        if (!holder.empty()) {
+            return context.Out().Failure(kelm::store::kItemExistsOrMissing, what,
+                                         "part numbers are unique in a library, and '" + o.item + "' is in '" + holder +
+                                             "' until the copy is added: give the copy a new number with --as NEW" +
+                                             (move ? " (the source is deleted once the copy is in '" + o.destPartition + "')" : ""));
+        }
+    }
+    const HRESULT hr = kelm.CopyItemInQVM(o.partition, o.item, o.destPartition, destItem, ParseKind(o.kind), o.overwrite, move);
     if (FAILED(hr)) {
-        const std::string hint = hr == kelm::store::kItemExistsOrMissing
-                                     ? "'" + destItem + "' already exists in '" + o.destPartition +
-                                           "' (pass --overwrite to replace a cell; part types are never replaced)"
-                                     : std::string();
-        return context.Out().Failure(hr, "cannot " + verb + " " + o.kind + " '" + o.item + "' from '" + o.partition +
-                                             "' to '" + o.destPartition + "'", hint);
+        std::string hint;
+        if (hr == kelm::store::kItemExistsOrMissing && part) {
+            const std::string holder = PartitionOfPart(kelm, destItem);
+            hint = holder.empty() ? std::string()
+                                  : "part number '" + destItem + "' is already in '" + holder +
+                                        "' (part numbers are unique in a library; part types are never replaced): choose "
+                                        "another with --as";
+        } else if (hr == kelm::store::kItemExistsOrMissing) {
+            hint = "'" + destItem + "' already exists in '" + o.destPartition + "' (pass --overwrite to replace it)";
+        }
+        return context.Out().Failure(hr, what, hint);
     }
     Json document = {{"kind", o.kind}, {"from", o.partition}, {"item", o.item},
                      {"to", o.destPartition}, {"as", destItem}, {"moved", move}};

@@ -73,6 +73,10 @@ bool ReadHeader(CsvReader& reader, const std::vector<std::string>& known, const 
         fileError = "the file is empty; the first line must name the columns";
         return false;
     }
+    if (!error.empty()) {
+        fileError = "line " + std::to_string(line) + ": " + error;
+        return false;
+    }
     for (std::size_t i = 0; i < header.size(); ++i) {
         std::string name = Lower(header[i]);
         name.erase(0, name.find_first_not_of(" \t\xEF\xBB\xBF"));  // a byte-order mark, spaces
@@ -81,9 +85,14 @@ bool ReadHeader(CsvReader& reader, const std::vector<std::string>& known, const 
             std::string list;
             for (const auto& k : known) list += (list.empty() ? "" : ", ") + k;
             fileError = "line " + std::to_string(line) + ": unknown column \"" + header[i] + "\" (columns: " + list + ")";
+            if (header.size() == 1 && header[i].find_first_of(",;\t") != std::string::npos)
+                fileError += "; is the delimiter right? (--delimiter ',', ';' or tab)";
             return false;
         }
-        columns[name] = i;
+        if (!columns.emplace(name, i).second) {
+            fileError = "line " + std::to_string(line) + ": column \"" + name + "\" appears twice";
+            return false;
+        }
     }
     if (!columns.count(required)) {
         fileError = "line " + std::to_string(line) + ": the header has no \"" + required + "\" column";
@@ -100,12 +109,13 @@ std::string Field(const std::vector<std::string>& fields, const std::map<std::st
 }
 
 template <typename Row, typename Fill>
-std::vector<Row> ReadCsv(std::string_view text, const std::vector<std::string>& known, const std::string& required,
-                         std::string& fileError, Fill fill) {
+std::vector<Row> ReadCsv(std::string_view text, const CsvOptions& csv, const std::vector<std::string>& known,
+                         const std::string& required, std::string& fileError, Fill fill) {
     std::vector<Row> rows;
-    CsvReader reader(text);
+    CsvReader reader(text, csv.delimiter == 0 ? DetectDelimiter(text) : csv.delimiter, csv.multiline);
     std::map<std::string, std::size_t> columns;
     if (!ReadHeader(reader, known, required, columns, fileError)) return rows;
+    const std::size_t width = columns.size();
     std::vector<std::string> fields;
     long line = 0;
     std::string error;
@@ -114,8 +124,16 @@ std::vector<Row> ReadCsv(std::string_view text, const std::vector<std::string>& 
         row.line = line;
         if (!error.empty()) {
             row.error = error;
-        } else if (fields.size() > columns.size()) {
-            row.error = std::to_string(fields.size()) + " fields where the header names " + std::to_string(columns.size());
+        } else if (fields.size() != width) {
+            row.error = std::to_string(fields.size()) + (fields.size() < width ? " fields, too few: " : " fields, too many: ") +
+                        "the header names " + std::to_string(width);
+            if (reader.LastLine() > line) {
+                // A quoted field ran over line ends: most likely a stray
+                // quote. The lines it swallowed are read again on their own.
+                row.error += " (a quoted field runs on to line " + std::to_string(reader.LastLine()) +
+                             "; the lines after this one are read as rows of their own)";
+                reader.RereadAfterStartLine();
+            }
         } else {
             fill(row, [&](const std::string& name) { return Field(fields, columns, name); });
         }
@@ -300,9 +318,10 @@ FileFormat GuessFormat(const std::string& path) {
     return FileFormat::Csv;
 }
 
-std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError) {
+std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError,
+                                  const CsvOptions& csv) {
     if (format == FileFormat::Csv) {
-        return ReadCsv<PartRow>(text, kPartColumns, "number", fileError, [](PartRow& row, auto field) {
+        return ReadCsv<PartRow>(text, csv, kPartColumns, "number", fileError, [](PartRow& row, auto field) {
             row.partition = field("partition");
             row.number = field("number");
             row.name = field("name");
@@ -331,9 +350,10 @@ std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std:
     });
 }
 
-std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError) {
+std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError,
+                                  const CsvOptions& csv) {
     if (format == FileFormat::Csv) {
-        return ReadCsv<CellRow>(text, kCellColumns, "name", fileError, [](CellRow& row, auto field) {
+        return ReadCsv<CellRow>(text, csv, kCellColumns, "name", fileError, [](CellRow& row, auto field) {
             row.partition = field("partition");
             row.name = field("name");
             row.pins = SplitList(field("pins"), ',');

@@ -69,9 +69,20 @@ enum class FileFormat { Csv, JsonLines };
 // extension (.jsonl, .ndjson and .json are JSON Lines; anything else CSV).
 FileFormat GuessFormat(const std::string& path);
 
-// Reads every row. A problem with the file as a whole (a CSV header without
-// the required column, an unknown column) fills fileError and returns no rows.
-std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError);
-std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError);
+// How CSV is read: the delimiter (',', ';' or '\t', or 0 to take it from
+// the header line), and whether a quoted field may hold line breaks (without,
+// a line break inside quotes is taken for a stray quote).
+struct CsvOptions {
+    char delimiter = 0;
+    bool multiline = false;
+};
+
+// Reads every row of UTF-8 text. A problem with the file as a whole (a CSV
+// header without the required column, an unknown column) fills fileError
+// and returns no rows. A CSV row must have as many fields as the header.
+std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std::string& fileError,
+                                  const CsvOptions& csv = {});
+std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std::string& fileError,
+                                  const CsvOptions& csv = {});
 
 }  // namespace kelmcli

@@ -1,8 +1,10 @@
 // Read commands: schemes, partitions, items, count, find, exists, pins,
 // where-used, cell-partitions, holder. Each opens the library read-only and
-// calls one or two methods of IKelm.
+// calls one or two methods of IKelm; where-used of a symbol or a padstack,
+// which no method answers, reads the library through the store's classes.
 #include "CommandSupport.h"
 #include "StatusText.h"
+#include "store/file/LibraryUsage.h"
 #include "store/items/StoreStatus.h"
 
 namespace kelmcli {
@@ -172,12 +174,46 @@ int Pins(Context& context, const QueryOptions& o) {
     return kExitOk;
 }
 
+// The parts using a symbol, the cells using a padstack, through a read-only
+// store session of their own.
+int WhereUsedInStore(Context& context, const QueryOptions& o) {
+    const std::string& library = context.Options().library;
+    if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm>");
+    KelmServer server(nullptr);
+    HRESULT hr = server.Init();
+    if (SUCCEEDED(hr)) hr = server.Load(library.c_str(), 1);
+    if (FAILED(hr)) {
+        return context.Out().Failure(hr, "cannot open the library '" + library + "'",
+                                     "check that the file exists and is a library that opens");
+    }
+    const bool symbol = o.kind == "symbol";
+    std::vector<ItemUse> uses;
+    hr = symbol ? PartsUsingSymbol(server, o.item, uses) : CellsUsingPadstack(server, o.item, uses);
+    if (FAILED(hr)) {
+        const std::string detail = server.LastErrorText();
+        return context.Out().Failure(hr, std::string("cannot list the ") + (symbol ? "parts using symbol '" : "cells using padstack '") +
+                                             o.item + "'" + (detail.empty() ? "" : " (" + detail + ")"));
+    }
+    Json list = Json::array();
+    std::vector<std::string> lines;
+    for (const ItemUse& use : uses) {
+        list.push_back({{"partition", use.partition}, {symbol ? "part" : "cell", use.item}});
+        lines.push_back(symbol ? use.item : use.item + "\t" + use.partition);  // part numbers are unique
+    }
+    context.Out().Result(Json{{"kind", o.kind}, {o.kind, o.item}, {symbol ? "parts" : "cells", list}}, lines);
+    return kExitOk;
+}
+
 int WhereUsed(Context& context, const QueryOptions& o) {
+    if (!o.kind.empty() && o.kind != "cell") return WhereUsedInStore(context, o);
     if (const int code = context.OpenLibrary(Access::Read)) return code;
     Strings parts;
     const HRESULT hr = context.Kelm().GetPartsUsingThisCell(o.item, parts);
     if (FAILED(hr)) return context.Out().Failure(hr, "cannot list the parts using cell '" + o.item + "'");
     context.Out().Result(Json{{"cell", o.item}, {"parts", parts}}, parts);
+    if (parts.empty() && o.kind.empty()) {
+        context.Out().Note("no part type uses a cell '" + o.item + "'; for a symbol or a padstack give --kind symbol or --kind padstack");
+    }
     return kExitOk;
 }
 
@@ -277,8 +313,14 @@ void AddQueryCommands(CLI::App& app, Context& context) {
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "where-used", "List the part numbers that use a cell", "GetPartsUsingThisCell");
-        c->add_option("cell", o->item, "cell name")->required();
+        auto* c = AddMethodCommand(app, "where-used",
+                                   "List the part numbers that use a cell or a symbol, or the cells that use a padstack",
+                                   "GetPartsUsingThisCell; store classes for symbols and padstacks");
+        c->add_option("name", o->item, "cell name, symbol (Partition:Symbol, or a bare name for any partition), or padstack")
+            ->required();
+        c->add_option("-k,--kind", o->kind, "what the name is: cell (default), symbol or padstack")
+            ->check(CLI::IsMember({"cell", "symbol", "padstack"}))
+            ->type_name("KIND");
         c->group(group);
         BindAction(c, context, o, WhereUsed);
     }

@@ -1,0 +1,53 @@
+// A small library made through the built kelm binary in a temporary folder
+// (lib/Demo.qvm): part partitions Res and Caps, cell partition Smd (cell
+// R0603 with pins 1,2 and padstack P1 in its cell file), symbol partition
+// Gates (symbol RES, pins A,B); all in the default search scheme. Commands
+// run as alice unless another user is given.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "KelmRun.h"
+#include "support/TempFolder.h"
+
+namespace kelm::testing {
+
+class SmallLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Run({"init", "lib/Demo.qvm"}).code, 0);
+        for (const auto& [name, kind] : std::vector<std::pair<std::string, std::string>>{
+                 {"Res", "part"}, {"Caps", "part"}, {"Smd", "cell"}, {"Gates", "symbol"}}) {
+            ASSERT_EQ(Kelm({"partition", "add", name, "--kind", kind, "--default-scheme"}).code, 0);
+        }
+        ASSERT_EQ(Run({"celldb", "add", "lib/CellDBLibs/Smd.cel", "R0603", "--pins", "1,2", "--padstacks", "P1"}).code, 0);
+        ASSERT_EQ(Run({"symbol", "add", "lib/Demo.qvm", "Gates", "RES", "--pins", "A,B"}).code, 0);
+    }
+
+    KelmResult Run(const std::vector<std::string>& args) { return RunKelm(m_folder.Root(), args); }
+    KelmResult Kelm(std::vector<std::string> args, const std::string& user = "alice") {
+        args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
+        return Run(args);
+    }
+    nlohmann::json Json(std::vector<std::string> args) {
+        args.insert(args.begin(), "--json");
+        const KelmResult result = Kelm(args);
+        return nlohmann::json::parse(result.out, nullptr, false);
+    }
+    std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
+    std::string Read(const std::string& name) { return Slurp(m_folder.Root() / name); }
+    // Imports cell R0603 into Smd and parts (CSV text) into Res.
+    void ImportParts(const std::string& csv) {
+        Write("cells.csv", "name\nR0603\n");
+        ASSERT_EQ(Kelm({"import", "cells", "cells.csv", "-p", "Smd", "--reserve"}).code, 0);
+        Write("parts.csv", csv);
+        const KelmResult parts = Kelm({"import", "parts", "parts.csv", "-p", "Res", "--reserve"});
+        ASSERT_EQ(parts.code, 0) << parts.out << parts.err;
+    }
+
+    TempFolder m_folder;
+};
+
+}  // namespace kelm::testing

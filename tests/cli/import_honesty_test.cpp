@@ -1,0 +1,168 @@
+// End-to-end: imports of real-world files never change data silently.
+#include <filesystem>
+#include <map>
+
+#include "SmallLibrary.h"
+#include "TextEncoding.h"
+
+namespace kelm::testing {
+namespace {
+
+using nlohmann::json;
+
+TEST(TextEncoding, DecodesEveryByteOrNamesTheFirstBadOne) {
+    struct Case {
+        std::string name;
+        std::string bytes;
+        std::string utf8;   // empty: refused
+        std::string where;  // part of the error
+    };
+    const Case cases[] = {
+        {"latin1", "100 \xB5" "F \xB1" "10%", "100 µF ±10%", ""},
+        {"cp1252", "\x80 \x93q\x94 \xB5", "€ “q” µ", ""},
+        {"cp1252", "ok\nbad \x81", "", "line 2, byte 5 (0x81)"},
+        {"utf-8", "\xEF\xBB\xBFµ ok", "µ ok", ""},
+        {"utf-8", "a\nb\n100 \xB5" "F", "", "line 3, byte 5 (0xB5)"},
+        {"library", "\xC0\xAF", "", "line 1, byte 1"},  // an overlong form is not UTF-8
+        {"utf8", "\xED\xA0\x80", "", "line 1"},          // nor is a surrogate
+    };
+    for (const Case& c : cases) {
+        kelmcli::Encoding encoding{};
+        ASSERT_TRUE(kelmcli::ParseEncoding(c.name, encoding)) << c.name;
+        std::string text, error;
+        const bool ok = kelmcli::DecodeToUtf8(c.bytes, encoding, text, error);
+        EXPECT_EQ(ok, !c.utf8.empty()) << c.name << " " << c.bytes << ": " << error;
+        if (ok) EXPECT_EQ(text, c.utf8);
+        else EXPECT_NE(error.find(c.where), std::string::npos) << error;
+    }
+    kelmcli::Encoding encoding{};
+    EXPECT_FALSE(kelmcli::ParseEncoding("ebcdic", encoding));
+}
+
+class ImportHonesty : public SmallLibrary {
+protected:
+    void SetUp() override {
+        SmallLibrary::SetUp();
+        Write("cells.csv", "name\nR0603\n");
+        ASSERT_EQ(Kelm({"import", "cells", "cells.csv", "-p", "Smd", "--reserve"}).code, 0);
+    }
+    json Import(const std::string& file, std::vector<std::string> options = {}) {
+        std::vector<std::string> args = {"import", "parts", file, "--reserve"};
+        args.insert(args.end(), options.begin(), options.end());
+        return Json(args);
+    }
+    std::vector<std::string> Parts(const std::string& partition = "Res") {
+        return Json({"items", partition, "-k", "part"})["items"].get<std::vector<std::string>>();
+    }
+};
+
+TEST_F(ImportHonesty, ALatin1FileIsRefusedWithoutItsEncodingAndImportedExactlyWithIt) {
+    Write("latin1.csv", "number,name,description\nC1,100 \xB5" "F,\xB1" "10%\n");
+    const KelmResult refused = Kelm({"import", "parts", "latin1.csv", "-p", "Res", "--reserve"});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_NE(refused.err.find("line 2"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--encoding"), std::string::npos) << refused.err;
+    EXPECT_TRUE(Parts().empty());
+    for (const std::string encoding : {"latin1", "cp1252"}) {
+        const json summary = Import("latin1.csv", {"-p", "Res", "--encoding", encoding, "--overwrite"});
+        EXPECT_EQ(summary["imported"], 1) << summary.dump();
+        const std::string file = Read("lib/PartsDBLibs/Res.pdb");
+        EXPECT_NE(file.find("\"name\":\"100 µF\""), std::string::npos) << file;
+        EXPECT_NE(file.find("\"description\":\"±10%\""), std::string::npos) << file;
+    }
+}
+
+TEST_F(ImportHonesty, SemicolonAndTabFilesImportWithTheirDelimiterFoundOrGiven) {
+    Write("semi.csv", "number;name;cells;partition\nS1;a, b;R0603;Res\n");
+    Write("tab.txt", "number\tname\tpartition\nT1\tx;y\tRes\n");
+    Write("comma.csv", "number,name,partition\nK1,k,Res\n");
+    EXPECT_EQ(Import("semi.csv")["imported"], 1);
+    EXPECT_EQ(Import("tab.txt", {"--delimiter", "tab"})["imported"], 1);
+    const KelmResult wrong = Kelm({"import", "parts", "comma.csv", "--reserve", "--delimiter", ";"});
+    EXPECT_EQ(wrong.code, 2);
+    EXPECT_NE(wrong.err.find("is the delimiter right?"), std::string::npos) << wrong.err;
+    EXPECT_EQ(Kelm({"import", "parts", "comma.csv", "--reserve", "--delimiter", "|"}).code, 2);
+    EXPECT_EQ(Kelm({"import", "parts", "comma.csv", "--reserve", "--encoding", "ebcdic"}).code, 2);
+    EXPECT_EQ(Parts(), (std::vector<std::string>{"S1", "T1"}));
+    EXPECT_NE(Read("lib/PartsDBLibs/Res.pdb").find("\"name\":\"a, b\""), std::string::npos);
+}
+
+// Every row imports or is reported with its line and reason; the rest go in.
+TEST_F(ImportHonesty, BadRowsReportTheirLineAndFailAloneWhileTheOthersImport) {
+    Write("mixed.csv",
+          "number,name,cells,partition\n"
+          "Q1,\"unterminated,1,c\n"         // line 2: a stray quote
+          "Q2,ok,\"R0603\",Res\n"           // line 3: must not be swallowed
+          "Q3,few\n"                         // line 4: too few fields
+          "Q4,a,R0603,Res,extra\n"           // line 5: too many
+          "Q5,a,R0603,Nowhere\n"             // line 6: unknown partition
+          + std::string("\0\0\0\n", 4) +     // line 7: NUL bytes
+          "Q6,fine,R0603,Caps\n");
+    const json summary = Import("mixed.csv");
+    EXPECT_EQ(summary["rows"], 7);
+    EXPECT_EQ(summary["imported"], 2) << summary.dump(1);
+    std::map<long, std::string> failures;
+    for (const auto& failure : summary["failures"]) failures[failure["line"].get<long>()] = failure["reason"];
+    ASSERT_EQ(failures.size(), 5u) << summary.dump(1);
+    EXPECT_NE(failures[2].find("quote"), std::string::npos);
+    EXPECT_NE(failures[4].find("too few"), std::string::npos);
+    EXPECT_NE(failures[5].find("too many"), std::string::npos);
+    EXPECT_NE(failures[6].find("no part partition 'Nowhere'"), std::string::npos);
+    EXPECT_NE(failures[7].find("control character 0x00"), std::string::npos);
+    EXPECT_EQ(Parts("Res"), (std::vector<std::string>{"Q2"}));
+    EXPECT_EQ(Parts("Caps"), (std::vector<std::string>{"Q6"}));
+    // An unknown partition given on the command line refuses the whole run.
+    EXPECT_EQ(Kelm({"import", "parts", "mixed.csv", "-p", "Nowhere", "--reserve"}).code, 3);
+}
+
+// The summary follows the log: a row during which the component logged an
+// error fails, although the component answered 0.
+TEST_F(ImportHonesty, AComponentErrorCountsAsAFailedRowAndTheCountsMatchTheLog) {
+    Write("cells2.csv", "name,pins\nR0603,\"1,2\"\nNOTINFILE,\"1,2\"\n");
+    const KelmResult run = Kelm({"import", "cells", "cells2.csv", "-p", "Smd", "--overwrite", "--reserve"});
+    EXPECT_EQ(run.code, 3);
+    EXPECT_NE(run.out.find("Imported 1 of 2 cells"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Failed: 1\n  line 3 (NOTINFILE): added with errors: Cell NOTINFILE not found in CEL file"),
+              std::string::npos)
+        << run.out;
+    const std::string log = Read("lib/LogFiles/QuorKelm.log");
+    std::size_t errors = 0;
+    for (std::size_t at = log.find("(ERROR)"); at != std::string::npos; at = log.find("(ERROR)", at + 1)) ++errors;
+    EXPECT_EQ(errors, 1u) << log;
+    // A part type that names a cell and a symbol the library lacks imports,
+    // with a warning for each.
+    Write("refs.csv", "number,cells,symbols\nP1,NOCELL,gates:RES;Gates:NOSYM\nP2,R0603,Gates:RES\n");
+    const json refs = Import("refs.csv", {"-p", "Res"});
+    EXPECT_EQ(refs["imported"], 2);
+    ASSERT_EQ(refs["warnings"].size(), 2u) << refs.dump(1);
+    EXPECT_EQ(refs["warnings"][0]["text"], "cell 'NOCELL' is in no cell partition");
+    EXPECT_EQ(refs["warnings"][1]["text"], "symbol 'Gates:NOSYM' does not exist");
+}
+
+TEST_F(ImportHonesty, ADryRunChecksEveryRowAndLeavesEveryFileByteIdentical) {
+    ASSERT_EQ(Kelm({"reserve", "Res", "-k", "part"}).code, 0);
+    Write("first.csv", "number\nEXISTS\n");
+    ASSERT_EQ(Import("first.csv", {"-p", "Res"})["imported"], 1);
+    Write("dry.csv", "number,cells\nNEW1,R0603\nEXISTS,\nNEW1,\n\"bad\n");
+    auto snapshot = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_folder.Root() / "lib"))
+            if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path());
+        return files;
+    };
+    const auto before = snapshot();
+    const json dry = Import("dry.csv", {"-p", "Res", "--dry-run"});
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(dry["dry_run"], true);
+    EXPECT_EQ(dry["imported"], 1) << dry.dump(1);
+    ASSERT_EQ(dry["failed"], 3);
+    EXPECT_NE(dry["failures"][0]["reason"].get<std::string>().find("already exists (in partition 'Res')"), std::string::npos);
+    EXPECT_NE(dry["failures"][1]["reason"].get<std::string>().find("comes twice"), std::string::npos);
+    // The same file really imported fails the same rows.
+    const json real = Import("dry.csv", {"-p", "Res"});
+    EXPECT_EQ(real["imported"], 1);
+    EXPECT_EQ(real["failed"], 3);
+}
+
+}  // namespace
+}  // namespace kelm::testing
