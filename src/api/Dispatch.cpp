@@ -37,18 +37,24 @@ std::u16string NameOf(const OLECHAR* text) {
 struct Scalar {
     enum Kind { Empty, Text, Integer, Boolean } kind = Empty;
     BSTR text = nullptr;
-    long long integer = 0;
+    long long integer = 0;     // clamped to the signed range
+    std::string digits;        // an integer's exact decimal text
 };
 
 template <typename T>
 std::optional<Scalar> IntegerAt(bool byRef, const VARIANT& v, T value) {
     if (byRef && v.byref == nullptr) return std::nullopt;
     const T raw = byRef ? *static_cast<const T*>(v.byref) : value;
+    Scalar scalar{Scalar::Integer, nullptr, static_cast<long long>(raw), std::to_string(raw)};
     if constexpr (std::is_same_v<T, ULONGLONG>) {
         // Beyond the signed range: still a number, and too large for any parameter.
-        if (raw > static_cast<ULONGLONG>(LLONG_MAX)) return Scalar{Scalar::Integer, nullptr, LLONG_MAX};
+        if (raw > static_cast<ULONGLONG>(LLONG_MAX)) scalar.integer = LLONG_MAX;
     }
-    return Scalar{Scalar::Integer, nullptr, static_cast<long long>(raw)};
+    if constexpr (std::is_same_v<T, ULONG>) {
+        // As the system converts them to a number: its bits, so 0xFFFFFFFF is -1.
+        scalar.integer = static_cast<LONG>(raw);
+    }
+    return scalar;
 }
 
 std::optional<Scalar> Read(const VARIANT& passed) {
@@ -58,7 +64,7 @@ std::optional<Scalar> Read(const VARIANT& passed) {
         case VT_EMPTY: return byRef ? std::nullopt : std::optional<Scalar>(Scalar{});
         case VT_BSTR:
             if (byRef && v.pbstrVal == nullptr) return std::nullopt;
-            return Scalar{Scalar::Text, byRef ? *v.pbstrVal : v.bstrVal, 0};
+            return Scalar{Scalar::Text, byRef ? *v.pbstrVal : v.bstrVal};
         case VT_BOOL:
             if (byRef && v.pboolVal == nullptr) return std::nullopt;
             return Scalar{Scalar::Boolean, nullptr, (byRef ? *v.pboolVal : v.boolVal) != 0 ? 1 : 0};
@@ -116,8 +122,8 @@ private:
             case Scalar::Text: m_arg.text = value.text; return S_OK;
             case Scalar::Boolean:
             case Scalar::Integer: {
-                const long long number = value.kind == Scalar::Boolean ? -value.integer : value.integer;
-                m_ownedText.reset(platform::AnsiToBstr(std::to_string(number)));
+                const std::string digits = value.kind == Scalar::Boolean ? std::to_string(-value.integer) : value.digits;
+                m_ownedText.reset(platform::AnsiToBstr(digits));
                 RETURN_HR_IF_NULL(E_OUTOFMEMORY, m_ownedText.get());
                 m_arg.text = m_ownedText.get();
                 return S_OK;

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,63 @@ TEST_F(Dispatch, FlagsTakeNumbersAndWords) {
               Call("GetPartitionList_DefaultSearchScheme", {I4(3), Str("maybe"), Bool(true), Var(VT_EMPTY)}));
     EXPECT_EQ(2u, argErr);
 }
+
+#if defined(_WIN32)
+// Random inputs for a kind and an item name, converted by Invoke and by the
+// system's VariantChangeType: the same outcome (the value reaches the method,
+// or the same refusal). Reproducible from the seed.
+TEST_F(Dispatch, ConversionsAgreeWithVariantChangeType) {
+    Open();
+    const unsigned seed = 14;
+    std::mt19937 random(seed);
+    SCOPED_TRACE(::testing::Message() << "seed " << seed);
+    const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4,
+                             VT_I8,    VT_UI8,  VT_INT, VT_UINT, VT_BOOL, VT_BSTR};
+    const char* const words[] = {"3", " 2 ", "-1", "+7", "x", "", "99999999999", "2147483648", "DIP14", "True"};
+    for (int i = 0; i < 400; ++i) {
+        VARIANT value = Var(types[random() % std::size(types)]);
+        value.llVal = static_cast<LONGLONG>(random()) - (1LL << 31) + (random() % 2 ? 0 : static_cast<LONGLONG>(random() % 8));
+        if (random() % 2) value.llVal %= 5;
+        if (value.vt == VT_BOOL) value.boolVal = random() % 2 ? VARIANT_TRUE : VARIANT_FALSE;
+        if (value.vt == VT_BSTR) value = Str(words[random() % std::size(words)]);
+        SCOPED_TRACE(::testing::Message() << "case " << i << ": vt " << value.vt);
+
+        VARIANT number = Var(VT_EMPTY);
+        const HRESULT toNumber = VariantChangeType(&number, &value, 0, VT_I4);
+        LONG count = -1;
+        const HRESULT hr = Call("GetPartitionItemsCount", {Str("Resistors"), Str("*"), value, Ref(VT_I4, &count)});
+        if (FAILED(toNumber)) {
+            EXPECT_EQ(toNumber, hr);
+            EXPECT_EQ(1u, argErr);
+        } else if (number.lVal == 3) {
+            EXPECT_EQ(S_OK, hr);
+            EXPECT_EQ(2, count);
+        } else {
+            EXPECT_EQ(DISP_E_EXCEPTION, hr) << number.lVal << " from " << value.llVal;
+            const char* kinds[] = {"(logic symbols)", "(cells)"};
+            const std::string kind = number.lVal == 1 || number.lVal == 2 ? kinds[number.lVal - 1]
+                                                                           : "(object kind " + std::to_string(number.lVal) + ")";
+            EXPECT_NE(std::string::npos, Description().find(kind)) << Description();
+        }
+
+        VARIANT text = Var(VT_EMPTY);
+        const HRESULT toText = VariantChangeType(&text, &value, 0, VT_BSTR);
+        BSTR partition = nullptr;
+        const HRESULT found = Call("FindItemPartition", {value, I4(2), Ref(VT_BSTR, &partition)});
+        const std::string item = SUCCEEDED(toText) ? platform::BstrToAnsi(text.bstrVal) : "";
+        if (FAILED(toText)) {
+            EXPECT_EQ(toText, found);
+            EXPECT_EQ(2u, argErr);
+        } else if (item == "DIP14") {
+            EXPECT_EQ(S_OK, found);
+        } else if (!item.empty()) {
+            EXPECT_NE(std::string::npos, Description().find("item \"" + item + "\"")) << Description();
+        }
+        SysFreeString(partition);
+        VariantClear(&text);
+    }
+}
+#endif
 
 TEST_F(Dispatch, OutParametersTakeTheirTypeOrAVariantOnly) {
     Open();
