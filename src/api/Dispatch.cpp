@@ -335,14 +335,30 @@ HRESULT KelmInvoke(IKelm& self, const FailureDescriber& describe, DISPID dispIdM
     const DispatchMethod* method = FindDispatchMethod(dispIdMember);
     RETURN_HR_IF(DISP_E_MEMBERNOTFOUND, method == nullptr || (wFlags & DISPATCH_METHOD) == 0);
     RETURN_HR_IF_NULL(E_INVALIDARG, pDispParams);
-    RETURN_HR_IF(DISP_E_NONAMEDARGS, pDispParams->cNamedArgs > 0);
     const std::size_t count = method->params.size();
     RETURN_HR_IF(DISP_E_BADPARAMCOUNT, pDispParams->cArgs != count);
     RETURN_HR_IF(E_INVALIDARG, count > 0 && pDispParams->rgvarg == nullptr);
+    const std::size_t named = pDispParams->cNamedArgs;
+    RETURN_HR_IF(E_INVALIDARG, named > count || (named > 0 && pDispParams->rgdispidNamedArgs == nullptr));
+
+    // Where each parameter's argument lies in rgvarg: the named ones first
+    // (their identifiers are parameter positions), then the others, last first.
+    std::array<std::size_t, kMaxDispatchParams> positionOf;
+    positionOf.fill(count);
+    for (std::size_t i = 0; i < count - named; ++i) positionOf[i] = count - 1 - i;
+    for (std::size_t n = 0; n < named; ++n) {
+        const DISPID param = pDispParams->rgdispidNamedArgs[n];
+        if (param < static_cast<DISPID>(count - named) || param >= static_cast<DISPID>(count) ||
+            positionOf[static_cast<std::size_t>(param)] != count) {
+            if (puArgErr != nullptr) *puArgErr = static_cast<UINT>(n);
+            return DISP_E_PARAMNOTFOUND;
+        }
+        positionOf[static_cast<std::size_t>(param)] = n;
+    }
 
     Call call;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t position = count - 1 - i;  // arguments come last first
+        const std::size_t position = positionOf[i];
         Converter converter(call.args[i], call.ownedText[i], call.countTargets[i], call.variantTargets[i]);
         const HRESULT converted = converter.Convert(method->params[i], pDispParams->rgvarg[position]);
         if (FAILED(converted)) {

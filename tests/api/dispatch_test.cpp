@@ -334,7 +334,7 @@ TEST_F(Dispatch, NamesAndCallShapes) {
         {3, &IID_NULL, DISPATCH_METHOD, &none, DISP_E_MEMBERNOTFOUND},
         {2, &IID_NULL, DISPATCH_PROPERTYGET, &none, DISP_E_MEMBERNOTFOUND},
         {2, &IID_NULL, DISPATCH_METHOD, &one, DISP_E_BADPARAMCOUNT},
-        {110, &IID_NULL, DISPATCH_METHOD, &withName, DISP_E_NONAMEDARGS},
+        {110, &IID_NULL, DISPATCH_METHOD, &withName, DISP_E_BADPARAMCOUNT},
         {110, &IID_IKelm, DISPATCH_METHOD, &none, DISP_E_UNKNOWNINTERFACE},
         {110, &IID_NULL, DISPATCH_METHOD, nullptr, E_INVALIDARG},
         {2, &IID_NULL, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, S_OK},
@@ -342,6 +342,23 @@ TEST_F(Dispatch, NamesAndCallShapes) {
     for (const Case& c : cases) {
         EXPECT_EQ(c.hr, kelm->Invoke(c.id, *c.iid, 0, c.flags, c.params, nullptr, nullptr, nullptr)) << c.id;
     }
+
+    // Named arguments: identifiers are parameter positions; each given once,
+    // after the positional ones.
+    Open();
+    LONG items = -1;
+    VARIANT args[] = {Ref(VT_I4, &items), I4(3), Str("*"), Str("Resistors")};  // last first
+    struct Named {
+        std::vector<DISPID> ids;
+        HRESULT hr;
+    };
+    for (const Named& c : {Named{{3, 2}, S_OK}, Named{{2, 3}, DISP_E_TYPEMISMATCH}, Named{{3, 3}, DISP_E_PARAMNOTFOUND},
+                           Named{{3, 1}, DISP_E_PARAMNOTFOUND}, Named{{3, 4}, DISP_E_PARAMNOTFOUND}}) {
+        std::vector<DISPID> namedIds = c.ids;
+        DISPPARAMS params{args, namedIds.data(), 4, 2};
+        EXPECT_EQ(c.hr, kelm->Invoke(124, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+    }
+    EXPECT_EQ(2, items);
 
     UINT count = 9;
     EXPECT_EQ(S_OK, kelm->GetTypeInfoCount(&count));
