@@ -6,13 +6,6 @@ set(KELM_WIN_DIR ${CMAKE_CURRENT_SOURCE_DIR}/src/api/win)
 set(KELM_GEN_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${KELM_GEN_DIR})
 
-# On Windows IDispatch is served from the registered type library: the
-# built-in table of src/api/Dispatch.cpp gives way to src/api/win/Dispatch.cpp.
-get_target_property(_kelm_core_sources kelmobjects SOURCES)
-list(FILTER _kelm_core_sources EXCLUDE REGEX "/src/api/Dispatch\\.cpp$")
-list(APPEND _kelm_core_sources ${KELM_WIN_DIR}/Dispatch.cpp)
-set_target_properties(kelmobjects PROPERTIES SOURCES "${_kelm_core_sources}")
-
 # ---------------------------------------------------------------- widl
 find_program(KELM_WIDL NAMES x86_64-w64-mingw32-widl widl REQUIRED)
 set(KELM_WINE_IDL_DIR /usr/include/wine/wine/windows CACHE PATH "System IDL files (oaidl.idl, ...)")
@@ -31,7 +24,6 @@ add_custom_target(kelm_typelib DEPENDS ${KELM_GEN_DIR}/KelmAPI_h.h ${KELM_GEN_DI
 
 # ---------------------------------------------------------------- module
 file(GLOB KELM_MODULE_SOURCES CONFIGURE_DEPENDS ${KELM_WIN_DIR}/*.cpp)
-list(FILTER KELM_MODULE_SOURCES EXCLUDE REGEX "/Dispatch\\.cpp$")   # in the core
 find_program(KELM_WINDRES NAMES x86_64-w64-mingw32-windres windres REQUIRED)
 set(KELM_RC ${KELM_WIN_DIR}/KelmAPI.rc)
 set(KELM_RC_OBJ ${KELM_GEN_DIR}/KelmAPI_rc.o)

@@ -89,52 +89,87 @@ struct KelmStruct_PartType {
 #define DEF_KELM_EXT_PARTTYPE           ".pdb"
 
 // ------------------------------------------------------------------ interface
-// IKelm Interface: dual, automation-compatible, non-extensible. The comment
-// before each method is its dispatch identifier.
+// IKelm Interface: dual, automation-compatible, non-extensible.
+//
+// The one list of its 27 methods, in interface (vtable) order:
+//   METHOD(dispatch identifier, name, (PARAM(direction, C++ type, name), ...))
+// The direction is the one the type library gives: In, Out, or Plain for a
+// parameter declared without a direction attribute (automation takes it as
+// an input). The interface below, the component's class and its late
+// binding are all expanded from this list; KelmAPI.idl says the same for the
+// type library, and a test holds the two equal.
+#define KELMAPI_IKELM_METHODS(METHOD, PARAM)                                                                    \
+    METHOD(1, Kelmstore_Open,                                                                                  \
+           (PARAM(In, BSTR, i_sQVMFile), PARAM(In, BSTR, i_sUserName), PARAM(In, VARIANT_BOOL, i_bReadOnly)))  \
+    METHOD(2, Kelmstore_Close, ())                                                                             \
+    METHOD(100, RunCurator, (PARAM(In, BSTR, i_sQVMFile), PARAM(In, BSTR, i_sFlowType)))                       \
+    METHOD(101, RefreshQVMTree,                                                                                \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmEnum_ObjType, i_eLibObjType)))                    \
+    METHOD(110, ReloadQVM, ())                                                                                 \
+    METHOD(111, SaveQVM, ())                                                                                   \
+    METHOD(112, ReservePartition,                                                                              \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmEnum_ObjType, i_eLibObjType)))                    \
+    METHOD(113, UnReservePartition,                                                                            \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmEnum_ObjType, i_eLibObjType)))                    \
+    METHOD(120, GetSearchScheme_Default, (PARAM(Out, BSTR*, o_psDefaultSearchScheme)))                         \
+    METHOD(121, GetSearchScheme_All, (PARAM(Out, SAFEARRAY**, o_psarrSearchSchemes)))                          \
+    METHOD(122, GetPartitionList_SearchScheme,                                                                 \
+           (PARAM(In, BSTR, i_sSearchScheme), PARAM(In, KelmEnum_ObjType, i_eLibObjType),                      \
+            PARAM(In, VARIANT_BOOL, i_bOnlyNames), PARAM(In, VARIANT_BOOL, i_bRemoveFileExtensions),           \
+            PARAM(Out, SAFEARRAY**, o_psarrPartitions)))                                                       \
+    METHOD(123, GetPartitionList_DefaultSearchScheme,                                                          \
+           (PARAM(In, KelmEnum_ObjType, i_eLibObjType), PARAM(In, VARIANT_BOOL, i_bOnlyNames),                 \
+            PARAM(In, VARIANT_BOOL, i_bRemoveFileExtensions), PARAM(Out, SAFEARRAY**, o_psarrPartitions)))     \
+    METHOD(124, GetPartitionItemsCount,                                                                        \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, BSTR, i_sItemFilter),                                 \
+            PARAM(In, KelmEnum_ObjType, i_eLibObjType), PARAM(Out, long*, o_pnItemCount)))                     \
+    METHOD(125, GetPartitionItems,                                                                             \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, BSTR, i_sItemFilter),                                 \
+            PARAM(In, KelmEnum_ObjType, i_eLibObjType), PARAM(Out, SAFEARRAY**, o_psarrItems)))                \
+    METHOD(130, FindItemPartition,                                                                             \
+           (PARAM(In, BSTR, i_sItemName), PARAM(In, KelmEnum_ObjType, i_eLibObjType),                          \
+            PARAM(Out, BSTR*, o_psPartitionName)))                                                             \
+    METHOD(131, DoesItemExist,                                                                                 \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(Plain, BSTR, i_sExcludedPartitionName),                   \
+            PARAM(In, BSTR, i_sItemName), PARAM(In, KelmEnum_ObjType, i_eLibObjType),                          \
+            PARAM(Out, VARIANT_BOOL*, o_pbExists)))                                                            \
+    METHOD(132, GetPinCount,                                                                                   \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, BSTR, i_sItemName),                                   \
+            PARAM(In, KelmEnum_ObjType, i_eLibObjType), PARAM(Out, long*, o_pnPinCount)))                      \
+    METHOD(133, GetPartsUsingThisCell, (PARAM(In, BSTR, i_sCellName), PARAM(Out, SAFEARRAY**, o_psarrParts)))  \
+    METHOD(134, GetPartitionsStoringThisCell,                                                                  \
+           (PARAM(In, BSTR, i_sCellName), PARAM(Out, SAFEARRAY**, o_psarrPartitions)))                         \
+    METHOD(140, AddPartition,                                                                                  \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmEnum_ObjType, i_eLibObjType),                     \
+            PARAM(In, VARIANT_BOOL, i_bAddToDefaultSearchScheme)))                                             \
+    METHOD(141, DeletePartition,                                                                               \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmEnum_ObjType, i_eLibObjType)))                    \
+    METHOD(142, AddItemToQVM_Part,                                                                             \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmStruct_PartType*, i_pPartType),                   \
+            PARAM(In, VARIANT_BOOL, i_bOverwriteIfExists)))                                                    \
+    METHOD(143, AddItemToQVM_Cell,                                                                             \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmStruct_Cell*, i_pCell),                           \
+            PARAM(In, VARIANT_BOOL, i_bOverwriteIfExists)))                                                    \
+    METHOD(144, DeleteItemFromQVM,                                                                             \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, BSTR, i_sItemName),                                   \
+            PARAM(In, KelmEnum_ObjType, i_eLibObjType), PARAM(Out, VARIANT_BOOL*, o_pbNoItemToDelete)))        \
+    METHOD(145, CopyItemInQVM,                                                                                 \
+           (PARAM(In, BSTR, i_sSrcPartitionName), PARAM(In, BSTR, i_sSrcItemName),                             \
+            PARAM(In, BSTR, i_sDestPartitionName), PARAM(In, BSTR, i_sDestItemName),                           \
+            PARAM(In, KelmEnum_ObjType, i_eLibObjType), PARAM(In, VARIANT_BOOL, i_bOverwrite),                 \
+            PARAM(In, VARIANT_BOOL, i_bMove)))                                                                 \
+    METHOD(150, CreateDefaultPadstack,                                                                         \
+           (PARAM(In, BSTR, i_sDefaultPadstackName), PARAM(In, BSTR, i_sPadstackDBFile)))                      \
+    METHOD(151, GetPartitionReservation,                                                                       \
+           (PARAM(In, BSTR, i_sPartitionName), PARAM(In, KelmEnum_ObjType, i_eLibObjType),                     \
+            PARAM(Out, BSTR*, i_sClientname)))
+
+// Expansion helpers: a parameter as it is declared.
+#define KELMAPI_DECLARE_PARAM(direction, type, name) type name
+#define KELMAPI_DECLARE_PURE_METHOD(id, name, params) STDMETHOD(name) params PURE;
+
 struct IKelm : public IDispatch {
-    /*   1 */ STDMETHOD(Kelmstore_Open)(BSTR i_sQVMFile, BSTR i_sUserName, VARIANT_BOOL i_bReadOnly) PURE;
-    /*   2 */ STDMETHOD(Kelmstore_Close)() PURE;
-    /* 100 */ STDMETHOD(RunCurator)(BSTR i_sQVMFile, BSTR i_sFlowType) PURE;
-    /* 101 */ STDMETHOD(RefreshQVMTree)(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) PURE;
-    /* 110 */ STDMETHOD(ReloadQVM)() PURE;
-    /* 111 */ STDMETHOD(SaveQVM)() PURE;
-    /* 112 */ STDMETHOD(ReservePartition)(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) PURE;
-    /* 113 */ STDMETHOD(UnReservePartition)(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) PURE;
-    /* 120 */ STDMETHOD(GetSearchScheme_Default)(BSTR* o_psDefaultSearchScheme) PURE;
-    /* 121 */ STDMETHOD(GetSearchScheme_All)(SAFEARRAY** o_psarrSearchSchemes) PURE;
-    /* 122 */ STDMETHOD(GetPartitionList_SearchScheme)(BSTR i_sSearchScheme, KelmEnum_ObjType i_eLibObjType,
-                                                       VARIANT_BOOL i_bOnlyNames, VARIANT_BOOL i_bRemoveFileExtensions,
-                                                       SAFEARRAY** o_psarrPartitions) PURE;
-    /* 123 */ STDMETHOD(GetPartitionList_DefaultSearchScheme)(KelmEnum_ObjType i_eLibObjType, VARIANT_BOOL i_bOnlyNames,
-                                                              VARIANT_BOOL i_bRemoveFileExtensions,
-                                                              SAFEARRAY** o_psarrPartitions) PURE;
-    /* 124 */ STDMETHOD(GetPartitionItemsCount)(BSTR i_sPartitionName, BSTR i_sItemFilter,
-                                                KelmEnum_ObjType i_eLibObjType, long* o_pnItemCount) PURE;
-    /* 125 */ STDMETHOD(GetPartitionItems)(BSTR i_sPartitionName, BSTR i_sItemFilter,
-                                           KelmEnum_ObjType i_eLibObjType, SAFEARRAY** o_psarrItems) PURE;
-    /* 130 */ STDMETHOD(FindItemPartition)(BSTR i_sItemName, KelmEnum_ObjType i_eLibObjType,
-                                           BSTR* o_psPartitionName) PURE;
-    /* 131 */ STDMETHOD(DoesItemExist)(BSTR i_sPartitionName, BSTR i_sExcludedPartitionName, BSTR i_sItemName,
-                                       KelmEnum_ObjType i_eLibObjType, VARIANT_BOOL* o_pbExists) PURE;
-    /* 132 */ STDMETHOD(GetPinCount)(BSTR i_sPartitionName, BSTR i_sItemName, KelmEnum_ObjType i_eLibObjType,
-                                     long* o_pnPinCount) PURE;
-    /* 133 */ STDMETHOD(GetPartsUsingThisCell)(BSTR i_sCellName, SAFEARRAY** o_psarrParts) PURE;
-    /* 134 */ STDMETHOD(GetPartitionsStoringThisCell)(BSTR i_sCellName, SAFEARRAY** o_psarrPartitions) PURE;
-    /* 140 */ STDMETHOD(AddPartition)(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType,
-                                      VARIANT_BOOL i_bAddToDefaultSearchScheme) PURE;
-    /* 141 */ STDMETHOD(DeletePartition)(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType) PURE;
-    /* 142 */ STDMETHOD(AddItemToQVM_Part)(BSTR i_sPartitionName, KelmStruct_PartType* i_pPartType,
-                                           VARIANT_BOOL i_bOverwriteIfExists) PURE;
-    /* 143 */ STDMETHOD(AddItemToQVM_Cell)(BSTR i_sPartitionName, KelmStruct_Cell* i_pCell,
-                                           VARIANT_BOOL i_bOverwriteIfExists) PURE;
-    /* 144 */ STDMETHOD(DeleteItemFromQVM)(BSTR i_sPartitionName, BSTR i_sItemName, KelmEnum_ObjType i_eLibObjType,
-                                           VARIANT_BOOL* o_pbNoItemToDelete) PURE;
-    /* 145 */ STDMETHOD(CopyItemInQVM)(BSTR i_sSrcPartitionName, BSTR i_sSrcItemName, BSTR i_sDestPartitionName,
-                                       BSTR i_sDestItemName, KelmEnum_ObjType i_eLibObjType,
-                                       VARIANT_BOOL i_bOverwrite, VARIANT_BOOL i_bMove) PURE;
-    /* 150 */ STDMETHOD(CreateDefaultPadstack)(BSTR i_sDefaultPadstackName, BSTR i_sPadstackDBFile) PURE;
-    /* 151 */ STDMETHOD(GetPartitionReservation)(BSTR i_sPartitionName, KelmEnum_ObjType i_eLibObjType,
-                                                 BSTR* i_sClientname) PURE;
+    KELMAPI_IKELM_METHODS(KELMAPI_DECLARE_PURE_METHOD, KELMAPI_DECLARE_PARAM)
 protected:
     ~IKelm() = default;
 };

@@ -1,233 +1,376 @@
-// Late binding from the built-in method table: names to identifiers, and
-// Invoke, which checks and coerces the arguments (given in reverse order),
-// calls the IKelm method and turns a failure status into an exception report
-// the way the system's dispatcher does.
+// Late binding from the method table. Inputs are converted the way the
+// system's own dispatcher converts them (strings, integers of any width and
+// flags into one another; a reference is read through). An out-parameter
+// takes the exact typed reference, or a reference to a VARIANT (what
+// VBScript and late-bound VBA pass), which receives the result once the
+// method succeeds (a list as an array of VARIANTs).
 #include "api/Dispatch.h"
 
 #include <array>
+#include <charconv>
+#include <climits>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <type_traits>
 
 #include "api/DispatchTable.h"
+#include "platform/CodePage.h"
+#include "platform/TypeLibrary.h"
+#include "util/AutoTypes.h"
 
 namespace kelm {
 namespace {
 
-constexpr std::size_t kMaxParams = 7;
+constexpr WORD kLibraryMajor = 1;
+constexpr WORD kLibraryMinor = 0;
+constexpr LCID kLibraryLocale = 0x409;
 
-// One argument after coercion; which member is used depends on the type.
-struct Argument {
+std::u16string NameOf(const OLECHAR* text) {
+    std::u16string name;
+    for (; text != nullptr && *text != 0; ++text) name += static_cast<char16_t>(*text);
+    return name;
+}
+
+// An input value read out of its VARIANT (through references), before it
+// is converted to the parameter's type.
+struct Scalar {
+    enum Kind { Empty, Text, Integer, Boolean } kind = Empty;
     BSTR text = nullptr;
-    VARIANT_BOOL flag = VARIANT_FALSE;
-    LONG number = 0;
-    void* record = nullptr;
-    BSTR* outText = nullptr;
-    VARIANT_BOOL* outFlag = nullptr;
-    LONG* outNumber = nullptr;
-    long outNumberValue = 0;  // IKelm counts are `long`, which may be wider than LONG
-    SAFEARRAY** outArray = nullptr;
+    long long integer = 0;     // clamped to the signed range
+    std::string digits;        // an integer's exact decimal text
 };
 
-using Arguments = std::array<Argument, kMaxParams>;
+template <typename T>
+std::optional<Scalar> IntegerAt(bool byRef, const VARIANT& v, T value) {
+    if (byRef && v.byref == nullptr) return std::nullopt;
+    const T raw = byRef ? *static_cast<const T*>(v.byref) : value;
+    Scalar scalar{Scalar::Integer, nullptr, static_cast<long long>(raw), std::to_string(raw)};
+    if constexpr (std::is_same_v<T, ULONGLONG>) {
+        // Beyond the signed range: still a number, and too large for any parameter.
+        if (raw > static_cast<ULONGLONG>(LLONG_MAX)) scalar.integer = LLONG_MAX;
+    }
+    if constexpr (std::is_same_v<T, ULONG>) {
+        // As the system converts them to a number: its bits, so 0xFFFFFFFF is -1.
+        scalar.integer = static_cast<LONG>(raw);
+    }
+    return scalar;
+}
 
-// A variant passed by reference to another variant is read through.
-const VARIANT& Unwrapped(const VARIANT& value) {
-    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal != nullptr) return *value.pvarVal;
+std::optional<Scalar> Read(const VARIANT& passed) {
+    const VARIANT& v = passed.vt == (VT_BYREF | VT_VARIANT) && passed.pvarVal != nullptr ? *passed.pvarVal : passed;
+    const bool byRef = (v.vt & VT_BYREF) != 0;
+    switch (v.vt & ~VT_BYREF) {
+        case VT_EMPTY: return byRef ? std::nullopt : std::optional<Scalar>(Scalar{});
+        case VT_BSTR:
+            if (byRef && v.pbstrVal == nullptr) return std::nullopt;
+            return Scalar{Scalar::Text, byRef ? *v.pbstrVal : v.bstrVal};
+        case VT_BOOL:
+            if (byRef && v.pboolVal == nullptr) return std::nullopt;
+            return Scalar{Scalar::Boolean, nullptr, (byRef ? *v.pboolVal : v.boolVal) != 0 ? 1 : 0};
+        case VT_I1: return IntegerAt<signed char>(byRef, v, static_cast<signed char>(v.cVal));
+        case VT_UI1: return IntegerAt<BYTE>(byRef, v, v.bVal);
+        case VT_I2: return IntegerAt<SHORT>(byRef, v, v.iVal);
+        case VT_UI2: return IntegerAt<USHORT>(byRef, v, v.uiVal);
+        case VT_I4:
+        case VT_INT: return IntegerAt<LONG>(byRef, v, v.lVal);
+        case VT_UI4:
+        case VT_UINT: return IntegerAt<ULONG>(byRef, v, v.ulVal);
+        case VT_I8: return IntegerAt<LONGLONG>(byRef, v, v.llVal);
+        case VT_UI8: return IntegerAt<ULONGLONG>(byRef, v, v.ullVal);
+        default: return std::nullopt;
+    }
+}
+
+// A decimal integer in a string, with blanks around it and an optional sign.
+std::optional<long long> ParseInteger(BSTR text) {
+    std::string digits = platform::BstrToAnsi(text);
+    const std::size_t first = digits.find_first_not_of(" \t");
+    const std::size_t last = digits.find_last_not_of(" \t");
+    if (first == std::string::npos) return std::nullopt;
+    std::string_view trimmed(digits.data() + first, last - first + 1);
+    if (trimmed.front() == '+') trimmed.remove_prefix(1);
+    long long value = 0;
+    const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+    if (error == std::errc::result_out_of_range) return LLONG_MAX;
+    if (error != std::errc() || end != trimmed.data() + trimmed.size()) return std::nullopt;
     return value;
 }
 
-bool ToText(const VARIANT& value, BSTR& text) {
-    switch (value.vt) {
-        case VT_BSTR: text = value.bstrVal; return true;
-        case VT_BYREF | VT_BSTR:
-            if (value.pbstrVal == nullptr) return false;
-            text = *value.pbstrVal;
-            return true;
-        case VT_EMPTY: text = nullptr; return true;
-        default: return false;
-    }
-}
+// The conversion of one argument; what went wrong, or S_OK.
+class Converter {
+public:
+    Converter(DispatchArgument& arg, AutoBstr& ownedText, LONG*& countTarget, VARIANT*& variantTarget)
+        : m_arg(arg), m_ownedText(ownedText), m_countTarget(countTarget), m_variantTarget(variantTarget) {}
 
-bool ToNumber(const VARIANT& value, LONG& number) {
-    switch (value.vt) {
-        case VT_I4: case VT_INT: number = value.lVal; return true;
-        case VT_I2: number = value.iVal; return true;
-        case VT_UI1: number = value.bVal; return true;
-        case VT_BYREF | VT_I4: case VT_BYREF | VT_INT:
-            if (value.plVal == nullptr) return false;
-            number = *value.plVal;
-            return true;
-        case VT_BYREF | VT_I2:
-            if (value.piVal == nullptr) return false;
-            number = *value.piVal;
-            return true;
-        case VT_EMPTY: number = 0; return true;
-        default: return false;
-    }
-}
-
-bool ToFlag(const VARIANT& value, VARIANT_BOOL& flag) {
-    switch (value.vt) {
-        case VT_BOOL: flag = value.boolVal; return true;
-        case VT_BYREF | VT_BOOL:
-            if (value.pboolVal == nullptr) return false;
-            flag = *value.pboolVal;
-            return true;
-        case VT_EMPTY: flag = VARIANT_FALSE; return true;
-        default: {
-            // Numbers become flags as the system converts them: non-zero is true.
-            LONG number = 0;
-            if (!ToNumber(value, number)) return false;
-            flag = number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
-            return true;
+    HRESULT Convert(const DispatchParam& param, const VARIANT& passed) {
+        if ((param.type & VT_BYREF) != 0) return Out(param.type, passed);
+        if (param.type == VT_RECORD) return Record(*param.userType, passed);
+        const std::optional<Scalar> value = Read(passed);
+        if (!value) return DISP_E_TYPEMISMATCH;
+        switch (param.type) {
+            case VT_BSTR: return ToText(*value);
+            case VT_BOOL: return ToFlag(*value);
+            default: return ToNumber(*value);
         }
     }
-}
 
-bool ToRecord(const VARIANT& value, const GUID& type, void*& record) {
-    if ((value.vt & ~VT_BYREF) != VT_RECORD) return false;
-    if (value.pRecInfo != nullptr) {
-        GUID actual{};
-        if (FAILED(value.pRecInfo->GetGuid(&actual)) || !IsEqualGUID(actual, type)) return false;
+private:
+    HRESULT ToText(const Scalar& value) {
+        switch (value.kind) {
+            case Scalar::Empty: m_arg.text = nullptr; return S_OK;
+            case Scalar::Text: m_arg.text = value.text; return S_OK;
+            case Scalar::Boolean:
+            case Scalar::Integer: {
+                const std::string digits = value.kind == Scalar::Boolean ? std::to_string(-value.integer) : value.digits;
+                m_ownedText.reset(platform::AnsiToBstr(digits));
+                RETURN_HR_IF_NULL(E_OUTOFMEMORY, m_ownedText.get());
+                m_arg.text = m_ownedText.get();
+                return S_OK;
+            }
+        }
+        return DISP_E_TYPEMISMATCH;
     }
-    record = value.pvRecord;
-    return true;
-}
 
-bool Coerce(const DispatchParam& param, const VARIANT& passed, Argument& arg) {
-    const VARIANT& value = param.direction == ParamDirection::Out ? passed : Unwrapped(passed);
-    switch (param.type) {
-        case VT_BSTR: return ToText(value, arg.text);
-        case VT_BOOL: return ToFlag(value, arg.flag);
-        case VT_I4: return ToNumber(value, arg.number);
-        case VT_RECORD: return ToRecord(value, *param.userType, arg.record);
-        case VT_BYREF | VT_BSTR:
-            if (value.vt != (VT_BYREF | VT_BSTR)) return false;
-            arg.outText = value.pbstrVal;
-            return true;
-        case VT_BYREF | VT_BOOL:
-            if (value.vt != (VT_BYREF | VT_BOOL)) return false;
-            arg.outFlag = value.pboolVal;
-            return true;
-        case VT_BYREF | VT_I4:
-            if (value.vt != (VT_BYREF | VT_I4) && value.vt != (VT_BYREF | VT_INT)) return false;
-            arg.outNumber = value.plVal;
-            if (arg.outNumber != nullptr) arg.outNumberValue = *arg.outNumber;
-            return true;
-        case VT_BYREF | VT_ARRAY | VT_BSTR:
-            if (value.vt != (VT_BYREF | VT_ARRAY | VT_BSTR)) return false;
-            arg.outArray = value.pparray;
-            return true;
-        default: return false;
+    HRESULT ToNumber(const Scalar& value) {
+        long long number = 0;
+        switch (value.kind) {
+            case Scalar::Empty: break;
+            case Scalar::Boolean: number = -value.integer; break;
+            case Scalar::Integer: number = value.integer; break;
+            case Scalar::Text: {
+                const std::optional<long long> parsed = ParseInteger(value.text);
+                RETURN_HR_IF(DISP_E_TYPEMISMATCH, !parsed);
+                number = *parsed;
+                break;
+            }
+        }
+        RETURN_HR_IF(DISP_E_OVERFLOW, number < INT32_MIN || number > INT32_MAX);
+        m_arg.number = static_cast<LONG>(number);
+        return S_OK;
     }
-}
 
-KelmEnum_ObjType Kind(const Argument& arg) { return static_cast<KelmEnum_ObjType>(arg.number); }
-long* OutLong(Argument& arg) { return arg.outNumber != nullptr ? &arg.outNumberValue : nullptr; }
-
-HRESULT Call(IKelm& self, DISPID id, Arguments& a) {
-    switch (id) {
-        case 1: return self.Kelmstore_Open(a[0].text, a[1].text, a[2].flag);
-        case 2: return self.Kelmstore_Close();
-        case 100: return self.RunCurator(a[0].text, a[1].text);
-        case 101: return self.RefreshQVMTree(a[0].text, Kind(a[1]));
-        case 110: return self.ReloadQVM();
-        case 111: return self.SaveQVM();
-        case 112: return self.ReservePartition(a[0].text, Kind(a[1]));
-        case 113: return self.UnReservePartition(a[0].text, Kind(a[1]));
-        case 120: return self.GetSearchScheme_Default(a[0].outText);
-        case 121: return self.GetSearchScheme_All(a[0].outArray);
-        case 122:
-            return self.GetPartitionList_SearchScheme(a[0].text, Kind(a[1]), a[2].flag, a[3].flag, a[4].outArray);
-        case 123: return self.GetPartitionList_DefaultSearchScheme(Kind(a[0]), a[1].flag, a[2].flag, a[3].outArray);
-        case 124: return self.GetPartitionItemsCount(a[0].text, a[1].text, Kind(a[2]), OutLong(a[3]));
-        case 125: return self.GetPartitionItems(a[0].text, a[1].text, Kind(a[2]), a[3].outArray);
-        case 130: return self.FindItemPartition(a[0].text, Kind(a[1]), a[2].outText);
-        case 131: return self.DoesItemExist(a[0].text, a[1].text, a[2].text, Kind(a[3]), a[4].outFlag);
-        case 132: return self.GetPinCount(a[0].text, a[1].text, Kind(a[2]), OutLong(a[3]));
-        case 133: return self.GetPartsUsingThisCell(a[0].text, a[1].outArray);
-        case 134: return self.GetPartitionsStoringThisCell(a[0].text, a[1].outArray);
-        case 140: return self.AddPartition(a[0].text, Kind(a[1]), a[2].flag);
-        case 141: return self.DeletePartition(a[0].text, Kind(a[1]));
-        case 142: return self.AddItemToQVM_Part(a[0].text, static_cast<KelmStruct_PartType*>(a[1].record), a[2].flag);
-        case 143: return self.AddItemToQVM_Cell(a[0].text, static_cast<KelmStruct_Cell*>(a[1].record), a[2].flag);
-        case 144: return self.DeleteItemFromQVM(a[0].text, a[1].text, Kind(a[2]), a[3].outFlag);
-        case 145:
-            return self.CopyItemInQVM(a[0].text, a[1].text, a[2].text, a[3].text, Kind(a[4]), a[5].flag, a[6].flag);
-        case 150: return self.CreateDefaultPadstack(a[0].text, a[1].text);
-        case 151: return self.GetPartitionReservation(a[0].text, Kind(a[1]), a[2].outText);
-        default: return DISP_E_MEMBERNOTFOUND;
+    HRESULT ToFlag(const Scalar& value) {
+        bool flag = false;
+        switch (value.kind) {
+            case Scalar::Empty: break;
+            case Scalar::Boolean:
+            case Scalar::Integer: flag = value.integer != 0; break;
+            case Scalar::Text: {
+                const std::string word = platform::LowerString(platform::BstrToAnsi(value.text));
+                if (word == "true" || word == "false") {
+                    flag = word == "true";
+                } else {
+                    const std::optional<long long> parsed = ParseInteger(value.text);
+                    RETURN_HR_IF(DISP_E_TYPEMISMATCH, !parsed);
+                    flag = *parsed != 0;
+                }
+                break;
+            }
+        }
+        m_arg.flag = flag ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
     }
+
+    HRESULT Record(const GUID& type, const VARIANT& passed) {
+        const VARIANT& value = passed.vt == (VT_BYREF | VT_VARIANT) && passed.pvarVal ? *passed.pvarVal : passed;
+        RETURN_HR_IF(DISP_E_TYPEMISMATCH, (value.vt & ~VT_BYREF) != VT_RECORD);
+        if (value.pRecInfo != nullptr) {
+            GUID actual{};
+            RETURN_HR_IF(DISP_E_TYPEMISMATCH, FAILED(value.pRecInfo->GetGuid(&actual)) || !IsEqualGUID(actual, type));
+        }
+        m_arg.record = value.pvRecord;
+        return S_OK;
+    }
+
+    HRESULT Out(VARTYPE type, const VARIANT& passed) {
+        if (passed.vt == (VT_BYREF | VT_VARIANT)) {
+            m_variantTarget = passed.pvarVal;
+            const bool given = m_variantTarget != nullptr;  // a null reference gives the method a null pointer
+            m_arg.outText = given ? &m_arg.textSlot : nullptr;
+            m_arg.outFlag = given ? &m_arg.flagSlot : nullptr;
+            m_arg.outCount = given ? &m_arg.count : nullptr;
+            m_arg.outArray = given ? &m_arg.arraySlot : nullptr;
+            return S_OK;
+        }
+        if (type == (VT_BYREF | VT_I4) && (passed.vt == (VT_BYREF | VT_I4) || passed.vt == (VT_BYREF | VT_INT))) {
+            m_countTarget = passed.plVal;
+            if (m_countTarget != nullptr) m_arg.count = *m_countTarget;
+            m_arg.outCount = m_countTarget != nullptr ? &m_arg.count : nullptr;
+            return S_OK;
+        }
+        RETURN_HR_IF(DISP_E_TYPEMISMATCH, passed.vt != type);
+        m_arg.outText = passed.pbstrVal;
+        m_arg.outFlag = passed.pboolVal;
+        m_arg.outArray = passed.pparray;
+        return S_OK;
+    }
+
+    DispatchArgument& m_arg;
+    AutoBstr& m_ownedText;
+    LONG*& m_countTarget;
+    VARIANT*& m_variantTarget;
+};
+
+// One call's arguments with what they own and where their results go.
+struct Call {
+    std::array<DispatchArgument, kMaxDispatchParams> args{};
+    std::array<AutoBstr, kMaxDispatchParams> ownedText;
+    std::array<LONG*, kMaxDispatchParams> countTargets{};
+    std::array<VARIANT*, kMaxDispatchParams> variantTargets{};
+
+    // Copies the results to the caller; a VARIANT receives one only when the
+    // method succeeded, and what it held is cleared first. The status of the
+    // call: the method's, or E_OUTOFMEMORY when a result cannot be handed over.
+    HRESULT Finish(const DispatchMethod& method, HRESULT hr) {
+        HRESULT finished = hr;
+        for (std::size_t i = 0; i < method.params.size(); ++i) {
+            DispatchArgument& arg = args[i];
+            if (countTargets[i] != nullptr) *countTargets[i] = static_cast<LONG>(arg.count);
+            VARIANT* target = variantTargets[i];
+            if (target != nullptr && SUCCEEDED(finished)) {
+                VARIANT result;
+                VariantInit(&result);
+                switch (method.params[i].type) {
+                    case VT_BYREF | VT_BSTR:
+                        result.vt = VT_BSTR;
+                        result.bstrVal = std::exchange(arg.textSlot, nullptr);
+                        break;
+                    case VT_BYREF | VT_BOOL:
+                        result.vt = VT_BOOL;
+                        result.boolVal = arg.flagSlot;
+                        break;
+                    case VT_BYREF | VT_I4:
+                        result.vt = VT_I4;
+                        result.lVal = static_cast<LONG>(arg.count);
+                        break;
+                    default:
+                        result.vt = VT_ARRAY | VT_VARIANT;
+                        result.parray = VariantArrayOf(arg.arraySlot);
+                        if (result.parray == nullptr) finished = E_OUTOFMEMORY;
+                        break;
+                }
+                if (SUCCEEDED(finished)) {
+                    VariantClear(target);
+                    *target = result;
+                }
+            }
+            SysFreeString(arg.textSlot);
+            if (arg.arraySlot != nullptr) SafeArrayDestroy(arg.arraySlot);
+        }
+        return finished;
+    }
+
+    // Script engines index arrays of VARIANTs only (Wine's VBScript cannot
+    // read an array of strings at all): a list handed to a VARIANT becomes
+    // one, each element a string, lower bound 0. Null when out of memory.
+    static SAFEARRAY* VariantArrayOf(SAFEARRAY* strings) {
+        const ULONG count = strings != nullptr ? strings->rgsabound[0].cElements : 0;
+        AutoSafeArray variants(SafeArrayCreateVector(VT_VARIANT, 0, count));
+        if (variants.get() == nullptr) return nullptr;
+        if (count == 0) return variants.release();
+        SafeArrayDataLock from(strings);
+        SafeArrayDataLock to(variants.get());
+        for (ULONG i = 0; i < count; ++i) {
+            VARIANT& element = to.data<VARIANT>()[i];
+            const BSTR text = from.data<BSTR>()[i];
+            element.vt = VT_BSTR;
+            element.bstrVal = SysAllocStringLen(text, SysStringLen(text));
+            if (element.bstrVal == nullptr) return nullptr;
+        }
+        return variants.release();
+    }
+};
+
+void FillException(EXCEPINFO* info, HRESULT status, const std::string& description) {
+    if (info == nullptr) return;
+    std::memset(info, 0, sizeof *info);
+    info->scode = status;
+    info->bstrSource = platform::AnsiToBstr(kExceptionSource);
+    if (!description.empty()) info->bstrDescription = platform::AnsiToBstr(description);
 }
 
 }  // namespace
 
 HRESULT KelmGetTypeInfoCount(UINT* pctinfo) {
-    if (pctinfo == nullptr) return E_POINTER;
-    *pctinfo = 0;
+    RETURN_HR_IF_NULL(E_POINTER, pctinfo);
+    *pctinfo = SUCCEEDED(platform::RegisteredTypeInfo(LIBID_KelmAPI, kLibraryMajor, kLibraryMinor, kLibraryLocale,
+                                                      IID_IKelm, nullptr))
+                   ? 1
+                   : 0;
     return S_OK;
 }
 
-HRESULT KelmGetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
-    if (ppTInfo != nullptr) *ppTInfo = nullptr;
-    return E_NOTIMPL;
+HRESULT KelmGetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo) {
+    RETURN_HR_IF_NULL(E_POINTER, ppTInfo);
+    *ppTInfo = nullptr;
+    RETURN_HR_IF(DISP_E_BADINDEX, iTInfo != 0);
+    return platform::RegisteredTypeInfo(LIBID_KelmAPI, kLibraryMajor, kLibraryMinor, kLibraryLocale, IID_IKelm,
+                                        ppTInfo);
 }
 
 // The first name is the method's; the others are its parameters, which get
 // their positions as identifiers.
 HRESULT KelmGetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId) {
-    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    if (rgszNames == nullptr || rgDispId == nullptr || cNames == 0) return E_INVALIDARG;
+    RETURN_HR_IF(DISP_E_UNKNOWNINTERFACE, !IsEqualIID(riid, IID_NULL));
+    RETURN_HR_IF(E_INVALIDARG, rgszNames == nullptr || rgDispId == nullptr || cNames == 0);
     for (UINT i = 0; i < cNames; ++i) rgDispId[i] = DISPID_UNKNOWN;
-    if (rgszNames[0] == nullptr) return DISP_E_UNKNOWNNAME;
-    const DispatchMethod* method = FindDispatchMethod(std::u16string_view(rgszNames[0]));
-    if (method == nullptr) return DISP_E_UNKNOWNNAME;
+    const DispatchMethod* method = FindDispatchMethod(NameOf(rgszNames[0]));
+    RETURN_HR_IF_NULL(DISP_E_UNKNOWNNAME, method);
     rgDispId[0] = method->id;
     HRESULT hr = S_OK;
     for (UINT i = 1; i < cNames; ++i) {
-        bool found = false;
-        for (std::size_t p = 0; p < method->params.size() && rgszNames[i] != nullptr; ++p) {
-            if (SameNameIgnoringCase(std::u16string_view(rgszNames[i]), method->params[p].name)) {
-                rgDispId[i] = static_cast<DISPID>(p);
-                found = true;
-                break;
-            }
+        const std::u16string name = NameOf(rgszNames[i]);
+        for (std::size_t p = 0; p < method->params.size(); ++p) {
+            if (SameNameIgnoringCase(name, method->params[p].name)) rgDispId[i] = static_cast<DISPID>(p);
         }
-        if (!found) hr = DISP_E_UNKNOWNNAME;
+        if (rgDispId[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
     }
     return hr;
 }
 
-HRESULT KelmInvoke(IKelm& self, DISPID dispIdMember, REFIID riid, LCID, WORD wFlags, DISPPARAMS* pDispParams,
-                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) {
-    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+HRESULT KelmInvoke(IKelm& self, const FailureDescriber& describe, DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
+                   DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) {
+    RETURN_HR_IF(DISP_E_UNKNOWNINTERFACE, !IsEqualIID(riid, IID_NULL));
     const DispatchMethod* method = FindDispatchMethod(dispIdMember);
-    if (method == nullptr || (wFlags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
-    if (pDispParams == nullptr) return E_INVALIDARG;
-    if (pDispParams->cNamedArgs > 0) return DISP_E_NONAMEDARGS;
+    RETURN_HR_IF(DISP_E_MEMBERNOTFOUND, method == nullptr || (wFlags & DISPATCH_METHOD) == 0);
+    RETURN_HR_IF_NULL(E_INVALIDARG, pDispParams);
     const std::size_t count = method->params.size();
-    if (pDispParams->cArgs != count) return DISP_E_BADPARAMCOUNT;
-    if (count > 0 && pDispParams->rgvarg == nullptr) return E_INVALIDARG;
+    RETURN_HR_IF(DISP_E_BADPARAMCOUNT, pDispParams->cArgs != count);
+    RETURN_HR_IF(E_INVALIDARG, count > 0 && pDispParams->rgvarg == nullptr);
+    const std::size_t named = pDispParams->cNamedArgs;
+    RETURN_HR_IF(E_INVALIDARG, named > count || (named > 0 && pDispParams->rgdispidNamedArgs == nullptr));
 
-    Arguments args{};
+    // Where each parameter's argument lies in rgvarg: the named ones first
+    // (their identifiers are parameter positions), then the others, last first.
+    std::array<std::size_t, kMaxDispatchParams> positionOf;
+    positionOf.fill(count);
+    for (std::size_t i = 0; i < count - named; ++i) positionOf[i] = count - 1 - i;
+    for (std::size_t n = 0; n < named; ++n) {
+        const DISPID param = pDispParams->rgdispidNamedArgs[n];
+        if (param < static_cast<DISPID>(count - named) || param >= static_cast<DISPID>(count) ||
+            positionOf[static_cast<std::size_t>(param)] != count) {
+            if (puArgErr != nullptr) *puArgErr = static_cast<UINT>(n);
+            return DISP_E_PARAMNOTFOUND;
+        }
+        positionOf[static_cast<std::size_t>(param)] = n;
+    }
+
+    Call call;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t position = count - 1 - i;  // arguments come last first
-        if (!Coerce(method->params[i], pDispParams->rgvarg[position], args[i])) {
-            if (puArgErr != nullptr) *puArgErr = static_cast<UINT>(position);
-            return DISP_E_TYPEMISMATCH;
+        const std::size_t position = positionOf[i];
+        Converter converter(call.args[i], call.ownedText[i], call.countTargets[i], call.variantTargets[i]);
+        const HRESULT converted = converter.Convert(method->params[i], pDispParams->rgvarg[position]);
+        if (FAILED(converted)) {
+            if (puArgErr != nullptr && converted != E_OUTOFMEMORY) *puArgErr = static_cast<UINT>(position);
+            return converted;
         }
     }
 
     if (pVarResult != nullptr) VariantInit(pVarResult);
-    const HRESULT hr = Call(self, method->id, args);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (args[i].outNumber != nullptr) *args[i].outNumber = static_cast<LONG>(args[i].outNumberValue);
-    }
+    const HRESULT hr = call.Finish(*method, method->call(self, call.args.data()));
     if (FAILED(hr)) {
-        if (pExcepInfo != nullptr) {
-            std::memset(pExcepInfo, 0, sizeof *pExcepInfo);
-            pExcepInfo->scode = hr;
-        }
+        FillException(pExcepInfo, hr, describe ? describe(hr) : std::string());
         return DISP_E_EXCEPTION;
     }
     return S_OK;

@@ -1,84 +1,58 @@
 #include "api/DispatchTable.h"
 
+#include <utility>
+
 namespace kelm {
 namespace {
 
-constexpr VARTYPE kOutString = VT_BYREF | VT_BSTR;
-constexpr VARTYPE kOutLong = VT_BYREF | VT_I4;
-constexpr VARTYPE kOutFlag = VT_BYREF | VT_BOOL;
-constexpr VARTYPE kOutStringArray = VT_BYREF | VT_ARRAY | VT_BSTR;
+// Calls an IKelm method with the converted arguments, in declaration order.
+template <typename Method>
+struct Forwarder;
 
-DispatchParam InString(const char* name) { return {name, VT_BSTR, ParamDirection::In, nullptr}; }
-DispatchParam InFlag(const char* name) { return {name, VT_BOOL, ParamDirection::In, nullptr}; }
-DispatchParam InKind(const char* name) { return {name, VT_I4, ParamDirection::In, &GUID_KelmEnum_ObjType}; }
-DispatchParam InRecord(const char* name, const GUID& record) { return {name, VT_RECORD, ParamDirection::In, &record}; }
-DispatchParam Out(const char* name, VARTYPE type) { return {name, type, ParamDirection::Out, nullptr}; }
+template <typename... Params>
+struct Forwarder<HRESULT (STDMETHODCALLTYPE IKelm::*)(Params...)> {
+    template <auto method, std::size_t... index>
+    static HRESULT Call(IKelm& self, DispatchArgument* args, std::index_sequence<index...>) {
+        return (self.*method)(ArgumentType<Params>::Get(args[index])...);
+    }
+    template <auto method>
+    static HRESULT Call(IKelm& self, DispatchArgument* args) {
+        static_assert(sizeof...(Params) <= kMaxDispatchParams);
+        return Call<method>(self, args, std::index_sequence_for<Params...>{});
+    }
+};
 
-std::vector<DispatchMethod> BuildTable() {
-    return {
-        {"Kelmstore_Open", 1, {InString("i_sQVMFile"), InString("i_sUserName"), InFlag("i_bReadOnly")}},
-        {"Kelmstore_Close", 2, {}},
-        {"RunCurator", 100, {InString("i_sQVMFile"), InString("i_sFlowType")}},
-        {"RefreshQVMTree", 101, {InString("i_sPartitionName"), InKind("i_eLibObjType")}},
-        {"ReloadQVM", 110, {}},
-        {"SaveQVM", 111, {}},
-        {"ReservePartition", 112, {InString("i_sPartitionName"), InKind("i_eLibObjType")}},
-        {"UnReservePartition", 113, {InString("i_sPartitionName"), InKind("i_eLibObjType")}},
-        {"GetSearchScheme_Default", 120, {Out("o_psDefaultSearchScheme", kOutString)}},
-        {"GetSearchScheme_All", 121, {Out("o_psarrSearchSchemes", kOutStringArray)}},
-        {"GetPartitionList_SearchScheme", 122,
-         {InString("i_sSearchScheme"), InKind("i_eLibObjType"), InFlag("i_bOnlyNames"),
-          InFlag("i_bRemoveFileExtensions"), Out("o_psarrPartitions", kOutStringArray)}},
-        {"GetPartitionList_DefaultSearchScheme", 123,
-         {InKind("i_eLibObjType"), InFlag("i_bOnlyNames"), InFlag("i_bRemoveFileExtensions"),
-          Out("o_psarrPartitions", kOutStringArray)}},
-        {"GetPartitionItemsCount", 124,
-         {InString("i_sPartitionName"), InString("i_sItemFilter"), InKind("i_eLibObjType"),
-          Out("o_pnItemCount", kOutLong)}},
-        {"GetPartitionItems", 125,
-         {InString("i_sPartitionName"), InString("i_sItemFilter"), InKind("i_eLibObjType"),
-          Out("o_psarrItems", kOutStringArray)}},
-        {"FindItemPartition", 130,
-         {InString("i_sItemName"), InKind("i_eLibObjType"), Out("o_psPartitionName", kOutString)}},
-        {"DoesItemExist", 131,
-         {InString("i_sPartitionName"), {"i_sExcludedPartitionName", VT_BSTR, ParamDirection::None, nullptr},
-          InString("i_sItemName"), InKind("i_eLibObjType"), Out("o_pbExists", kOutFlag)}},
-        {"GetPinCount", 132,
-         {InString("i_sPartitionName"), InString("i_sItemName"), InKind("i_eLibObjType"),
-          Out("o_pnPinCount", kOutLong)}},
-        {"GetPartsUsingThisCell", 133, {InString("i_sCellName"), Out("o_psarrParts", kOutStringArray)}},
-        {"GetPartitionsStoringThisCell", 134, {InString("i_sCellName"), Out("o_psarrPartitions", kOutStringArray)}},
-        {"AddPartition", 140,
-         {InString("i_sPartitionName"), InKind("i_eLibObjType"), InFlag("i_bAddToDefaultSearchScheme")}},
-        {"DeletePartition", 141, {InString("i_sPartitionName"), InKind("i_eLibObjType")}},
-        {"AddItemToQVM_Part", 142,
-         {InString("i_sPartitionName"), InRecord("i_pPartType", GUID_KelmStruct_PartType),
-          InFlag("i_bOverwriteIfExists")}},
-        {"AddItemToQVM_Cell", 143,
-         {InString("i_sPartitionName"), InRecord("i_pCell", GUID_KelmStruct_Cell), InFlag("i_bOverwriteIfExists")}},
-        {"DeleteItemFromQVM", 144,
-         {InString("i_sPartitionName"), InString("i_sItemName"), InKind("i_eLibObjType"),
-          Out("o_pbNoItemToDelete", kOutFlag)}},
-        {"CopyItemInQVM", 145,
-         {InString("i_sSrcPartitionName"), InString("i_sSrcItemName"), InString("i_sDestPartitionName"),
-          InString("i_sDestItemName"), InKind("i_eLibObjType"), InFlag("i_bOverwrite"), InFlag("i_bMove")}},
-        {"CreateDefaultPadstack", 150, {InString("i_sDefaultPadstackName"), InString("i_sPadstackDBFile")}},
-        {"GetPartitionReservation", 151,
-         {InString("i_sPartitionName"), InKind("i_eLibObjType"), Out("i_sClientname", kOutString)}},
-    };
+template <auto method>
+HRESULT Forward(IKelm& self, DispatchArgument* args) {
+    return Forwarder<decltype(method)>::template Call<method>(self, args);
 }
+
+#define KELM_UNPARENTHESIZED(...) __VA_ARGS__
+#define KELM_TABLE_PARAM(direction, type, name) \
+    DispatchParam{#name, ArgumentType<type>::kType, ParamDirection::direction, ArgumentType<type>::kUserType}
+
+// The parameters of each method, one array per method, after a placeholder
+// (a method may have none).
+#define KELM_PARAM_ARRAY(id, name, params) \
+    constexpr DispatchParam kParamsOf_##name[] = {DispatchParam{}, KELM_UNPARENTHESIZED params};
+KELMAPI_IKELM_METHODS(KELM_PARAM_ARRAY, KELM_TABLE_PARAM)
+#undef KELM_PARAM_ARRAY
+
+#define KELM_TABLE_METHOD(id, name, params) \
+    DispatchMethod{#name, id, std::span(kParamsOf_##name).subspan(1), &Forward<&IKelm::name>},
+constexpr DispatchMethod kTable[] = {KELMAPI_IKELM_METHODS(KELM_TABLE_METHOD, KELM_TABLE_PARAM)};
+#undef KELM_TABLE_METHOD
+#undef KELM_TABLE_PARAM
+#undef KELM_UNPARENTHESIZED
 
 char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
 }  // namespace
 
-const std::vector<DispatchMethod>& KelmDispatchTable() {
-    static const std::vector<DispatchMethod> table = BuildTable();
-    return table;
-}
+std::span<const DispatchMethod> KelmDispatchTable() { return kTable; }
 
 const DispatchMethod* FindDispatchMethod(DISPID id) {
-    for (const DispatchMethod& method : KelmDispatchTable()) {
+    for (const DispatchMethod& method : kTable) {
         if (method.id == id) return &method;
     }
     return nullptr;
@@ -93,7 +67,7 @@ bool SameNameIgnoringCase(std::u16string_view a, std::string_view b) {
 }
 
 const DispatchMethod* FindDispatchMethod(std::u16string_view name) {
-    for (const DispatchMethod& method : KelmDispatchTable()) {
+    for (const DispatchMethod& method : kTable) {
         if (SameNameIgnoringCase(name, method.name)) return &method;
     }
     return nullptr;

@@ -67,6 +67,8 @@ bool OperationLog::WriteLine(const std::string& levelText, const std::string& ta
 }
 
 bool OperationLog::LogError(const std::string& tag, const std::string& message) {
+    m_lastErrorMessage = message;
+    ++m_errorCount;
     return WriteLine("(ERROR)", tag, message);
 }
 bool OperationLog::LogWarning(const std::string& tag, const std::string& message) {

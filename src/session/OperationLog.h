@@ -21,10 +21,17 @@ public:
     bool LogWarning(const std::string& tag, const std::string& message);
     bool LogInfo(const std::string& tag, const std::string& message);
 
+    // The message of the last LogError, written or dropped, and how many
+    // there have been: the component's failure descriptions reuse it.
+    const std::string& LastErrorMessage() const { return m_lastErrorMessage; }
+    unsigned long ErrorCount() const { return m_errorCount; }
+
 private:
     std::string m_logName;
     std::string m_logFilePath;  // empty: unbound, every line is dropped
     std::string m_applicationName;
+    std::string m_lastErrorMessage;
+    unsigned long m_errorCount = 0;
 };
 
 }  // namespace kelm

@@ -1,8 +1,9 @@
 // The type library compiled from KelmAPI.idl, and the registered one, read
 // back through ITypeLib and ITypeInfo, against the contract of
-// include/kelmapi/kelmapi.h and the built-in method table: GUIDs, names,
-// dispatch identifiers, vtable order, parameter types and directions, help
-// strings, records, the enumeration and the constants module.
+// include/kelmapi/kelmapi.h and its method list (as the method table
+// expands it): GUIDs, names, dispatch identifiers, vtable order, parameter
+// types and directions, help strings, records, the enumeration and the
+// constants module.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -96,7 +97,7 @@ TEST_F(TypeLibrary, ClassHasIKelmAsDefaultInterface) {
     EXPECT_EQ(L"IKelm", Name(iface.get()));
 }
 
-// A parameter's type in the terms of the built-in method table
+// A parameter's type in the terms of the method table
 // (api/DispatchTable.h): the variant type and the enumeration or record.
 std::pair<VARTYPE, GUID> TableType(ITypeInfo* info, const TYPEDESC& t) {
     if (t.vt == VT_PTR) {
@@ -121,7 +122,7 @@ USHORT Direction(kelm::ParamDirection direction) {
 }
 
 // The vtable side of the dual interface in a type library equals the
-// built-in method table that serves late binding off Windows: order,
+// method list that IKelm and late binding are expanded from: order,
 // dispatch identifiers, names, parameter types and directions.
 void ExpectMethodTable(ITypeLib* library) {
     ComPtr<ITypeInfo> dispatch;
@@ -138,7 +139,7 @@ void ExpectMethodTable(ITypeLib* library) {
     EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
     EXPECT_EQ(TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FNONEXTENSIBLE,
               attr->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FNONEXTENSIBLE));
-    const auto& table = kelm::KelmDispatchTable();
+    const auto table = kelm::KelmDispatchTable();
     ASSERT_EQ(27u, table.size());
     ASSERT_EQ(table.size(), static_cast<std::size_t>(attr->cFuncs));
     iface->ReleaseTypeAttr(attr);
@@ -173,9 +174,9 @@ void ExpectMethodTable(ITypeLib* library) {
     }
 }
 
-TEST_F(TypeLibrary, IKelmMatchesTheBuiltInMethodTable) { ExpectMethodTable(lib.get()); }
+TEST_F(TypeLibrary, IKelmMatchesTheMethodList) { ExpectMethodTable(lib.get()); }
 
-TEST(RegisteredTypeLibrary, IKelmMatchesTheBuiltInMethodTable) {
+TEST(RegisteredTypeLibrary, IKelmMatchesTheMethodList) {
     ComPtr<ITypeLib> registered;
     ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_KelmAPI, 1, 0, 0x409, registered.Out()));
     ExpectMethodTable(registered.get());

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "api/LastFailure.h"
 #include "store/items/StoreStatus.h"
 
 namespace kelmcli {
@@ -20,6 +21,7 @@ int Context::CreateObject() {
     const HRESULT hr = m_client.Create();
     if (FAILED(hr)) return m_output.Failure(hr, "cannot create the Kelm object", "check the installation of libkelmapi");
     m_created = true;
+    m_output.SetDescriber([this](HRESULT status) { return kelm::LastFailureDescription(m_client.get(), status); });
     return kExitOk;
 }
 

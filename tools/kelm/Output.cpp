@@ -52,13 +52,17 @@ void Output::Warning(const std::string& text) {
 }
 
 int Output::Failure(HRESULT status, const std::string& what, const std::string& hint) {
-    m_err << FailureLine(m_command, status, what, hint) << '\n';
+    const std::string description = m_describer ? m_describer(status) : std::string();
+    std::string line = FailureLine(m_command, status, what, hint);
+    if (!description.empty()) line.insert(line.find(". ", line.rfind(": failed with ")) + 2, description + " ");
+    m_err << line << '\n';
     if (m_json) {
         nlohmann::ordered_json error = {{"ok", false},
                                         {"command", m_command},
                                         {"status", HexStatus(status)},
                                         {"name", StatusNameOf(status)},
                                         {"message", what},
+                                        {"description", description},
                                         {"hint", hint.empty() ? HintFor(status) : hint}};
         m_out << error.dump(2) << '\n';
     }

@@ -3,6 +3,7 @@
 // stderr that name the status in hex and by name and say what to do.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     void SetJson(bool json) { m_json = json; }
     void SetQuiet(bool quiet) { m_quiet = quiet; }
     void SetCommand(std::string command) { m_command = std::move(command); }
+    // Where a failure's description in words comes from (the component's
+    // text for the last failed method; empty when there is none).
+    void SetDescriber(std::function<std::string(HRESULT)> describer) { m_describer = std::move(describer); }
     bool Json() const { return m_json; }
     bool Quiet() const { return m_quiet; }
     const std::string& Command() const { return m_command; }
@@ -44,7 +48,7 @@ public:
     void Warning(const std::string& text);
 
     // A failed method or operation: one line on stderr
-    //   kelm <command>: <what>: failed with 0x80004005 (E_FAIL). <hint>.
+    //   kelm <command>: <what>: failed with 0x80004005 (E_FAIL). <description> <hint>.
     // and with --json an error document on stdout. Returns kExitFailure.
     int Failure(HRESULT status, const std::string& what, const std::string& hint = {});
     // A negative answer: the line on stderr (unless --quiet) and the document.
@@ -61,6 +65,7 @@ private:
     bool m_json = false;
     bool m_quiet = false;
     std::string m_command;
+    std::function<std::string(HRESULT)> m_describer;
 };
 
 // The formatted failure line, without the newline (used by Failure and by

@@ -1,0 +1,268 @@
+#include "support/LateBinding.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <variant>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "util/AutoTypes.h"
+
+namespace kelm::testing {
+namespace {
+
+AutoBstr Bstr(const std::string& text) { return AutoBstr(platform::AnsiToBstr(text)); }
+std::string Text(BSTR text) { return platform::BstrToAnsi(text); }
+
+SAFEARRAY* StringArray(const std::vector<std::string>& items) {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
+    for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
+        AutoBstr item = Bstr(items[static_cast<std::size_t>(i)]);
+        SafeArrayPutElement(array, &i, item.get());  // copies the string
+    }
+    return array;
+}
+
+// The strings of an array of strings or of VARIANTs holding strings.
+std::string Joined(SAFEARRAY* strings) {
+    if (strings == nullptr) return "";
+    VARTYPE type = VT_EMPTY;
+    SafeArrayGetVartype(strings, &type);
+    std::string joined;
+    SafeArrayDataLock lock(strings);
+    for (ULONG i = 0; i < strings->rgsabound[0].cElements; ++i) {
+        const BSTR text = type == VT_VARIANT ? lock.data<VARIANT>()[i].bstrVal : lock.data<BSTR>()[i];
+        joined += (i ? "|" : "") + Text(text);
+    }
+    return joined;
+}
+
+// The out-parameter of one call, in either style.
+class Out {
+public:
+    explicit Out(VARTYPE type) : m_type(type) {
+        VariantInit(&m_variant);
+        m_variant.vt = VT_BSTR;  // something to clear: the result replaces it
+        m_variant.bstrVal = SysAllocString(kJunk);
+    }
+    Out(const Out&) = delete;
+    Out& operator=(const Out&) = delete;
+    ~Out() {
+        VariantClear(&m_variant);
+        SysFreeString(m_text);
+        if (m_array != nullptr) SafeArrayDestroy(m_array);
+    }
+    VARIANT Reference(OutStyle style) {
+        VARIANT arg;
+        VariantInit(&arg);
+        if (style == OutStyle::Variant) {
+            arg.vt = VT_BYREF | VT_VARIANT;
+            arg.pvarVal = &m_variant;
+            return arg;
+        }
+        arg.vt = m_type;
+        switch (m_type) {
+            case VT_BYREF | VT_BSTR: arg.pbstrVal = &m_text; break;
+            case VT_BYREF | VT_I4: arg.plVal = &m_number; break;
+            case VT_BYREF | VT_BOOL: arg.pboolVal = &m_flag; break;
+            default: arg.pparray = &m_array; break;
+        }
+        return arg;
+    }
+    // The result as text; "untouched" when a VARIANT still holds what it held.
+    std::string Render(OutStyle style) const {
+        if (style == OutStyle::Variant) {
+            if (m_variant.vt == VT_BSTR && Text(m_variant.bstrVal) == "junk") return "untouched";
+            // A list arrives as an array of VARIANTs holding strings.
+            const VARTYPE list = VT_BYREF | VT_ARRAY | VT_BSTR;
+            EXPECT_EQ(m_type == list ? VT_ARRAY | VT_VARIANT : m_type & ~VT_BYREF, m_variant.vt);
+            return Render(m_variant.bstrVal, m_variant.lVal, m_variant.boolVal, m_variant.parray);
+        }
+        return Render(m_text, m_number, m_flag, m_array);
+    }
+
+private:
+    static constexpr OLECHAR kJunk[] = {'j', 'u', 'n', 'k', 0};
+    std::string Render(BSTR text, LONG number, VARIANT_BOOL flag, SAFEARRAY* array) const {
+        switch (m_type) {
+            case VT_BYREF | VT_BSTR: return Text(text);
+            case VT_BYREF | VT_I4: return std::to_string(number);
+            case VT_BYREF | VT_BOOL: return flag == VARIANT_TRUE ? "true" : flag == VARIANT_FALSE ? "false" : "?";
+            default: return Joined(array);
+        }
+    }
+    VARTYPE m_type;
+    VARIANT m_variant;
+    BSTR m_text = nullptr;
+    LONG m_number = -77;
+    VARIANT_BOOL m_flag = 5;
+    SAFEARRAY* m_array = nullptr;
+};
+
+using In = std::variant<std::string, KelmEnum_ObjType, VARIANT_BOOL, KelmStruct_Cell*, KelmStruct_PartType*>;
+struct Call {
+    const char* method;
+    std::vector<In> in;
+    HRESULT status;   // as the method returns it
+    std::string out;  // the out-parameter rendered; empty for methods without one
+};
+
+constexpr KelmEnum_ObjType kSymbol = KelmEnum_ObjType_LogicSymbol, kCell = KelmEnum_ObjType_Cell,
+                           kPart = KelmEnum_ObjType_PartType;
+constexpr VARIANT_BOOL T = VARIANT_TRUE, N = VARIANT_FALSE;
+
+// The import records: a cell with two pins, and a part whose one cell
+// record (QFN16, whose geometry is in Smd.cel) gives it three pins.
+struct Records {
+    Records() {
+        GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0x409, GUID_KelmStruct_Cell, cellInfo.Out());
+        GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0x409, GUID_KelmStruct_PartType, partInfo.Out());
+        cell = {0, nullptr, nullptr, Bstr("QFN16").release(), StringArray({"1", "2"})};
+        part.m_sPartNumber = Bstr("P-QFN16").release();
+        part.m_sPartName = Bstr("Quad flat").release();
+        part.m_psarrCells = SafeArrayCreateVectorEx(VT_RECORD, 0, 1, cellInfo.get());
+        SafeArrayDataLock cells(part.m_psarrCells);
+        cells.data<KelmStruct_Cell>()[0] = {0, nullptr, nullptr, Bstr("QFN16").release(), StringArray({"1", "2", "3"})};
+    }
+    ~Records() {
+        partInfo->RecordClear(&part);
+        cellInfo->RecordClear(&cell);
+    }
+    ComPtr<IRecordInfo> cellInfo, partInfo;
+    KelmStruct_Cell cell{};
+    KelmStruct_PartType part{};
+};
+
+}  // namespace
+
+Invoker ThroughInvoke(IDispatch* dispatch) {
+    return [dispatch](const DispatchMethod& method, DISPPARAMS& params, EXCEPINFO& error, UINT& argErr) {
+        std::basic_string<OLECHAR> name(method.name, method.name + std::char_traits<char>::length(method.name));
+        LPOLESTR names[] = {name.data()};
+        DISPID id = 0;
+        EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+        EXPECT_EQ(method.id, id);
+        return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &error, &argErr);
+    };
+}
+
+void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder, OutStyle style, bool described) {
+    Records records;
+    const std::vector<Call> calls = {
+        {"Kelmstore_Open", {folder + "Demo.txt", "alice", N}, E_INVALIDARG, ""},
+        {"Kelmstore_Open", {folder + "Missing.qvm", "alice", N}, E_FAIL, ""},
+        {"GetSearchScheme_Default", {}, E_FAIL, ""},
+        {"Kelmstore_Open", {folder + "Demo.qvm", "alice", N}, S_OK, ""},
+        {"GetSearchScheme_Default", {}, S_OK, "(Default)"},
+        {"GetSearchScheme_All", {}, S_OK, "(Default)|Smd only"},
+        {"GetPartitionList_SearchScheme", {"Smd only", kPart, T, T}, S_OK, "Resistors|Capacitors"},
+        {"GetPartitionList_DefaultSearchScheme", {kPart, T, T}, S_OK, "Resistors|Capacitors|Logic"},
+        {"GetPartitionItemsCount", {"Resistors", "*", kPart}, S_OK, "2"},
+        {"GetPartitionItems", {"Gates", "*", kSymbol}, S_OK, "Gates:INV|Gates:NAND2"},
+        {"FindItemPartition", {"DIP14", kCell}, S_OK, "Thru"},
+        {"FindItemPartition", {"NOPE", kCell}, E_FAIL, ""},
+        {"DoesItemExist", {"", "Thru", "DIP14", kCell}, S_OK, "false"},
+        {"DoesItemExist", {"", "", "DIP14", kCell}, S_OK, "true"},
+        {"GetPinCount", {"", "SN74HC00", kPart}, S_OK, "14"},
+        {"GetPartsUsingThisCell", {"SOIC14"}, S_OK, "SN74HC00|SN74HC04"},
+        {"GetPartitionsStoringThisCell", {"SOIC14"}, S_OK, "Smd"},
+        {"RunCurator", {folder + "Demo.qvm", "verify"}, E_FAIL, ""},
+        {"RefreshQVMTree", {"Smd", kCell}, E_FAIL, ""},
+        {"ReservePartition", {"Smd", kCell}, S_OK, ""},
+        {"GetPartitionReservation", {"Smd", kCell}, S_OK, "alice"},
+        {"AddItemToQVM_Cell", {"Smd", &records.cell, T}, S_OK, ""},
+        {"GetPinCount", {"Smd", "QFN16", kCell}, S_OK, "17"},
+        {"AddPartition", {"Extra", kPart, T}, S_OK, ""},
+        {"AddPartition", {"extra", kPart, T}, S_FALSE, ""},
+        {"ReservePartition", {"Extra", kPart}, S_OK, ""},
+        {"AddItemToQVM_Part", {"Extra", &records.part, N}, S_OK, ""},
+        {"AddItemToQVM_Part", {"Extra", &records.part, N}, E_FAIL, ""},
+        {"GetPinCount", {"Extra", "P-QFN16", kPart}, S_OK, "3"},
+        {"CopyItemInQVM", {"Resistors", "R-0603-10K", "Extra", "R-COPY", kPart, N, N}, S_OK, ""},
+        {"GetPartitionItems", {"Extra", "*", kPart}, S_OK, "P-QFN16|R-COPY"},
+        {"DeleteItemFromQVM", {"Extra", "R-COPY", kPart}, S_OK, "false"},
+        {"DeleteItemFromQVM", {"Extra", "R-COPY", kPart}, KELM_E_ITEM_EXISTS_OR_MISSING, "true"},
+        {"CreateDefaultPadstack", {"pad-new", folder + "Demo.pads"}, S_OK, ""},
+        {"UnReservePartition", {"Smd", kCell}, S_OK, ""},
+        {"GetPartitionReservation", {"Smd", kCell}, S_OK, ""},
+        {"UnReservePartition", {"Extra", kPart}, S_OK, ""},
+        {"DeletePartition", {"Extra", kPart}, S_OK, ""},
+        {"DeletePartition", {"Extra", kPart}, S_FALSE, ""},
+        {"SaveQVM", {}, S_OK, ""},
+        {"ReloadQVM", {}, S_OK, ""},
+        {"GetPartitionItemsCount", {"Smd", "QFN*", kCell}, S_OK, "1"},
+        {"Kelmstore_Close", {}, S_OK, ""},
+        {"SaveQVM", {}, E_FAIL, ""},
+    };
+    std::set<std::string> called;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const Call& call = calls[i];
+        SCOPED_TRACE(::testing::Message() << "call " << i << ": " << call.method);
+        const DispatchMethod* method = nullptr;
+        for (const DispatchMethod& candidate : KelmDispatchTable()) {
+            if (std::string(candidate.name) == call.method) method = &candidate;
+        }
+        ASSERT_NE(nullptr, method);
+        called.insert(call.method);
+
+        std::vector<AutoBstr> strings;
+        std::optional<Out> out;  // a method has at most one
+        std::vector<VARIANT> args;
+        auto next = call.in.begin();
+        for (const DispatchParam& param : method->params) {
+            VARIANT v;
+            VariantInit(&v);
+            if (param.direction == ParamDirection::Out) {
+                v = out.emplace(param.type).Reference(style);
+            } else if (auto* text = std::get_if<std::string>(&*next)) {
+                strings.push_back(Bstr(*text));
+                v.vt = VT_BSTR;
+                v.bstrVal = strings.back().get();
+            } else if (auto* kind = std::get_if<KelmEnum_ObjType>(&*next)) {
+                v.vt = VT_I4;
+                v.lVal = *kind;
+            } else if (auto* flag = std::get_if<VARIANT_BOOL>(&*next)) {
+                v.vt = VT_BOOL;
+                v.boolVal = *flag;
+            } else {
+                const bool isCell = std::holds_alternative<KelmStruct_Cell*>(*next);
+                v.vt = VT_RECORD;
+                v.pRecInfo = isCell ? records.cellInfo.get() : records.partInfo.get();
+                v.pvRecord = isCell ? static_cast<void*>(std::get<KelmStruct_Cell*>(*next))
+                                    : static_cast<void*>(std::get<KelmStruct_PartType*>(*next));
+            }
+            if (param.direction != ParamDirection::Out) ++next;
+            args.push_back(v);
+        }
+        std::reverse(args.begin(), args.end());
+        DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+        EXCEPINFO error{};
+        UINT argErr = 0;
+        const HRESULT hr = invoke(*method, params, error, argErr);
+        if (FAILED(call.status)) {
+            // A failed method comes back as an exception that says what failed.
+            EXPECT_EQ(DISP_E_EXCEPTION, hr);
+            EXPECT_EQ(call.status, error.scode);
+            if (described) {
+                EXPECT_EQ("KelmAPI.Kelm", Text(error.bstrSource));
+                EXPECT_EQ(0u, Text(error.bstrDescription).rfind(std::string(call.method) + " failed", 0))
+                    << Text(error.bstrDescription);
+            }
+        } else {
+            EXPECT_EQ(S_OK, hr) << std::hex << hr;  // S_FALSE is no error to a late-bound caller
+        }
+        SysFreeString(error.bstrSource);
+        SysFreeString(error.bstrDescription);
+        SysFreeString(error.bstrHelpFile);
+        // A VARIANT receives a result only from a method that succeeded.
+        if (out) {
+            EXPECT_EQ(style == OutStyle::Variant && FAILED(call.status) ? "untouched" : call.out, out->Render(style));
+        }
+    }
+    EXPECT_EQ(KelmDispatchTable().size(), called.size());  // every method
+}
+
+}  // namespace kelm::testing
