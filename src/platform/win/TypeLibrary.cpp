@@ -2,8 +2,6 @@
 
 #include <mutex>
 
-#include "util/AutoTypes.h"
-
 namespace kelm::platform {
 
 // The component has one interface; one kept type information is enough.
@@ -12,9 +10,12 @@ HRESULT RegisteredTypeInfo(REFGUID libid, WORD major, WORD minor, LCID lcid, REF
     static ITypeInfo* kept = nullptr;
     std::lock_guard<std::mutex> guard(lock);
     if (kept == nullptr) {
-        ComPtr<ITypeLib> library;
-        RETURN_IF_FAILED(LoadRegTypeLib(libid, major, minor, lcid, library.Out()));
-        RETURN_IF_FAILED(library->GetTypeInfoOfGuid(iid, &kept));
+        ITypeLib* library = nullptr;
+        HRESULT hr = LoadRegTypeLib(libid, major, minor, lcid, &library);
+        if (FAILED(hr)) return hr;
+        hr = library->GetTypeInfoOfGuid(iid, &kept);
+        library->Release();
+        if (FAILED(hr)) return hr;
     }
     if (typeInfo != nullptr) {
         kept->AddRef();
