@@ -103,6 +103,7 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
         partition->loaded = false;
         partition->dirty = false;
         partition->indexChecked = false;
+        partition->addCheck = Partition::AddCheck::None;
         partition->verifiedUntil = {};
         partition->symbols.clear();
         partition->symbolPinsRead.clear();
@@ -249,6 +250,7 @@ void FileStoreBackend::Unload(Partition& partition) {
     partition.loaded = false;
     partition.dirty = false;
     partition.indexChecked = false;
+    partition.addCheck = Partition::AddCheck::None;
     partition.parts.clear();
     partition.changedParts.clear();
     partition.partText.clear();
@@ -498,6 +500,7 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     // next use when another session saved them meanwhile; the indexes of
     // the others are checked against their files on next use.
     for (auto& [key, partition] : m_partitions) {
+        partition->addCheck = Partition::AddCheck::None;
         if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
             !(platform::StampOf(DataFile(partition->id)) == partition->stamp))
             Unload(*partition);

@@ -100,6 +100,12 @@ private:
         // when `indexChecked` is false (after a save, reload or refresh).
         IndexPtr index;
         bool indexChecked = false;
+        // Part partitions: the part numbers this session added since it last
+        // saved were all checked against this partition as its file was
+        // with `addsCheckedAt` (None: no number added; Mixed: against more
+        // than one state). Save checks them again only where that changed.
+        enum class AddCheck { None, At, Mixed } addCheck = AddCheck::None;
+        platform::FileStamp addsCheckedAt;
         PartMap parts;
         // Part partitions: the file as read (or as this session wrote it
         // last) and the part types changed since, so that a save serialises

@@ -130,6 +130,16 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     partition->parts.emplace(number, std::move(part));
     partition->changedParts.insert(number);
     partition->dirty = true;
+    // The number was found in no partition, each as this session sees it now.
+    for (Partition* other : m_byType[kPartitionTypePart]) {
+        const platform::FileStamp seen = other->loaded ? other->stamp : other->index ? other->index->Stamp() : platform::FileStamp{};
+        if (other->addCheck == Partition::AddCheck::None) {
+            other->addCheck = Partition::AddCheck::At;
+            other->addsCheckedAt = seen;
+        } else if (other->addCheck == Partition::AddCheck::At && !(other->addsCheckedAt == seen)) {
+            other->addCheck = Partition::AddCheck::Mixed;
+        }
+    }
     return S_OK;
 }
 
