@@ -215,15 +215,6 @@ HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string
     return S_OK;
 }
 
-HRESULT FileStoreBackend::ForEachPartition(int type, const std::function<bool(Partition&)>& visit) {
-    RETURN_IF_FAILED(RequireLoaded());
-    for (Partition* partition : m_byType[type]) {
-        RETURN_IF_FAILED(EnsureLoaded(*partition));
-        if (!visit(*partition)) break;
-    }
-    return S_OK;
-}
-
 // Partitions that stay keep what was read of them and their indexes: adding
 // or removing a partition costs only that partition.
 void FileStoreBackend::SyncPartitionsWithConfig() {

@@ -10,7 +10,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/StoreFiles.h"
@@ -144,7 +143,6 @@ private:
     HRESULT Resolve(const std::string& text, int typeOfBareName, Partition*& partition);
     HRESULT EnsureLoaded(Partition& partition);
     HRESULT LoadSymbolPins(Partition& partition, const std::string& symbol);
-    HRESULT ForEachPartition(int type, const std::function<bool(Partition&)>& visit);  // config order, loaded
     void SyncPartitionsWithConfig();
     void Unload(Partition& partition);
 

@@ -6,6 +6,7 @@
 // A save that would break one is refused before anything is written, and
 // the text names every item that collided and where it already lives.
 #include <algorithm>
+#include <functional>
 
 #include "store/file/FileStoreBackend.h"
 #include "util/AutoTypes.h"
