@@ -156,6 +156,7 @@ private:
     // Items. A partition that is read answers from its records (with this
     // session's edits), any other from its index.
     HRESULT IndexOf(Partition& partition, const PartitionIndex*& index);
+    static bool FromRecords(const Partition& partition);
     void RecheckIndexes();
     HRESULT LocatePart(const std::string& number, Partition*& holder);
     HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);
