@@ -110,6 +110,7 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
         partition->loaded = false;
         partition->dirty = false;
         partition->indexChecked = false;
+        partition->addCheck = Partition::AddCheck::None;
         partition->verifiedUntil = {};
         partition->symbols.clear();
         partition->symbolPinsRead.clear();
@@ -221,15 +222,6 @@ HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string
     return S_OK;
 }
 
-HRESULT FileStoreBackend::ForEachPartition(int type, const std::function<bool(Partition&)>& visit) {
-    RETURN_IF_FAILED(RequireLoaded());
-    for (Partition* partition : m_byType[type]) {
-        RETURN_IF_FAILED(EnsureLoaded(*partition));
-        if (!visit(*partition)) break;
-    }
-    return S_OK;
-}
-
 // Partitions that stay keep what was read of them and their indexes: adding
 // or removing a partition costs only that partition.
 void FileStoreBackend::SyncPartitionsWithConfig() {
@@ -256,6 +248,7 @@ void FileStoreBackend::Unload(Partition& partition) {
     partition.loaded = false;
     partition.dirty = false;
     partition.indexChecked = false;
+    partition.addCheck = Partition::AddCheck::None;
     partition.parts.clear();
     partition.changedParts.clear();
     partition.partText.clear();
@@ -503,6 +496,7 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     // next use when another session saved them meanwhile; the indexes of
     // the others are checked against their files on next use.
     for (auto& [key, partition] : m_partitions) {
+        partition->addCheck = Partition::AddCheck::None;
         if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
             !(platform::StampOf(DataFile(partition->id)) == partition->stamp))
             Unload(*partition);

@@ -10,7 +10,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/Files.h"
@@ -102,6 +101,12 @@ private:
         // when `indexChecked` is false (after a save, reload or refresh).
         IndexPtr index;
         bool indexChecked = false;
+        // Part partitions: the part numbers this session added since it last
+        // saved were all checked against this partition as its file was
+        // with `addsCheckedAt` (None: no number added; Mixed: against more
+        // than one state). Save checks them again only where that changed.
+        enum class AddCheck { None, At, Mixed } addCheck = AddCheck::None;
+        platform::FileStamp addsCheckedAt;
         PartMap parts;
         // Part partitions: the file as read (or as this session wrote it
         // last) and the part types changed since, so that a save serialises
@@ -145,7 +150,6 @@ private:
     HRESULT Resolve(const std::string& text, int typeOfBareName, Partition*& partition);
     HRESULT EnsureLoaded(Partition& partition);
     HRESULT LoadSymbolPins(Partition& partition, const std::string& symbol);
-    HRESULT ForEachPartition(int type, const std::function<bool(Partition&)>& visit);  // config order, loaded
     void SyncPartitionsWithConfig();
     void Unload(Partition& partition);
 
@@ -159,6 +163,7 @@ private:
     // Items. A partition that is read answers from its records (with this
     // session's edits), any other from its index.
     HRESULT IndexOf(Partition& partition, const PartitionIndex*& index);
+    static bool FromRecords(const Partition& partition);
     void RecheckIndexes();
     HRESULT LocatePart(const std::string& number, Partition*& holder);
     HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);

@@ -37,6 +37,12 @@ HRESULT FileStoreBackend::IndexOf(Partition& partition, const PartitionIndex*& i
     return S_OK;
 }
 
+// A partition answers from its records when they differ from what its index
+// describes: edited, or read from another file than the index was made of.
+bool FileStoreBackend::FromRecords(const Partition& partition) {
+    return partition.loaded && (partition.dirty || !partition.index || !(partition.index->Stamp() == partition.stamp));
+}
+
 void FileStoreBackend::RecheckIndexes() {
     for (auto& [key, partition] : m_partitions) partition->indexChecked = false;
 }
@@ -49,7 +55,7 @@ HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& hold
     const std::uint64_t hash = PartitionIndex::Hash(number);
     for (Partition* partition : m_byType[kPartitionTypePart]) {
         bool holds = false;
-        if (partition->loaded) {
+        if (FromRecords(*partition)) {
             holds = partition->parts.count(number) != 0;
         } else {
             const PartitionIndex* index = nullptr;
@@ -71,7 +77,7 @@ HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Parti
     const std::uint64_t hash = PartitionIndex::Hash(cell);
     for (Partition* partition : m_byType[kPartitionTypeCell]) {
         bool holds = false;
-        if (partition->loaded) {
+        if (FromRecords(*partition)) {
             holds = partition->cells.count(cell) != 0;
         } else {
             const PartitionIndex* index = nullptr;
@@ -132,6 +138,16 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     partition->parts.emplace(number, std::move(part));
     partition->changedParts.insert(number);
     partition->dirty = true;
+    // The number was found in no partition, each as this session sees it now.
+    for (Partition* other : m_byType[kPartitionTypePart]) {
+        const platform::FileStamp seen = FromRecords(*other) ? other->stamp : other->index ? other->index->Stamp() : platform::FileStamp{};
+        if (other->addCheck == Partition::AddCheck::None) {
+            other->addCheck = Partition::AddCheck::At;
+            other->addsCheckedAt = seen;
+        } else if (other->addCheck == Partition::AddCheck::At && !(other->addsCheckedAt == seen)) {
+            other->addCheck = Partition::AddCheck::Mixed;
+        }
+    }
     return S_OK;
 }
 
@@ -348,7 +364,7 @@ HRESULT FileStoreBackend::CellDelete(const ObjectState& state, const std::string
 bool FileStoreBackend::CellExists(const ObjectState&, const std::string& cell, const std::string& partitionText) {
     Partition* partition = nullptr;
     if (FAILED(Resolve(partitionText, kPartitionTypeCell, partition))) return false;
-    if (partition->loaded) return partition->cells.count(cell) != 0;
+    if (FromRecords(*partition)) return partition->cells.count(cell) != 0;
     const PartitionIndex* index = nullptr;
     return SUCCEEDED(IndexOf(*partition, index)) && index->Find(cell) != PartitionIndex::npos;
 }
@@ -380,7 +396,7 @@ HRESULT FileStoreBackend::CellSetTimestamp(const ObjectState& state, std::int32_
 
 // A cell's pins, from the partition's index while it is not read.
 HRESULT FileStoreBackend::CellPinsIn(Partition& partition, const std::string& cell, StringList& pins) {
-    if (partition.loaded) {
+    if (FromRecords(partition)) {
         const auto it = partition.cells.find(cell);
         if (it == partition.cells.end()) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\" in partition " + partition.id.name);
         pins = it->second.pins;
@@ -431,7 +447,7 @@ HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& par
     RETURN_IF_FAILED(RequireLoaded());
     parts.clear();
     for (Partition* partition : m_byType[kPartitionTypePart]) {
-        if (partition->loaded) {
+        if (FromRecords(*partition)) {
             for (const auto& [number, part] : partition->parts)
                 if (std::find(part.cells.begin(), part.cells.end(), cell) != part.cells.end()) parts.push_back(number);
             continue;

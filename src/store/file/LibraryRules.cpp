@@ -6,6 +6,7 @@
 // A save that would break one is refused before anything is written, and
 // the text names every item that collided and where it already lives.
 #include <algorithm>
+#include <functional>
 
 #include "store/file/FileStoreBackend.h"
 #include "util/AutoTypes.h"
@@ -30,12 +31,17 @@ StringList Sorted(StringList list) {
 }  // namespace
 
 HRESULT FileStoreBackend::CheckLibraryRules(const LibraryConfig& merged, const std::vector<Partition*>& dirty) {
-    // The current index of every partition of the type that this save does not write.
+    // The current index of every partition of the type that this save does
+    // not write; for part numbers, only of those that changed since the
+    // numbers were added.
     auto forEachOther = [&](int type, const std::function<void(const PartitionId&, const PartitionIndex&)>& visit) -> HRESULT {
         for (const PartitionId& id : merged.partitions) {
             if (id.type != type) continue;
             Partition* known = Find(id.type, id.name);
             if (known && known->dirty) continue;
+            if (type == kPartitionTypePart && known && known->addCheck == Partition::AddCheck::At &&
+                platform::StampOf(DataFile(id)) == known->addsCheckedAt)
+                continue;
             IndexPtr scratch;
             IndexPtr& index = known ? known->index : scratch;
             std::string error;

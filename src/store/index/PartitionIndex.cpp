@@ -151,12 +151,6 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
     return out;
 }
 
-std::uint32_t PartitionIndex::U32(std::size_t offset) const {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(m_bytes.data() + offset);
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 bool PartitionIndex::Parse(std::string bytes) {
     m_bytes = std::move(bytes);
     m_count = 0;

@@ -7,8 +7,10 @@
 // per item when it is read.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,7 +55,13 @@ public:
     void AppendUsers(std::string_view item, StringList& names) const;
 
 private:
-    std::uint32_t U32(std::size_t offset) const;
+    std::uint32_t U32(std::size_t offset) const {
+        std::uint32_t value;
+        std::memcpy(&value, m_bytes.data() + offset, sizeof value);
+        if constexpr (std::endian::native == std::endian::big)
+            value = (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);
+        return value;
+    }
     std::string_view Pool(std::uint32_t begin, std::uint32_t end) const;
     std::string_view Item(std::size_t item) const;
     bool ListHolds(std::size_t entry, std::string_view item) const;
