@@ -41,7 +41,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string all = kelm::fuzz::Text(data, size);
     const std::size_t cut = all.find('\0');
-    if (cut == std::string::npos || all.size() > 4096) return 0;
+    if (cut == std::string::npos || all.size() > 600) return 0;  // the oracle is quadratic
     const std::string pattern = all.substr(0, cut);
     const std::string text = all.substr(cut + 1);
     FUZZ_CHECK(kelm::MatchWildcard(pattern, text) == Backtracking(pattern, text).Match());
