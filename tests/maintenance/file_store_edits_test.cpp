@@ -161,6 +161,17 @@ TEST_F(FileStoreEdits, DeletedPartitionLeavesTheDefaultSchemeEverywhereAndOtherS
     EXPECT_TRUE(Contains(AllPartitions(*fresh), "PartsDBLibs\\Resistors.pdb"));
 }
 
+TEST_F(FileStoreEdits, AReservedPartitionIsDeletedByItsHolderOnly) {
+    ASSERT_EQ(S_OK, AddPartition(session, "Smd", kCell, VARIANT_FALSE));
+    ASSERT_EQ(S_OK, session.Save());
+    ASSERT_EQ(S_OK, ReservePartition(session, "Smd", kCell));
+    auto other = library.OpenAnother("bob");
+    EXPECT_EQ(S_OK, DeletePartition(*other, "Smd", kCell));  // refused by the store, not passed on
+    EXPECT_TRUE(Contains(AllPartitions(*other), "CellDBLibs\\Smd.cel"));
+    ASSERT_EQ(S_OK, DeletePartition(session, "Smd", kCell));
+    EXPECT_FALSE(Contains(AllPartitions(session), "CellDBLibs\\Smd.cel"));
+}
+
 TEST_F(FileStoreEdits, CellsAreCopiedWithinAndBetweenPartitionsAndSaved) {
     CellPartition("Smd", {{"SO8", {"1", "2", "3"}}});
     CellPartition("Thru", {});
