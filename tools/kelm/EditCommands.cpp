@@ -76,6 +76,7 @@ int PartitionAdd(Context& context, const EditOptions& o) {
     if (hr != S_OK) {
         return context.Out().Negative(document, o.kind + " partition '" + o.partition + "' already exists; nothing changed");
     }
+    context.Out().Result(document, std::string());  // a refusal below still names the partition
     bool exists = false;
     if (const HRESULT looked = PartitionExists(context.Kelm(), o.partition, kind, exists); FAILED(looked)) {
         return context.Out().Failure(looked, what + ": it cannot be listed afterwards");
@@ -109,6 +110,7 @@ int PartitionDelete(Context& context, const EditOptions& o) {
     if (hr != S_OK) {
         return context.Out().Negative(document, "no " + o.kind + " partition '" + o.partition + "'; nothing changed", hr);
     }
+    context.Out().Result(document, std::string());  // a refusal below still names the partition
     bool exists = false;
     if (const HRESULT looked = PartitionExists(context.Kelm(), o.partition, kind, exists); FAILED(looked)) {
         return context.Out().Failure(looked, what + ": it cannot be listed afterwards");
