@@ -85,6 +85,7 @@ HRESULT DeletePartition(LibrarySession& session, const std::string& partitionNam
     const std::string path = BuildPartitionPath(partitionName, kind, 1, 1);
     store::KelmSchemePartition schemes(session.Store());
     schemes.InitPartitionType(GetStorePartitionType(kind));
+    schemes.SetWorkingUserName(session.UserName());  // the holder of a reserved partition may delete it
 
     StringList all;
     const HRESULT listed = schemes.GetAllPartitions(all, 1);

@@ -23,7 +23,7 @@ protected:
             ASSERT_EQ(Kelm({"partition", "add", name, "--kind", kind, "--default-scheme"}).code, 0);
         }
         ASSERT_EQ(Run({"celldb", "add", "lib/CellDBLibs/Smd.cel", "R0603", "--pins", "1,2", "--padstacks", "P1"}).code, 0);
-        ASSERT_EQ(Run({"symbol", "add", "lib/Demo.qvm", "Gates", "RES", "--pins", "A,B"}).code, 0);
+        ASSERT_EQ(Run({"-l", "lib/Demo.qvm", "symbol", "add", "Gates", "RES", "--pins", "A,B"}).code, 0);
     }
 
     KelmResult Run(const std::vector<std::string>& args) { return RunKelm(m_folder.Root(), args); }

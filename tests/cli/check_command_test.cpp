@@ -65,7 +65,7 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
          "error", "missing-file", "PartsDBLibs/Caps.pdb", 0, "part partition 'Caps'"},
         {"stray", [&](const fs::path& lib) { fs::create_directories(lib / "SymbolLibs/Old/sym"); },
          "error", "orphan-file", "SymbolLibs/Old", 0, "no symbol partition 'Old'"},
-        {"unused", [&](const fs::path& lib) { Run({"symbol", "add", lib.filename().string() + "/Demo.qvm", "Gates", "AND"}); },
+        {"unused", [&](const fs::path& lib) { Run({"-l", lib.filename().string() + "/Demo.qvm", "symbol", "add", "Gates", "AND"}); },
          "warning", "unused-symbol", "SymbolLibs/Gates/sym/AND.1", 0, "Gates:AND"},
         {"stale", [&](const fs::path& lib) {
              std::ofstream(lib / "Demo.reservations") << "{\"kelm\":\"reservations\",\"version\":1,\"lines\":1}\n"

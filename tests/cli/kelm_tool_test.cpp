@@ -24,7 +24,7 @@ protected:
         ASSERT_EQ(Kelm({"partition", "add", "Smd", "--kind", "cell", "--default-scheme"}).code, 0);
         ASSERT_EQ(Kelm({"partition", "add", "Gates", "--kind", "symbol", "--default-scheme"}).code, 0);
         ASSERT_EQ(Run({"celldb", "add", "lib/CellDBLibs/Smd.cel", "R0603", "--pins", "1,2", "--padstacks", "P1"}).code, 0);
-        ASSERT_EQ(Run({"symbol", "add", "lib/Demo.qvm", "Gates", "RES", "--pins", "A,B"}).code, 0);
+        ASSERT_EQ(Run({"symbol", "add", "Gates", "RES", "--pins", "A,B", "-l", "lib/Demo.qvm"}).code, 0);
     }
 
     KelmResult Run(const std::vector<std::string>& args, const std::string& environment = {}) {
@@ -36,10 +36,11 @@ protected:
         args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
         return Run(args, environment);
     }
+    // The data of the --json document.
     json Json(std::vector<std::string> args, const std::string& user = "alice", const std::string& environment = {}) {
         args.insert(args.begin(), "--json");
         const KelmResult result = Kelm(args, user, environment);
-        return json::parse(result.out, nullptr, false);
+        return json::parse(result.out, nullptr, false).value("data", json());
     }
     std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
     // The item count that info gives for a partition; -1 when it is not listed.
@@ -71,16 +72,57 @@ TEST_F(KelmTool, InfoListsSchemesPartitionsWithCountsAndReservations) {
     EXPECT_NE(human.out.find("held by alice"), std::string::npos) << human.out;
 }
 
-TEST_F(KelmTool, PartitionAddTwiceAndDeleteOfNoneAreReportedAsNothingChanged) {
-    const json again = Json({"partition", "add", "Resistors", "--kind", "part"});
-    EXPECT_EQ(again["changed"], false);
-    const KelmResult note = Kelm({"partition", "add", "Resistors", "--kind", "part"});
-    EXPECT_EQ(note.code, 0);
-    EXPECT_NE(note.err.find("already exists"), std::string::npos);
-    const KelmResult none = Kelm({"partition", "delete", "Nothing", "--kind", "part"});
-    EXPECT_EQ(none.code, 1);
-    EXPECT_EQ(Kelm({"partition", "delete", "Copies", "--kind", "part"}).code, 0);
-    EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 1u);
+// AddPartition and DeletePartition answer S_OK also when nothing changed:
+// the tool looks, and says why.
+TEST_F(KelmTool, PartitionEditsThatChangeNothingExitNonZeroAndSayWhy) {
+    ASSERT_EQ(Kelm({"reserve", "Copies", "--kind", "part"}, "bob").code, 0);
+    struct Case {
+        std::vector<std::string> args;
+        std::string user;
+        int code;
+        std::string says;  // on stderr
+    };
+    const std::vector<Case> cases = {
+        {{"partition", "add", "Resistors", "--kind", "part"}, "alice", 1, "already exists; nothing changed"},
+        {{"partition", "add", "../x", "--kind", "part"}, "alice", 3, "Refusing Partition Name (../x)"},
+        {{"partition", "add", "a/b", "--kind", "cell"}, "alice", 3, "0x80041009"},
+        {{"partition", "delete", "Nothing", "--kind", "part"}, "alice", 1, "no part partition 'Nothing'"},
+        {{"partition", "delete", "Copies", "--kind", "part"}, "alice", 3, "reserved by 'bob', nothing changed"},
+        {{"partition", "delete", "Copies", "--kind", "part"}, "bob", 0, "deleted"},  // its holder may
+        {{"partition", "delete", "Resistors", "--kind", "part"}, "alice", 0, "deleted"},
+    };
+    for (const Case& c : cases) {
+        const KelmResult result = Kelm(c.args, c.user);
+        EXPECT_EQ(result.code, c.code) << c.args[2] << " " << c.args[1] << " as " << c.user << ": " << result.err;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+    }
+    EXPECT_TRUE(Json({"info"})["partitions"]["part"].empty());
+    EXPECT_EQ(Json({"info"})["partitions"]["cell"].size(), 1u);
+}
+
+// Who the tool works as: -u, KELM_USER, then the login name; never nobody.
+TEST_F(KelmTool, TheUserComesFromTheOptionTheEnvironmentOrTheLoginAndIsNeverEmpty) {
+    const std::string noLogin = "env -u USER -u USERNAME -u LOGNAME -u KELM_USER";
+    // The holder a reservation gets (released again), or the exit code.
+    const auto holder = [&](const std::string& environment, const std::vector<std::string>& user) {
+        std::vector<std::string> args = {"-l", "lib/Demo.qvm"};
+        args.insert(args.end(), user.begin(), user.end());
+        args.insert(args.end(), {"reserve", "Smd", "--kind", "cell"});
+        const KelmResult reserved = Run(args, environment);
+        if (reserved.code != 0) return json(reserved.code);
+        const json name = Json({"holder", "Smd", "--kind", "cell"})["holder"];
+        Kelm({"release", "Smd", "--kind", "cell"}, name.get<std::string>());
+        return name;
+    };
+    EXPECT_EQ(holder(noLogin + " KELM_USER=carol USER=dave", {"-u", "erin"}), "erin");
+    EXPECT_EQ(holder(noLogin + " KELM_USER=carol USER=dave", {}), "carol");
+    EXPECT_EQ(holder(noLogin + " KELM_USER= LOGNAME=frank", {}), "frank");
+    EXPECT_FALSE(holder(noLogin, {}).is_number());  // the password database names the user
+    EXPECT_EQ(holder(noLogin + " KELM_USER=carol", {"-u", ""}), json(2));
+    // KELM_LIBRARY stands in for -l.
+    const KelmResult viaEnvironment = RunKelm(m_folder.Root(), {"-u", "a", "count", "Smd", "-k", "cell"},
+                                              "KELM_LIBRARY=lib/Demo.qvm");
+    EXPECT_EQ(viaEnvironment.out, "0\n") << viaEnvironment.err;
 }
 
 TEST_F(KelmTool, NamesSomeSystemCannotStoreAreRefusedAndNothingIsAdded) {
@@ -89,7 +131,7 @@ TEST_F(KelmTool, NamesSomeSystemCannotStoreAreRefusedAndNothingIsAdded) {
         EXPECT_EQ(refused.code, 3) << name;
         EXPECT_NE(refused.err.find("0x80041009"), std::string::npos) << refused.err;
     }
-    EXPECT_EQ(Run({"symbol", "add", "lib/Demo.qvm", "Gates", "NUL", "--pins", "A"}).code, 3);
+    EXPECT_EQ(Run({"-l", "lib/Demo.qvm", "symbol", "add", "Gates", "NUL", "--pins", "A"}).code, 3);
     EXPECT_EQ(Json({"info"})["partitions"]["part"].size(), 2u);
 }
 
@@ -108,38 +150,39 @@ TEST_F(KelmTool, QueriesPrintHumanAndJsonAnswersWithTheirExitCodes) {
         std::string value;    // ... as JSON text
     };
     const std::vector<Case> cases = {
-        {{"schemes"}, 0, "(Default) (default)\n", "/schemes", R"j(["(Default)"])j"},
-        {{"schemes", "--default"}, 0, "(Default)\n", "/default", R"j("(Default)")j"},
-        {{"partitions", "-k", "part"}, 0, "Resistors\n", "/partitions", R"j(["Resistors"])j"},
-        {{"partitions", "-k", "cell", "--paths"}, 0, "~CellDBLibs\\Smd\n", "", ""},
-        {{"partitions", "-k", "part", "-s", "Nope"}, 1, "", "/name", R"j("no such search scheme")j"},
-        {{"items", "Resistors", "-k", "part", "-f", "r*"}, 0, "R1\n", "/items", R"j(["R1"])j"},
-        {{"items", "Nope", "-k", "part"}, 1, "", "/items", "null"},
-        {{"count", "Smd", "-k", "cell"}, 0, "1\n", "/count", "1"},
-        {{"count", "Resistors", "-k", "part", "-f", "X*"}, 0, "0\n", "/count", "0"},
-        {{"count", "Nope", "-k", "cell"}, 1, "", "/count", "null"},
-        {{"find", "R1", "-k", "part"}, 0, "Resistors\n", "/partition", R"j("Resistors")j"},
-        {{"find", "R0603", "-k", "cell"}, 0, "Smd\n", "/partition", R"j("Smd")j"},
-        {{"find", "RES", "-k", "symbol"}, 0, "Gates\n", "/partition", R"j("Gates")j"},
-        {{"find", "R9", "-k", "part"}, 1, "", "/partition", "null"},
-        {{"find", "C9", "-k", "cell"}, 1, "", "/name", R"j("E_FAIL")j"},
-        {{"find", "AND", "-k", "symbol"}, 1, "", "/partition", "null"},
-        {{"exists", "R1", "-k", "part"}, 0, "yes\n", "/exists", "true"},
-        {{"exists", "R1", "-k", "part", "-x", "Resistors"}, 1, "", "/exists", "false"},
-        {{"exists", "R0603", "-k", "cell", "-p", "Smd"}, 0, "yes\n", "/exists", "true"},
-        {{"exists", "R0603", "-k", "cell", "-x", "Smd"}, 1, "", "/exists", "false"},
-        {{"pins", "R1", "-k", "part"}, 0, "2\n", "/pins", "2"},
-        {{"pins", "RES", "-k", "symbol", "-p", "Gates"}, 0, "2\n", "/pins", "2"},
-        {{"pins", "C9", "-k", "cell"}, 1, "", "/pins", "null"},
-        {{"where-used", "R0603"}, 0, "R1\n", "/parts", R"j(["R1"])j"},
-        {{"where-used", "C9"}, 0, "", "/parts", "[]"},
-        {{"cell-partitions", "R0603"}, 0, "Smd\n", "/partitions", R"j(["Smd"])j"},
-        {{"holder", "Smd", "-k", "cell"}, 0, "(free)\n", "/holder", "null"},
-        {{"holder", "Nope", "-k", "cell"}, 1, "", "/holder", "null"},
-        {{"reload"}, 0, "", "/reloaded", "true"},
+        {{"schemes"}, 0, "(Default) (default)\n", "/data/schemes", R"j(["(Default)"])j"},
+        {{"schemes", "--default"}, 0, "(Default)\n", "/data/default", R"j("(Default)")j"},
+        {{"partitions", "-k", "part"}, 0, "Resistors\n", "/data/partitions", R"j(["Resistors"])j"},
+        {{"partitions", "-k", "cell", "--paths"}, 0, "~lib/CellDBLibs/Smd\n", "/data/partitions/0", R"j("lib/CellDBLibs/Smd")j"},
+        {{"partitions", "-k", "part", "-s", "Nope"}, 1, "", "/status/name", R"j("no such search scheme")j"},
+        {{"items", "Resistors", "-k", "part", "-f", "r*"}, 0, "R1\n", "/data/items", R"j(["R1"])j"},
+        {{"items", "Nope", "-k", "part"}, 1, "", "/data/items", "null"},
+        {{"count", "Smd", "-k", "cell"}, 0, "1\n", "/data/count", "1"},
+        {{"count", "Resistors", "-k", "part", "-f", "X*"}, 0, "0\n", "/data/count", "0"},
+        {{"count", "Nope", "-k", "cell"}, 1, "", "/data/count", "null"},
+        {{"find", "R1", "-k", "part"}, 0, "Resistors\n", "/data/partition", R"j("Resistors")j"},
+        {{"find", "R0603", "-k", "cell"}, 0, "Smd\n", "/data/partition", R"j("Smd")j"},
+        {{"find", "RES", "-k", "symbol"}, 0, "Gates\n", "/data/partition", R"j("Gates")j"},
+        {{"find", "R9", "-k", "part"}, 1, "", "/data/partition", "null"},
+        {{"find", "C9", "-k", "cell"}, 1, "", "/status/name", R"j("E_FAIL")j"},
+        {{"find", "AND", "-k", "symbol"}, 1, "", "/data/partition", "null"},
+        {{"exists", "R1", "-k", "part"}, 0, "yes\n", "/data/exists", "true"},
+        {{"exists", "R1", "-k", "part", "-x", "Resistors"}, 1, "", "/data/exists", "false"},
+        {{"exists", "R0603", "-k", "cell", "-p", "Smd"}, 0, "yes\n", "/data/exists", "true"},
+        {{"exists", "R0603", "-k", "cell", "-x", "Smd"}, 1, "", "/data/exists", "false"},
+        {{"pins", "R1", "-k", "part"}, 0, "2\n", "/data/pins", "2"},
+        {{"pins", "RES", "-k", "symbol", "-p", "Gates"}, 0, "2\n", "/data/pins", "2"},
+        {{"pins", "C9", "-k", "cell"}, 1, "", "/data/pins", "null"},
+        {{"where-used", "R0603"}, 0, "R1\n", "/data/parts", R"j(["R1"])j"},
+        {{"where-used", "C9"}, 0, "", "/data/parts", "[]"},
+        {{"cell-partitions", "R0603"}, 0, "Smd\n", "/data/partitions", R"j(["Smd"])j"},
+        {{"holder", "Smd", "-k", "cell"}, 0, "(free)\n", "/data/holder", "null"},
+        {{"holder", "Nope", "-k", "cell"}, 1, "", "/data/holder", "null"},
+        {{"reload"}, 0, "", "/data/reloaded", "true"},
         {{"export", "Smd", "-k", "cell"}, 0, "~partition,name,pins,timestamp,padstacks\nSmd,R0603,\"1,2\",", "", ""},
-        {{"export", "Smd", "-k", "cell", "--format", "jsonl", "-o", "cells.jsonl"}, 0, "", "/exported", "1"},
-        {{"export", "Nope", "-k", "part"}, 1, "", "/partition", R"j("Nope")j"},
+        {{"export", "Smd", "-k", "cell", "--format", "jsonl", "-o", "cells.jsonl"}, 0, "", "/data/exported", "1"},
+        {{"export", "Smd", "-k", "cell"}, 0, "~Smd,R0603", "/data/records/0/pins", R"j(["1","2"])j"},
+        {{"export", "Nope", "-k", "part"}, 1, "", "/data/partition", R"j("Nope")j"},
     };
     for (const Case& c : cases) {
         const std::string name = ::testing::PrintToString(c.args);
@@ -161,6 +204,7 @@ TEST_F(KelmTool, QueriesPrintHumanAndJsonAnswersWithTheirExitCodes) {
         const json document = json::parse(machine.out, nullptr, false);
         ASSERT_FALSE(document.is_discarded()) << name << machine.out;
         EXPECT_EQ(document.value(json::json_pointer(c.pointer), json()), json::parse(c.value)) << name << machine.out;
+        EXPECT_EQ(document.value("ok", c.code != 0), c.code == 0) << name;
     }
 }
 
@@ -321,7 +365,9 @@ TEST_F(KelmTool, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
         ASSERT_NE(original.find("R2"), std::string::npos) << original;
         ASSERT_EQ(Kelm({"export", source, "--kind", "part", "--format", format, "-o", file}).code, 0);
         ASSERT_EQ(Kelm({"partition", "delete", source, "--kind", "part"}).code, 0);
-        ASSERT_EQ(Kelm({"partition", "add", target, "--kind", "part"}).code, 0);
+        if (target == "Again") {
+            ASSERT_EQ(Kelm({"partition", "add", target, "--kind", "part"}).code, 0);
+        }
         const KelmResult imported = Kelm({"import", "parts", file, "-p", target, "--reserve"});
         ASSERT_EQ(imported.code, 0) << imported.out << imported.err;
         std::string copy = Kelm({"export", target, "--kind", "part", "--format", format}).out;
@@ -366,7 +412,7 @@ TEST_F(KelmTool, FileCommandsNeverOverwriteAndPadstackWritesTheDefaultPadstack) 
     EXPECT_EQ(noFile.code, 3);
     EXPECT_NE(noFile.err.find("padstackdb create"), std::string::npos) << noFile.err;
     const KelmResult list = Run({"--json", "padstackdb", "list", "pads.pdb"});
-    const json padstacks = json::parse(list.out, nullptr, false);
+    const json padstacks = json::parse(list.out, nullptr, false)["data"];
     ASSERT_EQ(padstacks["padstacks"].size(), 1u) << list.out;
     EXPECT_EQ(padstacks["padstacks"][0]["name"], "DEFAULT");
     EXPECT_EQ(padstacks["padstacks"][0]["type"], 3);
@@ -376,18 +422,22 @@ TEST_F(KelmTool, UsageErrorsExitTwoAndOpenFailuresNameTheStatus) {
     EXPECT_EQ(Run({"info"}).code, 2);
     EXPECT_EQ(Kelm({"holder", "Resistors", "--kind", "gadget"}).code, 2);
     EXPECT_EQ(Run({"nonsense"}).code, 2);
+    const KelmResult typo = Run({"-l", "lib/Demo.qvm", "itme", "Resistors"});
+    EXPECT_EQ(typo.code, 2);
+    EXPECT_NE(typo.err.find("unknown command 'itme'; did you mean 'items'?"), std::string::npos) << typo.err;
     EXPECT_EQ(Run({"--help"}).code, 0);
     const KelmResult help = Run({"import", "parts", "--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("AddItemToQVM_Part"), std::string::npos);
+    EXPECT_NE(help.out.find("-l,--library FILE"), std::string::npos) << help.out;  // the global options too
     const KelmResult badName = Run({"-l", "lib/Demo.txt", "holder", "X", "--kind", "part"});
     EXPECT_EQ(badName.code, 3);
     EXPECT_NE(badName.err.find("0x80070057 (E_INVALIDARG)"), std::string::npos) << badName.err;
     const KelmResult missing = Run({"-l", "lib/None.qvm", "--json", "holder", "X", "--kind", "part"});
     EXPECT_EQ(missing.code, 3);
     const json error = json::parse(missing.out, nullptr, false);
-    EXPECT_EQ(error["status"], "0x80004005");
-    EXPECT_EQ(error["name"], "E_FAIL");
+    EXPECT_EQ(error["status"]["value"], "0x80004005");
+    EXPECT_EQ(error["status"]["name"], "E_FAIL");
     Write("empty.csv", "");
     EXPECT_EQ(Kelm({"import", "parts", "empty.csv", "-p", "Resistors"}).code, 2);
 }

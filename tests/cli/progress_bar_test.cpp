@@ -7,7 +7,7 @@
 namespace kelmcli {
 namespace {
 
-TEST(ProgressBar, ShowsCountRateAndTimeLeft) {
+TEST(ProgressBar, ShowsCountRateAndTimeLeftOnceTheRateHasSettled) {
     const std::string half = ProgressBar::Render(500, 1000, 2.0);
     EXPECT_NE(half.find("500/1000"), std::string::npos) << half;
     EXPECT_NE(half.find("250/s"), std::string::npos) << half;
@@ -16,9 +16,23 @@ TEST(ProgressBar, ShowsCountRateAndTimeLeft) {
     const std::string done = ProgressBar::Render(1000, 1000, 65.0);
     EXPECT_EQ(done.find("left"), std::string::npos) << done;
     EXPECT_NE(done.find("1:05"), std::string::npos) << done;
-    EXPECT_NE(ProgressBar::Render(0, 10, 0.0).find("--:-- left"), std::string::npos);
+    // The first frame guesses nothing: no rate, no time left.
+    for (const double seconds : {0.0, 0.001, 0.5}) {
+        const std::string first = ProgressBar::Render(1, 50000, seconds);
+        EXPECT_NE(first.find("--/s  --:-- left"), std::string::npos) << first;
+    }
     // More done than announced: a full bar, not a broken one.
     EXPECT_EQ(ProgressBar::Render(12, 10, 1.0).rfind("[" + std::string(30, '#') + "] 12/10", 0), 0u);
+}
+
+TEST(ProgressBar, FitsTheWidthItIsGiven) {
+    for (const int width : {0, 5, 20, 40, 45, 60, 80, 200}) {
+        const std::string text = ProgressBar::Render(123456, 200000, 7.0, width);
+        EXPECT_LE(text.size(), static_cast<std::size_t>(width)) << width << ": " << text;
+        if (width >= 60) {
+            EXPECT_NE(text.find("123456/200000"), std::string::npos) << text;
+        }
+    }
 }
 
 TEST(ProgressBar, DisabledPrintsNothingEnabledEndsWithTheFinalStateOnItsOwnLine) {

@@ -65,6 +65,26 @@ TEST(Edits, PartitionsJoinAndLeaveTheDefaultScheme) {
     KelmOnLibrary::Drop(carol);
 }
 
+TEST(Edits, AReservedPartitionIsDeletedByItsHolderOnly) {
+    KelmOnLibrary lib(KelmOnLibrary::kEmpty);
+    ASSERT_EQ(lib.AddPartition("Smd", kCell, false), S_OK);
+    ASSERT_EQ(lib->SaveQVM(), S_OK);
+    ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
+    IKelm* bob = lib.Another("bob");
+    AutoBstr smd = Bstr("Smd");
+    EXPECT_EQ(bob->DeletePartition(smd.get(), kCell), S_OK);  // refused by the store, not passed on
+    EXPECT_EQ(bob->SaveQVM(), S_OK);
+    KelmOnLibrary::Drop(bob);
+    ASSERT_EQ(lib->ReloadQVM(), S_OK);
+    EXPECT_EQ(lib.Items("Smd", "*", kCell), Names{});  // still there
+    ASSERT_EQ(lib.DeletePartition("Smd", kCell), S_OK);
+    ASSERT_EQ(lib->SaveQVM(), S_OK);
+    store::KelmSchemePartition partitions(lib.Session().Store());
+    StringList all;
+    ASSERT_EQ(partitions.GetAllPartitions(all, 1), S_OK);
+    EXPECT_EQ(all, StringList{});
+}
+
 TEST(Edits, CopyMoveAndDeleteAreSavedAndFreePartitionsGivenBack) {
     KelmOnLibrary lib;
     ASSERT_EQ(lib.Copy("Smd", "SOIC14", "Smd", "SOIC14-B", kCell), S_OK);

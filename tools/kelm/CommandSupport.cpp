@@ -1,6 +1,7 @@
 #include "CommandSupport.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "StatusText.h"
 
@@ -23,12 +24,17 @@ CLI::App* AddMethodCommand(CLI::App& parent, const std::string& name, const std:
 int ReportQueryFailure(Context& context, HRESULT status, const std::string& what, const Json& negativeDocument,
                        std::initializer_list<HRESULT> notFound) {
     if (std::find(notFound.begin(), notFound.end(), status) != notFound.end()) {
-        Json document = negativeDocument;
-        document["status"] = HexStatus(status);
-        document["name"] = StatusNameOf(status);
-        return context.Out().Negative(document, what + ": " + StatusNameOf(status) + " (" + HexStatus(status) + ")");
+        return context.Out().Negative(negativeDocument, what + ": " + StatusNameOf(status) + " (" + HexStatus(status) + ")",
+                                      status);
     }
     return context.Out().Failure(status, what);
+}
+
+std::string DisplayPath(std::string path) {
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    std::replace(path.begin(), path.end(), '\\', separator);
+    std::replace(path.begin(), path.end(), '/', separator);
+    return path;
 }
 
 int SaveAfterEdit(Context& context, const std::string& what) {

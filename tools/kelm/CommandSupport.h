@@ -29,6 +29,10 @@ CLI::App* AddMethodCommand(CLI::App& parent, const std::string& name, const std:
 int ReportQueryFailure(Context& context, HRESULT status, const std::string& what, const Json& negativeDocument,
                        std::initializer_list<HRESULT> notFound);
 
+// A library path as this system writes paths: the component and the
+// library files use backslashes; on Linux every separator becomes '/'.
+std::string DisplayPath(std::string path);
+
 // Saves after an edit whose method leaves saving to the client; 0 or the
 // failure's exit code.
 int SaveAfterEdit(Context& context, const std::string& what);

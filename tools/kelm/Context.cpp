@@ -7,15 +7,6 @@
 
 namespace kelmcli {
 
-std::string Context::UserName() const {
-    if (!m_options.user.empty()) return m_options.user;
-    for (const char* name : {"KELM_USER", "USER", "USERNAME"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return value;
-    }
-    return {};  // the component then works as "KelmAPI"
-}
-
 int Context::CreateObject() {
     if (m_created) return kExitOk;
     const HRESULT hr = m_client.Create();
@@ -26,7 +17,10 @@ int Context::CreateObject() {
 }
 
 int Context::OpenLibrary(Access access) {
-    if (m_options.library.empty()) return m_output.Usage("this command needs a library: -l <library.qvm>");
+    if (m_options.library.empty()) {
+        return m_output.Usage("this command needs a library: -l <library.qvm> or KELM_LIBRARY");
+    }
+    if (m_options.user.empty()) return m_output.Usage(m_options.userError + "; give -u NAME or set KELM_USER");
     if (access == Access::Edit && m_options.readOnly) {
         return m_output.Failure(kelm::store::KELM_E_READ_ONLY,
                                 "refusing to edit '" + m_options.library + "' opened with --read-only",

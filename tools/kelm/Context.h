@@ -16,8 +16,9 @@ class App;
 namespace kelmcli {
 
 struct GlobalOptions {
-    std::string library;  // -l/--library
-    std::string user;     // -u/--user; empty: KELM_USER, USER or USERNAME of the environment
+    std::string library;  // -l/--library, else KELM_LIBRARY
+    std::string user;     // -u/--user, else KELM_USER, else the login name (see Identity.h)
+    std::string userError;  // why no user name could be had; set when user is empty
     bool readOnly = false;
     bool json = false;
     bool quiet = false;
@@ -36,8 +37,8 @@ public:
     GlobalOptions& Options() { return m_options; }
     Output& Out() { return m_output; }
 
-    // The user name handed to Kelmstore_Open.
-    std::string UserName() const;
+    // The user name handed to Kelmstore_Open; never empty once the library is open.
+    const std::string& UserName() const { return m_options.user; }
 
     // Creates the Kelm object and opens the library of -l for the access the
     // command needs. On failure prints the error and returns the exit code

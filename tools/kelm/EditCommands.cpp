@@ -6,6 +6,7 @@
 #include "CommandSupport.h"
 
 #include "StatusText.h"
+#include "store/format/PartitionNames.h"
 #include "store/items/StoreStatus.h"
 
 namespace kelmcli {
@@ -52,35 +53,82 @@ int Release(Context& context, const EditOptions& o) {
     return kExitOk;
 }
 
+// Whether the partition is there now. AddPartition and DeletePartition
+// answer S_OK also when the store refused the change, so the tool looks.
+HRESULT PartitionExists(KelmClient& kelm, const std::string& partition, KelmEnum_ObjType kind, bool& exists) {
+    long count = 0;
+    const HRESULT hr = kelm.GetPartitionItemsCount(partition, {}, kind, count);
+    exists = SUCCEEDED(hr);
+    // A name the store cannot take is a partition that is not there.
+    const bool absent = hr == kelm::store::KELM_E_NO_SUCH_PARTITION || hr == kelm::store::KELM_E_UNSAFE_PATH ||
+                        hr == kelm::store::KELM_E_BAD_ARGUMENT;
+    return absent ? S_OK : hr;
+}
+
 int PartitionAdd(Context& context, const EditOptions& o) {
     if (const int code = context.OpenLibrary(Access::Edit)) return code;
-    const HRESULT hr = context.Kelm().AddPartition(o.partition, ParseKind(o.kind), o.defaultScheme);
-    if (FAILED(hr)) return context.Out().Failure(hr, "cannot add " + o.kind + " partition '" + o.partition + "'");
-    const bool changed = hr == S_OK;
-    if (changed && !o.noSave) {
+    const std::string what = "cannot add " + o.kind + " partition '" + o.partition + "'";
+    const KelmEnum_ObjType kind = ParseKind(o.kind);
+    const HRESULT hr = context.Kelm().AddPartition(o.partition, kind, o.defaultScheme);
+    if (FAILED(hr)) return context.Out().Failure(hr, what);
+    Json document = Describe(o);
+    document["changed"] = false;
+    if (hr != S_OK) {
+        return context.Out().Negative(document, o.kind + " partition '" + o.partition + "' already exists; nothing changed");
+    }
+    context.Out().Result(document, std::string());  // a refusal below still names the partition
+    bool exists = false;
+    if (const HRESULT looked = PartitionExists(context.Kelm(), o.partition, kind, exists); FAILED(looked)) {
+        return context.Out().Failure(looked, what + ": it cannot be listed afterwards");
+    }
+    if (!exists) {
+        if (!kelm::store::IsSafeFileName(o.partition)) {
+            return context.Out().Failure(kelm::store::KELM_E_UNSAFE_PATH,
+                                         what + " (not a valid partition name, nothing changed)",
+                                         "a partition name is one file name: no '/', '\\', ':', '..' or control characters");
+        }
+        return context.Out().Failure(E_FAIL, what + " (the library store refused it, nothing changed)");
+    }
+    if (!o.noSave) {
         if (const int code = SaveAfterEdit(context, "adding the partition")) return code;
     }
-    Json document = Describe(o);
-    document["changed"] = changed;
+    document["changed"] = true;
     context.Out().Result(document, std::string());
-    context.Out().Note(changed ? o.kind + " partition '" + o.partition + "' added" +
-                                     (o.defaultScheme ? " to the default search scheme" : "")
-                               : o.kind + " partition '" + o.partition + "' already exists; nothing changed");
+    context.Out().Note(o.kind + " partition '" + o.partition + "' added" +
+                       (o.defaultScheme ? " to the default search scheme" : ""));
     return kExitOk;
 }
 
 int PartitionDelete(Context& context, const EditOptions& o) {
     if (const int code = context.OpenLibrary(Access::Edit)) return code;
-    const HRESULT hr = context.Kelm().DeletePartition(o.partition, ParseKind(o.kind));
-    if (FAILED(hr)) return context.Out().Failure(hr, "cannot delete " + o.kind + " partition '" + o.partition + "'");
+    const std::string what = "cannot delete " + o.kind + " partition '" + o.partition + "'";
+    const KelmEnum_ObjType kind = ParseKind(o.kind);
+    const HRESULT hr = context.Kelm().DeletePartition(o.partition, kind);
+    if (FAILED(hr)) return context.Out().Failure(hr, what);
     Json document = Describe(o);
-    document["changed"] = hr == S_OK;
+    document["changed"] = false;
     if (hr != S_OK) {
-        return context.Out().Negative(document, "no " + o.kind + " partition '" + o.partition + "'; nothing changed");
+        return context.Out().Negative(document, "no " + o.kind + " partition '" + o.partition + "'; nothing changed", hr);
+    }
+    context.Out().Result(document, std::string());  // a refusal below still names the partition
+    bool exists = false;
+    if (const HRESULT looked = PartitionExists(context.Kelm(), o.partition, kind, exists); FAILED(looked)) {
+        return context.Out().Failure(looked, what + ": it cannot be listed afterwards");
+    }
+    if (exists) {
+        std::string holder;
+        context.Kelm().GetPartitionReservation(o.partition, kind, holder);
+        if (!holder.empty()) {
+            return context.Out().Failure(kelm::store::KELM_E_RESERVED_BY_OTHER,
+                                         what + " (reserved by '" + holder + "', nothing changed)",
+                                         "only " + holder + " can delete it; ask them to, or to release it");
+        }
+        return context.Out().Failure(E_FAIL, what + " (the library store refused it, nothing changed)");
     }
     if (!o.noSave) {
         if (const int code = SaveAfterEdit(context, "deleting the partition")) return code;
     }
+    document["changed"] = true;
     context.Out().Result(document, std::string());
     context.Out().Note(o.kind + " partition '" + o.partition + "' deleted");
     return kExitOk;
@@ -94,7 +142,7 @@ int Delete(Context& context, const EditOptions& o) {
     if (nothing) {
         document["deleted"] = false;
         return context.Out().Negative(document, "no " + o.kind + " '" + o.item + "' in partition '" + o.partition +
-                                                    "' to delete (" + HexStatus(hr) + ")");
+                                                    "' to delete (" + HexStatus(hr) + ")", hr);
     }
     if (FAILED(hr)) return context.Out().Failure(hr, "cannot delete " + o.kind + " '" + o.item + "' from '" + o.partition + "'");
     document["deleted"] = true;
@@ -188,14 +236,16 @@ void AddEditCommands(CLI::App& app, Context& context) {
         partition->require_subcommand(1);
         partition->group(group);
         auto add = std::make_shared<EditOptions>();
-        auto* a = AddMethodCommand(*partition, "add", "Add an empty partition and save", "AddPartition");
+        auto* a = AddMethodCommand(*partition, "add", "Add an empty partition and save; exit 1 when it exists, 3 for an invalid name",
+                                   "AddPartition");
         a->add_option("name", add->partition, "partition name")->required();
         AddKindOption(*a, add->kind);
         a->add_flag("-d,--default-scheme", add->defaultScheme, "append it to the default search scheme");
         a->add_flag("--no-save", add->noSave, "leave the change unsaved (it is lost when the tool ends)");
         BindAction(a, context, add, PartitionAdd, "partition add");
         auto del = std::make_shared<EditOptions>();
-        auto* d = AddMethodCommand(*partition, "delete", "Delete a partition and save; exit 1 when there is none",
+        auto* d = AddMethodCommand(*partition, "delete", "Delete a partition and save; exit 1 when there is none, "
+                                   "3 when it is reserved by another user",
                                    "DeletePartition");
         d->add_option("name", del->partition, "partition name")->required();
         AddKindOption(*d, del->kind);

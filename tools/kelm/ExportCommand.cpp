@@ -3,6 +3,7 @@
 // to read whole records, so export reads them through the library store's
 // classes (read-only), not through the interface.
 #include <fstream>
+#include <sstream>
 
 #include "CommandSupport.h"
 #include "Csv.h"
@@ -58,8 +59,12 @@ int Export(Context& context, const ExportOptions& o) {
         file.open(o.output, std::ios::binary | std::ios::trunc);
         if (!file) return out.Failure(KELM_E_IO, "cannot write '" + o.output + "'");
     }
-    std::ostream& sink = o.output.empty() ? out.Out() : file;
-    const bool csv = o.format == "csv";
+    // With --json and no file the records go into the document, as JSON.
+    const bool intoDocument = out.Json() && o.output.empty();
+    Json records = Json::array();
+    std::ostringstream discard;
+    std::ostream& sink = intoDocument ? discard : o.output.empty() ? out.Out() : file;
+    const bool csv = o.format == "csv" && !intoDocument;
     long count = 0;
     kelm::StringList names;
     if (o.kind == "part") {
@@ -72,7 +77,8 @@ int Export(Context& context, const ExportOptions& o) {
         for (const auto& name : names) {
             PartRecord record;
             if (FAILED(hr = parts.GetRecord(name, record))) return out.Failure(hr, "cannot read part type '" + name + "'");
-            sink << (csv ? CsvRecord(PartFields(record, o.partition)) : PartJson(record, o.partition).dump()) << '\n';
+            if (intoDocument) records.push_back(PartJson(record, o.partition));
+            else sink << (csv ? CsvRecord(PartFields(record, o.partition)) : PartJson(record, o.partition).dump()) << '\n';
             ++count;
         }
     } else {
@@ -90,9 +96,10 @@ int Export(Context& context, const ExportOptions& o) {
                                    JoinList(record.padstacks, ',')})
                      << '\n';
             } else {
-                sink << Json{{"partition", o.partition}, {"name", record.name}, {"pins", record.pins},
-                             {"timestamp", record.timestamp}, {"padstacks", record.padstacks}}.dump()
-                     << '\n';
+                const Json cell = {{"partition", o.partition}, {"name", record.name}, {"pins", record.pins},
+                                   {"timestamp", record.timestamp}, {"padstacks", record.padstacks}};
+                if (intoDocument) records.push_back(cell);
+                else sink << cell.dump() << '\n';
             }
             ++count;
         }
@@ -102,6 +109,9 @@ int Export(Context& context, const ExportOptions& o) {
         file.close();
         if (!file) return out.Failure(KELM_E_IO, "cannot write '" + o.output + "'");
         out.Result(Json{{"partition", o.partition}, {"kind", o.kind}, {"file", o.output}, {"exported", count}},
+                   std::string());
+    } else if (intoDocument) {
+        out.Result(Json{{"partition", o.partition}, {"kind", o.kind}, {"exported", count}, {"records", records}},
                    std::string());
     }
     out.Note("exported " + std::to_string(count) + " " + (o.kind == "part" ? "part types" : "cells"));

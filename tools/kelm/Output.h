@@ -1,6 +1,12 @@
-// Everything the tool prints: results for people (one value per line), the
-// same results as one JSON document with --json, and one-line errors on
-// stderr that name the status in hex and by name and say what to do.
+// Everything the tool prints: results for people (one value per line) on
+// stdout, remarks and one-line errors on stderr, and with --json exactly one
+// JSON document on stdout per run, of one shape for every command and
+// outcome:
+//   {"ok": true, "command": "count",
+//    "status": {"name": "S_OK", "value": "0x00000000"},
+//    "data": {...}, "message": "..."}
+// ok is true exactly when the exit code is 0; data is null when the command
+// got no answer to give.
 #pragma once
 
 #include <functional>
@@ -38,23 +44,28 @@ public:
     bool Quiet() const { return m_quiet; }
     const std::string& Command() const { return m_command; }
 
-    // A result: the JSON document with --json, else the human text (a line
-    // per entry; nothing for an empty text).
-    void Result(const nlohmann::ordered_json& document, const std::string& human);
-    void Result(const nlohmann::ordered_json& document, const std::vector<std::string>& lines);
-    // A remark for people on stderr ("partition reserved"); none with --quiet or --json.
+    // A result: the data of the JSON document, else the human text printed
+    // at once (a line per entry; nothing for an empty text).
+    void Result(const nlohmann::ordered_json& data, const std::string& human);
+    void Result(const nlohmann::ordered_json& data, const std::vector<std::string>& lines);
+    // A remark for people on stderr ("partition reserved"), none with --quiet
+    // or --json; it is the message of the JSON document.
     void Note(const std::string& text);
     // A warning on stderr; none with --quiet.
     void Warning(const std::string& text);
 
     // A failed method or operation: one line on stderr
     //   kelm <command>: <what>: failed with 0x80004005 (E_FAIL). <description> <hint>.
-    // and with --json an error document on stdout. Returns kExitFailure.
+    // Returns kExitFailure.
     int Failure(HRESULT status, const std::string& what, const std::string& hint = {});
-    // A negative answer: the line on stderr (unless --quiet) and the document.
-    int Negative(const nlohmann::ordered_json& document, const std::string& message);
+    // A negative answer: the line on stderr (unless --quiet), the data and
+    // the status that gave it. Returns kExitNegative.
+    int Negative(const nlohmann::ordered_json& data, const std::string& message, HRESULT status = S_FALSE);
     // A usage error on stderr. Returns kExitUsage.
     int Usage(const std::string& message);
+
+    // Ends the run: with --json prints its one document. Later calls print nothing.
+    void Finish(int exitCode);
 
     std::ostream& Out() { return m_out; }
     std::ostream& Err() { return m_err; }
@@ -64,8 +75,13 @@ private:
     std::ostream& m_err;
     bool m_json = false;
     bool m_quiet = false;
+    bool m_finished = false;
     std::string m_command;
     std::function<std::string(HRESULT)> m_describer;
+    nlohmann::ordered_json m_data;
+    std::string m_message;
+    HRESULT m_status = S_OK;
+    bool m_statusSet = false;
 };
 
 // The formatted failure line, without the newline (used by Failure and by

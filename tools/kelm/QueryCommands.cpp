@@ -2,6 +2,8 @@
 // where-used, cell-partitions, holder. Each opens the library read-only and
 // calls one or two methods of IKelm; where-used of a symbol or a padstack,
 // which no method answers, reads the library through the store's classes.
+#include <algorithm>
+
 #include "CommandSupport.h"
 #include "StatusText.h"
 #include "store/file/LibraryUsage.h"
@@ -64,6 +66,7 @@ int Partitions(Context& context, const QueryOptions& o) {
                                   {{"kind", o.kind}, {"scheme", o.scheme}, {"partitions", nullptr}},
                                   {KELM_E_NO_SUCH_SCHEME, KELM_E_NO_DEFAULT_SCHEME});
     }
+    if (o.paths) std::transform(partitions.begin(), partitions.end(), partitions.begin(), DisplayPath);
     context.Out().Result(Json{{"kind", o.kind}, {"scheme", o.scheme}, {"partitions", partitions}}, partitions);
     return kExitOk;
 }
@@ -89,7 +92,8 @@ int Count(Context& context, const QueryOptions& o) {
     if (const int code = context.OpenLibrary(Access::Read)) return code;
     long count = 0;
     const HRESULT hr = context.Kelm().GetPartitionItemsCount(o.partition, o.filter, ParseKind(o.kind), count);
-    Json document = {{"partition", o.partition}, {"kind", o.kind}, {"filter", o.filter}};
+    // No filter counts every item: reported as "*", as items reports it.
+    Json document = {{"partition", o.partition}, {"kind", o.kind}, {"filter", o.filter.empty() ? "*" : o.filter}};
     if (FAILED(hr)) {
         document["count"] = nullptr;
         return ReportQueryFailure(context, hr, "cannot count the items of " + o.kind + " partition '" + o.partition + "'",
@@ -130,11 +134,9 @@ int Find(Context& context, const QueryOptions& o) {
         const HRESULT second = ConfirmNotFound(context.Kelm(), o.item, kind);
         if (SUCCEEDED(second)) {
             document["partition"] = nullptr;
-            document["status"] = HexStatus(hr);
-            document["name"] = StatusNameOf(hr);
             const std::string where = o.kind == "symbol" ? " in the symbol partitions of the default search scheme" : "";
             return context.Out().Negative(document, o.kind + " '" + o.item + "' not found" + where + ": " +
-                                                        StatusNameOf(hr) + " (" + HexStatus(hr) + ")");
+                                                        StatusNameOf(hr) + " (" + HexStatus(hr) + ")", hr);
         }
         if (second != E_FAIL) hr = second;
     }

@@ -2,6 +2,7 @@
 // through IKelm (the interface has no way to create a library or write cell,
 // symbol and padstack files): init, celldb add, symbol add, padstackdb
 // create|list, and info, which reads the whole library's outline.
+#include <algorithm>
 #include <map>
 
 #include "CommandSupport.h"
@@ -50,15 +51,17 @@ int CellDBAdd(Context& context, const StoreOptions& o) {
 }
 
 int SymbolAdd(Context& context, const StoreOptions& o) {
+    const std::string& library = context.Options().library;
+    if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm> or KELM_LIBRARY");
     const auto pins = SplitList(o.pins, ',');
     std::string cause;
-    const HRESULT hr = SymbolFileAdd(o.file, o.partition, o.name, pins, &cause);
+    const HRESULT hr = SymbolFileAdd(library, o.partition, o.name, pins, &cause);
     if (FAILED(hr)) {
         return context.Out().Failure(hr, "cannot write symbol '" + o.name + "' to partition '" + o.partition + "'",
                                      cause.empty() ? "check that the symbol partition exists (kelm partition add NAME "
                                                      "--kind symbol)" : cause);
     }
-    context.Out().Result(Json{{"library", o.file}, {"partition", o.partition}, {"symbol", o.name}, {"pins", pins}},
+    context.Out().Result(Json{{"library", library}, {"partition", o.partition}, {"symbol", o.name}, {"pins", pins}},
                          std::string());
     context.Out().Note("symbol '" + o.partition + ":" + o.name + "' written");
     return kExitOk;
@@ -116,7 +119,7 @@ bool SplitPartitionPath(const std::string& path, std::string& kind, std::string&
 
 int Info(Context& context, const StoreOptions&) {
     const std::string& library = context.Options().library;
-    if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm>");
+    if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm> or KELM_LIBRARY");
     KelmServer server(nullptr);
     HRESULT hr = server.Init();
     if (SUCCEEDED(hr)) hr = server.Load(library.c_str(), 1);
@@ -145,6 +148,7 @@ int Info(Context& context, const StoreOptions&) {
     for (const auto& scheme : schemeNames) {
         kelm::StringList members;
         schemes.GetSchemePartitionList(scheme, members);
+        std::transform(members.begin(), members.end(), members.begin(), DisplayPath);
         document["schemes"].push_back({{"name", scheme}, {"partitions", members}});
         lines.push_back("  " + scheme + " (" + std::to_string(members.size()) + " partitions)");
     }
@@ -158,7 +162,7 @@ int Info(Context& context, const StoreOptions&) {
         int count = 0;
         const HRESULT counted = counter.GetNumObjectsInPartition(name, count);
         document["partitions"][kind].push_back(
-            {{"name", name}, {"path", path}, {"items", SUCCEEDED(counted) ? Json(count) : Json(nullptr)}});
+            {{"name", name}, {"path", DisplayPath(path)}, {"items", SUCCEEDED(counted) ? Json(count) : Json(nullptr)}});
         byKind[kind].push_back("    " + name + "  " +
                                (SUCCEEDED(counted) ? std::to_string(count) + " items" : "(" + DescribeStatus(counted) + ")"));
     }
@@ -168,8 +172,9 @@ int Info(Context& context, const StoreOptions&) {
     }
     lines.push_back("Reservations (" + std::to_string(reservations.size()) + "):");
     for (const auto& reservation : reservations) {
-        document["reservations"].push_back({{"partition", reservation.partition}, {"holder", reservation.holder}});
-        lines.push_back("  " + reservation.partition + "  held by " + reservation.holder);
+        const std::string partition = DisplayPath(reservation.partition);
+        document["reservations"].push_back({{"partition", partition}, {"holder", reservation.holder}});
+        lines.push_back("  " + partition + "  held by " + reservation.holder);
     }
     server.Close();
     context.Out().Result(document, lines);
@@ -204,8 +209,7 @@ void AddStoreCommands(CLI::App& app, Context& context) {
         symbol->require_subcommand(1);
         symbol->group(group);
         auto o = std::make_shared<StoreOptions>();
-        auto* c = symbol->add_subcommand("add", "Add or replace a symbol file in a symbol partition");
-        c->add_option("library", o->file, "library file (.qvm)")->required();
+        auto* c = symbol->add_subcommand("add", "Add or replace a symbol file in a symbol partition of the library (-l)");
         c->add_option("partition", o->partition, "symbol partition")->required();
         c->add_option("symbol", o->name, "symbol name")->required();
         c->add_option("--pins", o->pins, "pin names, comma-separated: A,B,Y");
