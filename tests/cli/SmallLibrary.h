@@ -34,7 +34,8 @@ protected:
     nlohmann::json Json(std::vector<std::string> args) {
         args.insert(args.begin(), "--json");
         const KelmResult result = Kelm(args);
-        return nlohmann::json::parse(result.out, nullptr, false);
+        const nlohmann::json document = nlohmann::json::parse(result.out, nullptr, false);
+        return document.is_object() && document.contains("data") ? document["data"] : document;  // the answer
     }
     std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
     std::string Read(const std::string& name) { return Slurp(m_folder.Root() / name); }

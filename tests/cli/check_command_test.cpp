@@ -78,8 +78,9 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
     };
     for (const Case& c : cases) {
         const KelmResult result = CheckCopy(c.name, c.change);
-        const json report = json::parse(result.out, nullptr, false);
-        ASSERT_TRUE(report.is_object()) << c.name << ": " << result.out << result.err;
+        const json document = json::parse(result.out, nullptr, false);
+        ASSERT_TRUE(document.is_object() && document.contains("data")) << c.name << ": " << result.out << result.err;
+        const json& report = document["data"];
         EXPECT_EQ(result.code, c.severity == "error" ? 1 : 0) << c.name;
         ASSERT_FALSE(report["findings"].empty()) << c.name;
         for (const json& other : report["findings"]) EXPECT_EQ(other["kind"], c.kind) << c.name << ": " << report.dump(1);
