@@ -189,10 +189,8 @@ void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder
     for (std::size_t i = 0; i < calls.size(); ++i) {
         const Call& call = calls[i];
         SCOPED_TRACE(::testing::Message() << "call " << i << ": " << call.method);
-        const DispatchMethod* method = nullptr;
-        for (const DispatchMethod& candidate : KelmDispatchTable()) {
-            if (std::string(candidate.name) == call.method) method = &candidate;
-        }
+        const std::string name = call.method;
+        const DispatchMethod* method = FindDispatchMethod(std::u16string(name.begin(), name.end()));
         ASSERT_NE(nullptr, method);
         called.insert(call.method);
 
