@@ -21,47 +21,19 @@
 namespace kelm {
 namespace {
 
-VARIANT Var(VARTYPE vt) {
+// A VARIANT of the given type holding `value` (a number, a flag or a pointer).
+template <class T = LONG>
+VARIANT Var(VARTYPE vt, T value = {}) {
     VARIANT v;
     VariantInit(&v);
     v.vt = vt;
+    std::memcpy(&v.llVal, &value, sizeof value);
     return v;
 }
-VARIANT I2(SHORT value) {
-    VARIANT v = Var(VT_I2);
-    v.iVal = value;
-    return v;
-}
-VARIANT I4(LONG value) {
-    VARIANT v = Var(VT_I4);
-    v.lVal = value;
-    return v;
-}
-VARIANT I8(LONGLONG value) {
-    VARIANT v = Var(VT_I8);
-    v.llVal = value;
-    return v;
-}
-VARIANT UI1(BYTE value) {
-    VARIANT v = Var(VT_UI1);
-    v.bVal = value;
-    return v;
-}
-VARIANT R8(double value) {
-    VARIANT v = Var(VT_R8);
-    v.dblVal = value;
-    return v;
-}
-VARIANT Bool(bool value) {
-    VARIANT v = Var(VT_BOOL);
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-VARIANT Ref(VARTYPE vt, void* target) {
-    VARIANT v = Var(static_cast<VARTYPE>(VT_BYREF | vt));
-    v.byref = target;
-    return v;
-}
+VARIANT I2(SHORT value) { return Var(VT_I2, value); }
+VARIANT I4(LONG value) { return Var(VT_I4, value); }
+VARIANT Bool(bool value) { return Var<VARIANT_BOOL>(VT_BOOL, value ? VARIANT_TRUE : VARIANT_FALSE); }
+VARIANT Ref(VARTYPE vt, void* target) { return Var(static_cast<VARTYPE>(VT_BYREF | vt), target); }
 
 class Dispatch : public ::testing::Test {
 protected:
@@ -134,17 +106,17 @@ TEST_F(Dispatch, InputsAreConvertedLikeTheSystemsDispatcher) {
     const Case cases[] = {
         {"I4", Str("*"), I4(3), S_OK, 99, 2},
         {"I2", Str("*"), I2(3), S_OK, 99, 2},
-        {"UI1", Str("*"), UI1(3), S_OK, 99, 2},
-        {"I8", Str("*"), I8(3), S_OK, 99, 2},
+        {"UI1", Str("*"), Var<BYTE>(VT_UI1, 3), S_OK, 99, 2},
+        {"I8", Str("*"), Var<LONGLONG>(VT_I8, 3), S_OK, 99, 2},
         {"string", Str("*"), Str(" 3 "), S_OK, 99, 2},
         {"reference", Str("*"), Ref(VT_I4, &kind), S_OK, 99, 2},
         {"variant reference", Str("*"), Ref(VT_VARIANT, &boxedKind), S_OK, 99, 2},
         {"number as filter", I4(10), I4(3), S_OK, 99, 0},
-        {"double", Str("*"), R8(3.0), DISP_E_TYPEMISMATCH, 1, -1},
+        {"double", Str("*"), Var(VT_R8, 3.0), DISP_E_TYPEMISMATCH, 1, -1},
         {"word", Str("*"), Str("three"), DISP_E_TYPEMISMATCH, 1, -1},
         {"null", Str("*"), Var(VT_NULL), DISP_E_TYPEMISMATCH, 1, -1},
         {"null filter", Var(VT_NULL), I4(3), DISP_E_TYPEMISMATCH, 2, -1},
-        {"too large", Str("*"), I8(1LL << 40), DISP_E_OVERFLOW, 1, -1},
+        {"too large", Str("*"), Var(VT_I8, 1LL << 40), DISP_E_OVERFLOW, 1, -1},
         {"flag as kind", Str("*"), Bool(true), DISP_E_EXCEPTION, 99, 0},  // -1 is no kind
     };
     for (const Case& c : cases) {

@@ -18,107 +18,73 @@ constexpr HRESULT kOdd = static_cast<HRESULT>(0x8004ABCDL);  // no store code of
 constexpr HRESULT kPositive = 7;
 constexpr HRESULT kExists = static_cast<HRESULT>(0x80040005L);
 
+// The names the calls pass, their out-parameters and the records they import.
+struct Args {
+    AutoBstr p = Bstr("P"), q = Bstr("Q"), x = Bstr("X"), y = Bstr("Y"), all = Bstr("*"), filter = Bstr("R*"), text;
+    AutoSafeArray list;
+    long number = 0;
+    VARIANT_BOOL flag = 0;
+    ImportRecords records;
+};
+using CallFn = std::function<HRESULT(IKelm&, Args&)>;
+
 struct Row {
     const char* what;
     std::function<void(ScriptedStore&)> script;
-    std::function<HRESULT(IKelm&, ImportRecords&)> call;
+    CallFn call;
     HRESULT expected;
     int saves = -1;            // -1: not looked at
     const char* logged = "";   // a text the log must hold ("" : the log stays empty)
 };
 
-HRESULT Call(IKelm& k, HRESULT (IKelm::*method)(BSTR, KelmEnum_ObjType), const char* name, KelmEnum_ObjType kind) {
-    AutoBstr n = Bstr(name);
-    return (k.*method)(n.get(), kind);
-}
-
 TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
     const auto answers = [](const char* op, HRESULT status) {
         return [=](ScriptedStore& s) { s.Returns(op, status); };
     };
-    const auto schemeName = [](IKelm& k, ImportRecords&) {
-        AutoBstr out;
-        return k.GetSearchScheme_Default(out.Out());
+    constexpr VARIANT_BOOL T = VARIANT_TRUE;
+    const CallFn schemeName = [](IKelm& k, Args& a) { return k.GetSearchScheme_Default(a.text.Out()); };
+    const CallFn allSchemes = [](IKelm& k, Args& a) { return k.GetSearchScheme_All(a.list.Out()); };
+    const CallFn schemePartitions = [](IKelm& k, Args& a) {
+        return k.GetPartitionList_SearchScheme(a.p.get(), kCell, T, T, a.list.Out());
     };
-    const auto allSchemes = [](IKelm& k, ImportRecords&) {
-        AutoSafeArray out;
-        return k.GetSearchScheme_All(out.Out());
+    const CallFn count = [](IKelm& k, Args& a) { return k.GetPartitionItemsCount(a.p.get(), nullptr, kPart, &a.number); };
+    const CallFn filtered = [](IKelm& k, Args& a) {
+        return k.GetPartitionItemsCount(a.p.get(), a.filter.get(), kPart, &a.number);
     };
-    const auto schemePartitions = [](IKelm& k, ImportRecords&) {
-        AutoBstr scheme = Bstr("S");
-        AutoSafeArray out;
-        return k.GetPartitionList_SearchScheme(scheme.get(), kCell, VARIANT_TRUE, VARIANT_TRUE, out.Out());
-    };
-    const auto count = [](const char* filter) {
-        return [=](IKelm& k, ImportRecords&) {
-            AutoBstr p = Bstr("P"), f = Bstr(filter);
-            long n = 0;
-            return k.GetPartitionItemsCount(p.get(), f.get(), kPart, &n);
-        };
-    };
-    const auto items = [](IKelm& k, ImportRecords&) {
-        AutoBstr p = Bstr("P"), f = Bstr("*");
-        AutoSafeArray out;
-        return k.GetPartitionItems(p.get(), f.get(), kPart, out.Out());
-    };
+    const CallFn items = [](IKelm& k, Args& a) { return k.GetPartitionItems(a.p.get(), a.all.get(), kPart, a.list.Out()); };
     const auto find = [](KelmEnum_ObjType kind) {
-        return [=](IKelm& k, ImportRecords&) {
-            AutoBstr i = Bstr("X"), out;
-            return k.FindItemPartition(i.get(), kind, out.Out());
-        };
+        return [=](IKelm& k, Args& a) { return k.FindItemPartition(a.x.get(), kind, a.text.Out()); };
     };
-    const auto pins = [](IKelm& k, ImportRecords&) {
-        AutoBstr p = Bstr("P"), i = Bstr("X");
-        long n = 0;
-        return k.GetPinCount(p.get(), i.get(), kCell, &n);
-    };
-    const auto usedBy = [](IKelm& k, ImportRecords&) {
-        AutoBstr c = Bstr("X");
-        AutoSafeArray out;
-        return k.GetPartsUsingThisCell(c.get(), out.Out());
-    };
-    const auto holder = [](IKelm& k, ImportRecords&) {
-        AutoBstr p = Bstr("P"), out;
-        return k.GetPartitionReservation(p.get(), kCell, out.Out());
-    };
-    const auto reserve = [](IKelm& k, ImportRecords&) { return Call(k, &IKelm::ReservePartition, "P", kCell); };
-    const auto release = [](IKelm& k, ImportRecords&) { return Call(k, &IKelm::UnReservePartition, "P", kCell); };
-    const auto addPartition = [](IKelm& k, ImportRecords&) {
-        AutoBstr p = Bstr("X");
-        return k.AddPartition(p.get(), kCell, VARIANT_TRUE);
-    };
-    const auto deletePartition = [](IKelm& k, ImportRecords&) { return Call(k, &IKelm::DeletePartition, "X", kCell); };
+    const CallFn pins = [](IKelm& k, Args& a) { return k.GetPinCount(a.p.get(), a.x.get(), kCell, &a.number); };
+    const CallFn usedBy = [](IKelm& k, Args& a) { return k.GetPartsUsingThisCell(a.x.get(), a.list.Out()); };
+    const CallFn holder = [](IKelm& k, Args& a) { return k.GetPartitionReservation(a.p.get(), kCell, a.text.Out()); };
+    const CallFn reserve = [](IKelm& k, Args& a) { return k.ReservePartition(a.p.get(), kCell); };
+    const CallFn release = [](IKelm& k, Args& a) { return k.UnReservePartition(a.p.get(), kCell); };
+    const CallFn addPartition = [](IKelm& k, Args& a) { return k.AddPartition(a.x.get(), kCell, T); };
+    const CallFn deletePartition = [](IKelm& k, Args& a) { return k.DeletePartition(a.x.get(), kCell); };
     const auto deleteItem = [](KelmEnum_ObjType kind) {
-        return [=](IKelm& k, ImportRecords&) {
-            AutoBstr p = Bstr("P"), i = Bstr("X");
-            VARIANT_BOOL missing = 0;
-            return k.DeleteItemFromQVM(p.get(), i.get(), kind, &missing);
+        return [=](IKelm& k, Args& a) { return k.DeleteItemFromQVM(a.p.get(), a.x.get(), kind, &a.flag); };
+    };
+    const auto copy = [](KelmEnum_ObjType kind, VARIANT_BOOL overwrite, VARIANT_BOOL move) {
+        return [=](IKelm& k, Args& a) {
+            return k.CopyItemInQVM(a.p.get(), a.x.get(), a.q.get(), a.y.get(), kind, overwrite, move);
         };
     };
-    const auto copy = [](KelmEnum_ObjType kind, bool overwrite, bool move) {
-        return [=](IKelm& k, ImportRecords&) {
-            AutoBstr p = Bstr("P"), i = Bstr("X"), q = Bstr("Q"), j = Bstr("Y");
-            return k.CopyItemInQVM(p.get(), i.get(), q.get(), j.get(), kind, overwrite ? VARIANT_TRUE : 0,
-                                   move ? VARIANT_TRUE : 0);
-        };
-    };
-    const auto importPart = [](IKelm& k, ImportRecords& r) {
-        AutoBstr p = Bstr("P");
+    const CallFn importPart = [](IKelm& k, Args& a) {
+        ImportRecords& r = a.records;
         KelmStruct_PartType part = r.Part("N-1", 5);
         part.m_psarrCells = r.Cells({r.Cell("C1", StringList{"1"})});
         part.m_psarrLogicSymbols = r.Symbols({r.Symbol("S1", "G:S1", StringList{"A"})});
-        return k.AddItemToQVM_Part(p.get(), &part, VARIANT_TRUE);
+        return k.AddItemToQVM_Part(a.p.get(), &part, T);
     };
-    const auto importCell = [](IKelm& k, ImportRecords& r) {
-        AutoBstr p = Bstr("P");
-        KelmStruct_Cell cell = r.Cell("C1", StringList{"1"});
-        return k.AddItemToQVM_Cell(p.get(), &cell, VARIANT_TRUE);
+    const CallFn importCell = [](IKelm& k, Args& a) {
+        KelmStruct_Cell cell = a.records.Cell("C1", StringList{"1"});
+        return k.AddItemToQVM_Cell(a.p.get(), &cell, T);
     };
     std::string qvm;
-    const auto reopen = [&](IKelm& k, ImportRecords&) {
-        AutoBstr file = Bstr(qvm);
-        return k.Kelmstore_Open(file.get(), nullptr, 0);
-    };
+    const CallFn reopen = [&](IKelm& k, Args&) { return k.Kelmstore_Open(Bstr(qvm).get(), nullptr, 0); };
+    const CallFn reload = [](IKelm& k, Args&) { return k.ReloadQVM(); };
+    const CallFn save = [](IKelm& k, Args&) { return k.SaveQVM(); };
     const auto free = [](const char* op, HRESULT status, const char* key = "") {
         return [=](ScriptedStore& s) {
             s.FillsString("KelmSchemePartition::GetPartitionReservation", "");
@@ -130,18 +96,16 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
     };
 
     std::vector<Row> rows = {
-        {"reload", answers("KelmServer::Load", kPositive), [](IKelm& k, ImportRecords&) { return k.ReloadQVM(); },
-         E_FAIL},
-        {"save", answers("KelmServer::Save", kPositive), [](IKelm& k, ImportRecords&) { return k.SaveQVM(); }, E_FAIL, -1,
-         "Library not saved."},
+        {"reload", answers("KelmServer::Load", kPositive), reload, E_FAIL},
+        {"save", answers("KelmServer::Save", kPositive), save, E_FAIL, -1, "Library not saved."},
         {"scheme name +", answers("KelmSchemePartition::GetDefaultSearchSchemeName", kPositive), schemeName, S_OK},
         {"scheme name -", answers("KelmSchemePartition::GetDefaultSearchSchemeName", kOdd), schemeName, kOdd},
         {"schemes +", answers("KelmSchemePartition::GetSchemes", kPositive), allSchemes, S_OK},
         {"schemes -", answers("KelmSchemePartition::GetSchemes", kOdd), allSchemes, kOdd},
         {"scheme list +", answers("KelmSchemePartition::GetSchemePartitionList", kPositive), schemePartitions, S_OK},
         {"scheme list -", answers("KelmSchemePartition::GetSchemePartitionList", kOdd), schemePartitions, kOdd},
-        {"count as is", answers("KelmSchemePartition::GetNumObjectsInPartition", kPositive), count(""), kPositive},
-        {"filtered count", answers("KelmPart::GetPartsInPartition", kOdd), count("R*"), kOdd},
+        {"count as is", answers("KelmSchemePartition::GetNumObjectsInPartition", kPositive), count, kPositive},
+        {"filtered count", answers("KelmPart::GetPartsInPartition", kOdd), filtered, kOdd},
         {"items +", answers("KelmPart::GetPartsInPartition", kPositive), items, S_OK},
         {"items -", answers("KelmPart::GetPartsInPartition", kOdd), items, kOdd},
         {"find cell -", answers("KelmCell::GetPartitionNames", kOdd), find(kCell), kOdd},
@@ -178,20 +142,20 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
         {"delete: positive delete", answers("KelmCell::Delete", kPositive), deleteItem(kCell), kPositive, 0},
         {"delete: part", answers("KelmPart::Delete", kOdd), deleteItem(kPart), kOdd, 0},
         {"delete: save", answers("KelmServer::Save", kOdd), deleteItem(kPart), kOdd, 1},
-        {"copy: unreadable pins", answers("KelmCell::GetPinNames", kPositive), copy(kCell, false, false), kPositive, 0},
-        {"copy: unreadable type", answers("KelmCell::GetType", kPositive), copy(kCell, false, false), kPositive, 0},
+        {"copy: unreadable pins", answers("KelmCell::GetPinNames", kPositive), copy(kCell, 0, 0), kPositive, 0},
+        {"copy: unreadable type", answers("KelmCell::GetType", kPositive), copy(kCell, 0, 0), kPositive, 0},
         {"copy: padstacks are not looked at",
          [](ScriptedStore& s) { s.Fills("KelmCell::GetPadstackNames", {"PAD"}).Returns("KelmCell::AddPadstack", kOdd); },
-         copy(kCell, false, true), S_OK, 1},
+         copy(kCell, 0, T), S_OK, 1},
         {"copy: overwrite's delete is not looked at",
          [](ScriptedStore& s) {
              s.ReturnsFor("KelmCell::Add", "Y|Q", kExists).Returns("KelmCell::Delete", kOdd);
          },
-         copy(kCell, true, false), kExists, 0},
-        {"move: source delete", answers("KelmPart::Delete", kPositive), copy(kPart, false, true), kPositive, 0},
+         copy(kCell, T, 0), kExists, 0},
+        {"move: source delete", answers("KelmPart::Delete", kPositive), copy(kPart, 0, T), kPositive, 0},
         {"move: second partition", free("KelmSchemePartition::ReservePartition", kOdd, "Q"),
-         copy(kPart, false, true), kOdd, 0},
-        {"copy: save", answers("KelmServer::Save", kOdd), copy(kPart, false, false), kOdd, 1},
+         copy(kPart, 0, T), kOdd, 0},
+        {"copy: save", answers("KelmServer::Save", kOdd), copy(kPart, 0, 0), kOdd, 1},
         {"import part: add", answers("KelmPart::Add", kPositive), importPart, E_FAIL, 0,
          "Error adding Part Number to QVM. Partition (P), Part Number (N-1), Error (7)."},
         {"import part: overwrite's delete",
@@ -229,8 +193,8 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
         if (row.call == nullptr) row.call = importPart;
         row.script(*store);
         const int savesBefore = store->Count("KelmServer::Save");
-        ImportRecords records;
-        EXPECT_EQ(row.call(*kelm.get(), records), row.expected);
+        Args args;
+        EXPECT_EQ(row.call(*kelm.get(), args), row.expected);
         EXPECT_EQ(store->oddArguments, 0);
         if (row.saves >= 0) {
             EXPECT_EQ(store->Count("KelmServer::Save") - savesBefore, row.saves);

@@ -40,66 +40,54 @@ std::string Joined(SAFEARRAY* strings) {
     return joined;
 }
 
-// The out-parameter of one call, in either style.
+// The out-parameter of one call, in either style: a typed reference into
+// `m_typed` (which starts null, -77 or 5) or a reference to `m_variant`
+// (which starts holding "junk").
 class Out {
 public:
     explicit Out(VARTYPE type) : m_type(type) {
         VariantInit(&m_variant);
         m_variant.vt = VT_BSTR;  // something to clear: the result replaces it
         m_variant.bstrVal = SysAllocString(kJunk);
+        VariantInit(&m_typed);
+        m_typed.vt = static_cast<VARTYPE>(type & ~VT_BYREF);  // so that clearing frees what the method wrote
+        if (type == (VT_BYREF | VT_I4)) m_typed.lVal = -77;
+        if (type == (VT_BYREF | VT_BOOL)) m_typed.boolVal = 5;
     }
     Out(const Out&) = delete;
     Out& operator=(const Out&) = delete;
     ~Out() {
         VariantClear(&m_variant);
-        SysFreeString(m_text);
-        if (m_array != nullptr) SafeArrayDestroy(m_array);
+        VariantClear(&m_typed);
     }
     VARIANT Reference(OutStyle style) {
         VARIANT arg;
         VariantInit(&arg);
-        if (style == OutStyle::Variant) {
-            arg.vt = VT_BYREF | VT_VARIANT;
-            arg.pvarVal = &m_variant;
-            return arg;
-        }
-        arg.vt = m_type;
-        switch (m_type) {
-            case VT_BYREF | VT_BSTR: arg.pbstrVal = &m_text; break;
-            case VT_BYREF | VT_I4: arg.plVal = &m_number; break;
-            case VT_BYREF | VT_BOOL: arg.pboolVal = &m_flag; break;
-            default: arg.pparray = &m_array; break;
-        }
+        arg.vt = style == OutStyle::Variant ? static_cast<VARTYPE>(VT_BYREF | VT_VARIANT) : m_type;
+        arg.byref = style == OutStyle::Variant ? static_cast<void*>(&m_variant) : static_cast<void*>(&m_typed.llVal);
         return arg;
     }
     // The result as text; "untouched" when a VARIANT still holds what it held.
     std::string Render(OutStyle style) const {
+        const VARIANT& v = style == OutStyle::Variant ? m_variant : m_typed;
         if (style == OutStyle::Variant) {
-            if (m_variant.vt == VT_BSTR && Text(m_variant.bstrVal) == "junk") return "untouched";
+            if (v.vt == VT_BSTR && Text(v.bstrVal) == "junk") return "untouched";
             // A list arrives as an array of VARIANTs holding strings.
             const VARTYPE list = VT_BYREF | VT_ARRAY | VT_BSTR;
-            EXPECT_EQ(m_type == list ? VT_ARRAY | VT_VARIANT : m_type & ~VT_BYREF, m_variant.vt);
-            return Render(m_variant.bstrVal, m_variant.lVal, m_variant.boolVal, m_variant.parray);
+            EXPECT_EQ(m_type == list ? VT_ARRAY | VT_VARIANT : m_type & ~VT_BYREF, v.vt);
         }
-        return Render(m_text, m_number, m_flag, m_array);
+        switch (m_type) {
+            case VT_BYREF | VT_BSTR: return Text(v.bstrVal);
+            case VT_BYREF | VT_I4: return std::to_string(v.lVal);
+            case VT_BYREF | VT_BOOL: return v.boolVal == VARIANT_TRUE ? "true" : v.boolVal == VARIANT_FALSE ? "false" : "?";
+            default: return Joined(v.parray);
+        }
     }
 
 private:
     static constexpr OLECHAR kJunk[] = {'j', 'u', 'n', 'k', 0};
-    std::string Render(BSTR text, LONG number, VARIANT_BOOL flag, SAFEARRAY* array) const {
-        switch (m_type) {
-            case VT_BYREF | VT_BSTR: return Text(text);
-            case VT_BYREF | VT_I4: return std::to_string(number);
-            case VT_BYREF | VT_BOOL: return flag == VARIANT_TRUE ? "true" : flag == VARIANT_FALSE ? "false" : "?";
-            default: return Joined(array);
-        }
-    }
     VARTYPE m_type;
-    VARIANT m_variant;
-    BSTR m_text = nullptr;
-    LONG m_number = -77;
-    VARIANT_BOOL m_flag = 5;
-    SAFEARRAY* m_array = nullptr;
+    VARIANT m_variant, m_typed;
 };
 
 using In = std::variant<std::string, KelmEnum_ObjType, VARIANT_BOOL, KelmStruct_Cell*, KelmStruct_PartType*>;
@@ -201,10 +189,8 @@ void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder
     for (std::size_t i = 0; i < calls.size(); ++i) {
         const Call& call = calls[i];
         SCOPED_TRACE(::testing::Message() << "call " << i << ": " << call.method);
-        const DispatchMethod* method = nullptr;
-        for (const DispatchMethod& candidate : KelmDispatchTable()) {
-            if (std::string(candidate.name) == call.method) method = &candidate;
-        }
+        const std::string name = call.method;
+        const DispatchMethod* method = FindDispatchMethod(std::u16string(name.begin(), name.end()));
         ASSERT_NE(nullptr, method);
         called.insert(call.method);
 

@@ -62,7 +62,13 @@ const wchar_t kScript[] =
     L"    Plain\n    {\n      val Mark = s 'x'\n    }\n"
     L"  }\n}\n";
 
-TEST_F(Registrar, RegisterWritesKeysValuesAndReplacements) {
+// Register writes keys, values and replacements, clearing a ForceRemove key's
+// old subtree; unregister (twice, or of what is not there) removes what the
+// script wrote and keeps NoRemove keys and keys that are not its own.
+TEST_F(Registrar, RegisterAndUnregister) {
+    EXPECT_EQ(S_OK, Run(kScript, RegistryMode::Unregister));
+    Create(L"Shared\\{guid}\\Stale\\Deep");
+    Create(L"Shared\\Plain\\Foreign");
     ASSERT_EQ(S_OK, Run(kScript, RegistryMode::Register));
     EXPECT_EQ(L"Kelm Class", Value(L"Prog.Id"));
     EXPECT_EQ(L"{guid}", Value(L"Prog.Id\\CLSID"));
@@ -74,35 +80,17 @@ TEST_F(Registrar, RegisterWritesKeysValuesAndReplacements) {
     EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(root, L"Shared\\{guid}", L"Count", RRF_RT_REG_DWORD, nullptr, &count, &size));
     EXPECT_EQ(7u, count);
     EXPECT_EQ(L"x", Value(L"Shared\\Plain", L"Mark"));
-}
-
-TEST_F(Registrar, ForceRemoveClearsTheOldSubtreeBeforeWriting) {
-    Create(L"Shared\\{guid}\\Stale\\Deep");
-    Create(L"Shared\\Plain\\Foreign");
-    ASSERT_EQ(S_OK, Run(kScript, RegistryMode::Register));
     EXPECT_FALSE(Exists(L"Shared\\{guid}\\Stale"));
-    EXPECT_TRUE(Exists(L"Shared\\Plain\\Foreign"));  // not ForceRemove: kept
-}
 
-TEST_F(Registrar, UnregisterKeepsNoRemoveKeysAndForeignSubkeys) {
-    ASSERT_EQ(S_OK, Run(kScript, RegistryMode::Register));
-    Create(L"Shared\\{guid}\\Foreign");   // removed with the ForceRemove key
-    Create(L"Shared\\Plain\\Foreign");    // keeps Plain alive
-    Create(L"Shared\\Other");             // someone else's key below the NoRemove key
+    Create(L"Shared\\{guid}\\Foreign");  // goes with the ForceRemove key
+    Create(L"Shared\\Other");          // someone else's key below the NoRemove key
     ASSERT_EQ(S_OK, Run(kScript, RegistryMode::Unregister));
+    EXPECT_EQ(S_OK, Run(kScript, RegistryMode::Unregister));
     EXPECT_FALSE(Exists(L"Prog.Id"));
-    EXPECT_TRUE(Exists(L"Shared"));
-    EXPECT_TRUE(Exists(L"Shared\\Other"));
     EXPECT_FALSE(Exists(L"Shared\\{guid}"));
-    EXPECT_TRUE(Exists(L"Shared\\Plain\\Foreign"));
+    EXPECT_TRUE(Exists(L"Shared\\Other"));
+    EXPECT_TRUE(Exists(L"Shared\\Plain\\Foreign"));     // keeps Plain alive
     EXPECT_EQ(L"<none>", Value(L"Shared\\Plain", L"Mark"));  // its value went
-}
-
-TEST_F(Registrar, UnregisterOfWhatIsNotThereSucceeds) {
-    EXPECT_EQ(S_OK, Run(kScript, RegistryMode::Unregister));
-    ASSERT_EQ(S_OK, Run(kScript, RegistryMode::Register));
-    ASSERT_EQ(S_OK, Run(kScript, RegistryMode::Unregister));
-    EXPECT_EQ(S_OK, Run(kScript, RegistryMode::Unregister));
 }
 
 TEST_F(Registrar, SyntaxErrorsAreRefusedBeforeAnythingIsWritten) {
