@@ -8,38 +8,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/PosixFiles.h"
+
 namespace kelm::platform {
 namespace {
-std::atomic<unsigned> g_counter{0};
+using posix::Failed;
+using posix::WriteAll;
 
-// Writes all bytes; false with errno set (an injected failure included).
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t wrote = ::write(fd, data + done, size - done);
-        if (wrote < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
+std::atomic<unsigned> g_counter{0};
 
 // A write step: fault injection first (it may end the process or fail the step).
 bool Step(bool ok) {
     if (!ok) return false;
-    switch (FaultPoint()) {
-    case Fault::DiskFull: errno = ENOSPC; return false;
-    case Fault::Denied: errno = EACCES; return false;
-    default: return true;
+    if (const int injected = posix::InjectedError(FaultPoint())) {
+        errno = injected;
+        return false;
     }
-}
-
-FileResult Failed(const char* what, const std::string& path, int code, std::string& error) {
-    error = std::string(what) + " " + path + ": " + std::strerror(code);
-    return code == EACCES || code == EPERM || code == EROFS ? FileResult::Denied
-         : code == ENOENT ? FileResult::NotFound : FileResult::Error;
+    return true;
 }
 
 void SyncFolderOf(const std::string& native) {

@@ -16,37 +16,15 @@
 
 #include "platform/CodePage.h"
 #include "platform/FaultInjection.h"
+#include "platform/posix/PosixFiles.h"
 
 namespace kelm::platform {
 namespace {
-FileResult FromErrno(int error) {
-    switch (error) {
-    case ENOENT: case ENOTDIR: return FileResult::NotFound;
-    case EEXIST: case ENOTEMPTY: return FileResult::Exists;
-    case EACCES: case EPERM: case EROFS: return FileResult::Denied;
-    default: return FileResult::Error;
-    }
-}
-// The injected failure as the system reports it; 0 when there is none.
-int InjectedError(Fault fault) {
-    return fault == Fault::DiskFull ? ENOSPC : fault == Fault::Denied ? EACCES : 0;
-}
-FileResult Failed(const char* what, const std::string& path, int code, std::string& error) {
-    error = std::string(what) + " " + path + ": " + std::strerror(code);
-    return FromErrno(code);
-}
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t wrote = ::write(fd, data + done, size - done);
-        if (wrote < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
+using posix::Failed;
+using posix::FromErrno;
+using posix::InjectedError;
+using posix::WriteAll;
+
 bool ListEntries(const std::string& folder, bool folders, std::vector<std::string>& names) {
     names.clear();
     const std::string native = NativePath(folder);
