@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchSupport.h"
 #include "BenchTable.h"
 #include "LargeLibrary.h"
 #include "store/file/FileStore.h"
@@ -17,14 +18,9 @@
 using namespace kelm;
 using namespace kelm::store;
 using kelm::bench::Numbered;
-
-namespace {
-bool Ok(HRESULT status, const char* what, KelmServer& server) {
-    if (status >= 0) return true;
-    std::fprintf(stderr, "%s failed: 0x%08X %s\n", what, static_cast<unsigned>(status), server.LastErrorText().c_str());
-    return false;
-}
-}  // namespace
+using kelm::bench::Bstr;
+using kelm::bench::Elements;
+using kelm::bench::Ok;
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000000;

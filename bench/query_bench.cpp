@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "BenchSupport.h"
 #include "BenchTable.h"
 #include "LargeLibrary.h"
 #include "kelmapi/kelmapi.h"
@@ -11,25 +12,9 @@
 
 using namespace kelm;
 using kelm::bench::Numbered;
-
-namespace {
-struct Bstr {
-    explicit Bstr(const std::string& text) : value(platform::AnsiToBstr(text)) {}
-    operator BSTR() const { return value.get(); }
-    AutoBstr value;
-};
-
-bool Ok(HRESULT status, const char* what) {
-    if (status >= 0) return true;
-    std::fprintf(stderr, "%s failed: 0x%08X\n", what, static_cast<unsigned>(status));
-    return false;
-}
-
-long Elements(SAFEARRAY* array) {
-    LONG upper = -1;
-    return array && SUCCEEDED(SafeArrayGetUBound(array, 1, &upper)) ? upper + 1 : -1;
-}
-}  // namespace
+using kelm::bench::Bstr;
+using kelm::bench::Elements;
+using kelm::bench::Ok;
 
 int main(int argc, char** argv) {
     bench::LibrarySize o;

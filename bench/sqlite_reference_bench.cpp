@@ -22,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "LargeLibrary.h"
 #include "SqliteReference.h"
 #include "kelmapi/kelmapi.h"
@@ -30,21 +31,12 @@
 
 using namespace kelm;
 using kelm::bench::Numbered;
+using kelm::bench::Bstr;
+using kelm::bench::Elements;
+using kelm::bench::Ok;
 using kelm::bench::Sqlite;
 
 namespace {
-
-struct Bstr {
-    explicit Bstr(const std::string& text) : value(platform::AnsiToBstr(text)) {}
-    operator BSTR() const { return value.get(); }
-    AutoBstr value;
-};
-
-bool Ok(HRESULT status, const char* what) {
-    if (status >= 0) return true;
-    std::fprintf(stderr, "%s failed: 0x%08X\n", what, static_cast<unsigned>(status));
-    return false;
-}
 
 ComPtr<IKelm> OpenKelm(const std::string& file) {
     ComPtr<IClassFactory> factory;
