@@ -130,6 +130,7 @@ TEST(RecordInfo, RecordArraysCopyDeeplyAndAreClearedWithTheArray) {
     part.m_sPartNumber = SysAllocString(u"R-100");
     part.m_psarrCells = cells;
     void* copy = nullptr;
+    EXPECT_EQ(partInfo->RecordCreateCopy(nullptr, &copy), E_INVALIDARG);
     ASSERT_EQ(partInfo->RecordCreateCopy(&part, &copy), S_OK);
     auto* copied = static_cast<KelmStruct_PartType*>(copy);
     EXPECT_EQ(std::u16string(copied->m_sPartNumber), u"R-100");

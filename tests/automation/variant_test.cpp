@@ -71,6 +71,15 @@ TEST(Variant, CopyIsDeepAndReplacesTheDestination) {
     EXPECT_EQ(object.refs, 2u);
     VariantClear(&target);
     EXPECT_EQ(object.refs, 1u);
+
+    source.vt = VT_ARRAY | VT_BSTR;
+    source.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
+    ASSERT_EQ(VariantCopy(&target, &source), S_OK);
+    EXPECT_EQ(target.vt, VT_ARRAY | VT_BSTR);
+    EXPECT_NE(target.parray, source.parray);
+    EXPECT_EQ(target.parray->rgsabound[0].cElements, 1u);
+    VariantClear(&target);
+    VariantClear(&source);
 }
 
 }  // namespace
