@@ -1,6 +1,8 @@
 // Variants: what VariantClear frees, what it leaves alone, deep copies.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "kelmapi/automation.h"
 
 namespace {
@@ -13,25 +15,15 @@ struct CountedObject final : IUnknown {
     STDMETHODIMP_(ULONG) Release() override { return --refs; }
 };
 
-TEST(Variant, InitGivesEmpty) {
+TEST(Variant, ClearFreesOwnedValuesLeavesReferencesAndStopsAtALockedArray) {
     VARIANT v;
     v.vt = VT_I4;
     VariantInit(&v);
     EXPECT_EQ(v.vt, VT_EMPTY);
-}
-
-TEST(Variant, ClearFreesOwnedValuesAndResetsToEmpty) {
-    VARIANT v;
-    VariantInit(&v);
     v.vt = VT_BSTR;
     v.bstrVal = SysAllocString(u"owned");
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(v.vt, VT_EMPTY);
-
-    v.vt = VT_ARRAY | VT_BSTR;
-    v.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
-    static_cast<BSTR*>(v.parray->pvData)[0] = SysAllocString(u"element");
-    EXPECT_EQ(VariantClear(&v), S_OK);
 
     CountedObject object;
     object.AddRef();
@@ -39,29 +31,22 @@ TEST(Variant, ClearFreesOwnedValuesAndResetsToEmpty) {
     v.punkVal = &object;
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(object.refs, 1u);
-}
 
-TEST(Variant, ClearLeavesReferencedValuesAlone) {
     BSTR text = SysAllocString(u"caller's");
-    VARIANT v;
-    VariantInit(&v);
     v.vt = VT_BYREF | VT_BSTR;
     v.pbstrVal = &text;
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(std::u16string(text), u"caller's");
     SysFreeString(text);
-}
 
-TEST(Variant, ClearOfLockedArrayFailsAndKeepsIt) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_ARRAY | VT_I4;
-    v.parray = SafeArrayCreateVector(VT_I4, 0, 1);
+    v.vt = VT_ARRAY | VT_BSTR;
+    v.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
+    static_cast<BSTR*>(v.parray->pvData)[0] = SysAllocString(u"element");
     SafeArrayLock(v.parray);
     EXPECT_EQ(VariantClear(&v), DISP_E_ARRAYISLOCKED);
-    EXPECT_EQ(v.vt, VT_ARRAY | VT_I4);
+    EXPECT_EQ(v.vt, VT_ARRAY | VT_BSTR);
     SafeArrayUnlock(v.parray);
-    EXPECT_EQ(VariantClear(&v), S_OK);
+    EXPECT_EQ(VariantClear(&v), S_OK);  // leak checkers see the element freed
     EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
 }
 
@@ -79,14 +64,21 @@ TEST(Variant, CopyIsDeepAndReplacesTheDestination) {
     EXPECT_EQ(SysStringLen(target.bstrVal), 3u);
 
     CountedObject object;
-    VARIANT unknown;
-    VariantInit(&unknown);
-    unknown.vt = VT_UNKNOWN;
-    unknown.punkVal = &object;
-    ASSERT_EQ(VariantCopy(&target, &unknown), S_OK);
+    source.vt = VT_UNKNOWN;  // the string stays with the target's copy
+    SysFreeString(source.bstrVal);
+    source.punkVal = &object;
+    ASSERT_EQ(VariantCopy(&target, &source), S_OK);
     EXPECT_EQ(object.refs, 2u);
     VariantClear(&target);
     EXPECT_EQ(object.refs, 1u);
+
+    source.vt = VT_ARRAY | VT_BSTR;
+    source.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
+    ASSERT_EQ(VariantCopy(&target, &source), S_OK);
+    EXPECT_EQ(target.vt, VT_ARRAY | VT_BSTR);
+    EXPECT_NE(target.parray, source.parray);
+    EXPECT_EQ(target.parray->rgsabound[0].cElements, 1u);
+    VariantClear(&target);
     VariantClear(&source);
 }
 

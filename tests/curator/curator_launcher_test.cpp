@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,47 +64,36 @@ TEST_F(CuratorLauncherTest, ToolFolderComesFromTheCuratorVariableFirst) {
     std::string folder = "stale";
     EXPECT_EQ(E_FAIL, FindCuratorBinFolder(folder));
     EXPECT_EQ("", folder);
-
-    environment["TQR_COMMON_BIN"] = "D:\\Common";
-    EXPECT_EQ(S_OK, FindCuratorBinFolder(folder));
-    EXPECT_EQ("D:\\Common\\", folder);
-
-    environment["TQR_CURATOR_BIN"] = "C:\\Tools";
-    EXPECT_EQ(S_OK, FindCuratorBinFolder(folder));
-    EXPECT_EQ("C:\\Tools\\", folder);
-
-    environment["TQR_CURATOR_BIN"] = "C:\\Tools\\";  // no second backslash
-    EXPECT_EQ(S_OK, FindCuratorBinFolder(folder));
-    EXPECT_EQ("C:\\Tools\\", folder);
-
-    environment["TQR_CURATOR_BIN"] = "";  // set but empty: the common folder is used
-    EXPECT_EQ(S_OK, FindCuratorBinFolder(folder));
-    EXPECT_EQ("D:\\Common\\", folder);
-
-    std::string toolPath;
-    EXPECT_EQ(S_OK, FindPathToCuratorCommand(session, toolPath));
-    EXPECT_EQ("D:\\Common\\CuratorCommand.exe", toolPath);
+    const struct { const char* curator; const char* common; const char* folder; } cases[] = {
+        {nullptr, "D:\\Common", "D:\\Common\\"},
+        {"C:\\Tools", "D:\\Common", "C:\\Tools\\"},
+        {"C:\\Tools\\", nullptr, "C:\\Tools\\"},  // no second backslash
+        {"", "D:\\Common", "D:\\Common\\"},       // set but empty: the common folder is used
+    };
+    for (const auto& c : cases) {
+        environment.clear();
+        if (c.curator) environment["TQR_CURATOR_BIN"] = c.curator;
+        if (c.common) environment["TQR_COMMON_BIN"] = c.common;
+        EXPECT_EQ(S_OK, FindCuratorBinFolder(folder));
+        EXPECT_EQ(c.folder, folder);
+        std::string toolPath;
+        EXPECT_EQ(S_OK, FindPathToCuratorCommand(session, toolPath));
+        EXPECT_EQ(std::string(c.folder) + "CuratorCommand.exe", toolPath);
+    }
 }
 
-TEST_F(CuratorLauncherTest, RunCuratorCommandLineByteForByte) {
+TEST_F(CuratorLauncherTest, CommandLinesByteForByte) {
     const std::string folder = ToolFolder("tools");
     environment["TQR_CURATOR_BIN"] = folder;
-
+    const std::string tool = folder + "\\CuratorCommand.exe";
     // Works with no library open; the library named is neither the open one
     // nor tested. Only the library file is quoted; nothing is escaped.
     EXPECT_EQ(S_OK, RunCurator(session, "C:\\My Libs\\Main Lib.qvm", "my flow"));
-    EXPECT_EQ(S_OK, RunCurator(session, "", "verify"));
+    EXPECT_EQ(tool + " -qvmfile=\"C:\\My Libs\\Main Lib.qvm\" -command=run -args=my flow;", started.back());
     EXPECT_EQ(S_OK, RunCurator(session, "a\"b%s\\", "x;y"));
-    ASSERT_EQ(3u, started.size());
-    const std::string tool = folder + "\\CuratorCommand.exe";
-    EXPECT_EQ(tool + " -qvmfile=\"C:\\My Libs\\Main Lib.qvm\" -command=run -args=my flow;", started[0]);
-    EXPECT_EQ(tool + " -qvmfile=\"\" -command=run -args=verify;", started[1]);
-    EXPECT_EQ(tool + " -qvmfile=\"a\"b%s\\\" -command=run -args=x;y;", started[2]);
-    EXPECT_TRUE(boxes.empty());
-}
+    EXPECT_EQ(tool + " -qvmfile=\"a\"b%s\\\" -command=run -args=x;y;", started.back());
 
-TEST_F(CuratorLauncherTest, RefreshCommandLineByteForByteNamingTheOpenLibrary) {
-    environment["TQR_COMMON_BIN"] = "C:\\Tools";  // refresh makes no existence test
+    environment["TQR_CURATOR_BIN"] = "C:\\Tools";  // refresh makes no existence test
     const std::string library = temp.Path() + "Main Lib/Main Lib.qvm";
     ASSERT_EQ(S_OK, store::CreateLibrary(library));
     const struct { const char* partition; long kind; const char* args; } cases[] = {
@@ -119,7 +107,6 @@ TEST_F(CuratorLauncherTest, RefreshCommandLineByteForByteNamingTheOpenLibrary) {
         if (!file.empty()) {
             ASSERT_EQ(S_OK, session.Open(file, "alice", 0));
         }
-        started.clear();
         for (const auto& c : cases) {
             EXPECT_EQ(S_OK, RefreshQVMTree(session, c.partition, static_cast<KelmEnum_ObjType>(c.kind)));
             EXPECT_EQ("C:\\Tools\\CuratorCommand.exe -qvmfile=\"" + file + "\" -command=refreshqvm -args=" + c.args,
@@ -130,61 +117,41 @@ TEST_F(CuratorLauncherTest, RefreshCommandLineByteForByteNamingTheOpenLibrary) {
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(CuratorLauncherTest, CuratorVariableWinsEvenWhenTheToolIsMissingThere) {
+// Each failure: the status, what started, the boxes shown, the log lines.
+TEST_F(CuratorLauncherTest, FailuresShowOrLogExactlyOnce) {
+    session.Log().Start(temp.Path(), "QuorKelm", "KelmAPI");
+    const std::string noFolder = std::string("(ERROR)   KelmAPI        FindPathToCuratorCommand") +
+                                 std::string(11, ' ') + " - Cannot find path to the CuratorCommand.exe\r\n";
+    // No tool folder at all: one error line a call, nothing starts.
+    EXPECT_EQ(E_FAIL, RunCurator(session, "C:\\Libs\\Main.qvm", "verify"));
+    EXPECT_EQ(E_FAIL, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
+    EXPECT_TRUE(started.empty());
+    const std::string log = LogBytes();
+    ASSERT_EQ(2 * (20 + noFolder.size()), log.size()) << log;
+    EXPECT_EQ(noFolder, log.substr(20, noFolder.size()));
+    EXPECT_EQ(noFolder, log.substr(20 + noFolder.size() + 20));
+    LibrarySession unbound;  // the line is dropped, the call still fails
+    EXPECT_EQ(E_FAIL, RunCurator(unbound, "C:\\Libs\\Main.qvm", "verify"));
+
+    // The curator variable wins even where the tool is missing: RunCurator
+    // tests the tool and shows the box; RefreshQVMTree tries and fails quietly.
     environment["TQR_CURATOR_BIN"] = (temp.Root() / "empty").string();
     environment["TQR_COMMON_BIN"] = ToolFolder("common");
-    session.Log().Start(temp.Path(), "QuorKelm", "KelmAPI");
-
-    // RunCurator alone tests the tool and shows the box; nothing starts.
+    startSucceeds = false;
     EXPECT_EQ(E_FAIL, RunCurator(session, "C:\\Libs\\Main.qvm", "verify"));
     EXPECT_TRUE(started.empty());
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("Error|Kelmstore Curator is not installed.", boxes[0]);
-
-    // RefreshQVMTree tries the same (missing) tool and shows nothing.
-    startSucceeds = false;
+    EXPECT_EQ(std::vector<std::string>{"Error|Kelmstore Curator is not installed."}, boxes);
     EXPECT_EQ(E_FAIL, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
     ASSERT_EQ(1u, started.size());
     EXPECT_EQ(0u, started[0].find(environment["TQR_CURATOR_BIN"] + "\\CuratorCommand.exe "));
-    EXPECT_EQ(1u, boxes.size());
-    EXPECT_EQ("", LogBytes());  // neither failure logs
-}
 
-TEST_F(CuratorLauncherTest, NoToolFolderLogsOneErrorLinePerCallAndStartsNothing) {
-    session.Log().Start(temp.Path(), "QuorKelm", "KelmAPI");
-
-    EXPECT_EQ(E_FAIL, RunCurator(session, "C:\\Libs\\Main.qvm", "verify"));
-    EXPECT_EQ(E_FAIL, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
-    EXPECT_TRUE(started.empty());
-    EXPECT_TRUE(boxes.empty());
-
-    const std::string log = LogBytes();
-    const std::string tail = std::string("(ERROR)   KelmAPI        FindPathToCuratorCommand") + std::string(11, ' ') +
-                             " - Cannot find path to the CuratorCommand.exe\r\n";
-    ASSERT_EQ(2 * (20 + tail.size()), log.size()) << log;
-    EXPECT_EQ(tail, log.substr(20, tail.size()));
-    EXPECT_EQ(tail, log.substr(20 + tail.size() + 20));
-}
-
-TEST_F(CuratorLauncherTest, NoToolFolderWhileUnboundDropsTheLineButStillFails) {
-    EXPECT_EQ(E_FAIL, RunCurator(session, "C:\\Libs\\Main.qvm", "verify"));
-    EXPECT_EQ(E_FAIL, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_Cell));
-    EXPECT_TRUE(started.empty());
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_FALSE(std::filesystem::exists(temp.Root() / "LogFiles"));
-}
-
-TEST_F(CuratorLauncherTest, FailedProcessStartIsAFailureOfBothMethods) {
+    // A process that cannot be started fails both methods, without a box or a line.
     environment["TQR_CURATOR_BIN"] = ToolFolder("tools");
-    session.Log().Start(temp.Path(), "QuorKelm", "KelmAPI");
-    startSucceeds = false;
-
     EXPECT_EQ(E_FAIL, RunCurator(session, "C:\\Libs\\Main.qvm", "verify"));
-    EXPECT_EQ(E_FAIL, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
     EXPECT_EQ(E_FAIL, LaunchHidden("anything"));
     EXPECT_EQ(3u, started.size());
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ("", LogBytes());
+    EXPECT_EQ(1u, boxes.size());
+    EXPECT_EQ(log, LogBytes());
 }
 
 TEST(CuratorMessageBox, WithoutADesktopTheBoxIsOneLineOnStandardError) {

@@ -60,17 +60,11 @@ protected:
     std::string record;
 };
 
+// A tool that fails still counts as started.
 TEST_F(DetachedProcessTest, StartsTheProgramWithWindowsStyleArguments) {
-    const std::string script = Script("tool dir/rec.sh");
+    const std::string script = Script("tool dir/rec.sh", 3);
     ASSERT_TRUE(platform::StartDetachedProcess("\"" + script + "\" -qvmfile=\"/libs/My Lib/Main.qvm\" a\\\"b \"\" x;;;"));
     EXPECT_EQ("-qvmfile=/libs/My Lib/Main.qvm\na\"b\n\nx;;;\n", WaitForRecord());
-    ExpectNoChildLeft();
-}
-
-TEST_F(DetachedProcessTest, AToolThatFailsStillCountsAsStarted) {
-    const std::string script = Script("fails.sh", 3);
-    EXPECT_TRUE(platform::StartDetachedProcess(script + " one"));
-    EXPECT_EQ("one\n", WaitForRecord());
     ExpectNoChildLeft();
 }
 

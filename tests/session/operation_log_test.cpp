@@ -37,37 +37,28 @@ protected:
     OperationLog log;
 };
 
-TEST_F(OperationLogTest, StartNamesLogFilesAndTheLogNameWithTheLogExtension) {
-    log.Start(temp.Path().substr(0, temp.Path().size() - 1), "QuorKelm.txt", "KelmAPI");  // a separator is added
-    EXPECT_TRUE(log.LogInfo("Tag", "m"));
-    EXPECT_NE(std::string::npos, LogBytes().find(" - m\r\n"));
-}
-
 TEST_F(OperationLogTest, UnboundLogDropsEveryLineAndStartCreatesTheFolderButNoFile) {
     EXPECT_FALSE(log.LogError("Tag", "message"));
     EXPECT_FALSE(log.LogInfo("", ""));
-    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
+    log.Start(temp.Path().substr(0, temp.Path().size() - 1), "QuorKelm.txt", "KelmAPI");  // a separator is added
     EXPECT_TRUE(std::filesystem::is_directory(temp.Root() / "LogFiles"));
     EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    EXPECT_TRUE(log.LogInfo("Tag", "m"));  // the name takes the log extension
+    EXPECT_NE(std::string::npos, LogBytes().find(" - m\r\n"));
 }
 
-TEST_F(OperationLogTest, WorkedExampleByteForByte) {
-    log.Start(temp.Path(), "QuorKelm", "KelmAPI");
-    EXPECT_TRUE(log.LogError("FindPathToCuratorCommand", "Cannot find path to the CuratorCommand.exe"));
-    EXPECT_EQ(stamp + " " + "(ERROR)   " + "KelmAPI        " + "FindPathToCuratorCommand           " +
-                  " - Cannot find path to the CuratorCommand.exe\r\n",
-              LogBytes());
-}
-
-TEST_F(OperationLogTest, LevelsAndTheThreeRowFormats) {
+TEST_F(OperationLogTest, LevelsAndTheThreeRowFormatsByteForByte) {
     log.Start(temp.Path(), "QuorKelm", "KelmAPI");
     const std::string head = stamp + " ";
     const std::string tag35 = "Tag" + std::string(32, ' ');
+    EXPECT_TRUE(log.LogError("FindPathToCuratorCommand", "Cannot find path to the CuratorCommand.exe"));
     EXPECT_TRUE(log.LogWarning("Tag", "both"));
     EXPECT_TRUE(log.LogInfo("Tag", ""));
     EXPECT_TRUE(log.WriteLine("(ERROR)", "", "only message"));
     EXPECT_TRUE(log.WriteLine("(ERROR)", "", ""));
-    EXPECT_EQ(head + "(WARNING) KelmAPI        " + tag35 + " - both\r\n" +
+    EXPECT_EQ(head + "(ERROR)   KelmAPI        FindPathToCuratorCommand           " +
+                  " - Cannot find path to the CuratorCommand.exe\r\n" +
+                  head + "(WARNING) KelmAPI        " + tag35 + " - both\r\n" +
                   head + "(INFO)    KelmAPI        " + tag35 + "\r\n" +
                   head + "(ERROR)   KelmAPI         - only message\r\n" +
                   head + "(ERROR)   KelmAPI         - \r\n",
@@ -114,13 +105,7 @@ TEST_F(OperationLogTest, LinesAccumulateAcrossLogsAndRebinding) {
     EXPECT_TRUE(std::filesystem::exists(other.Root() / "LogFiles" / "QuorKelm.log"));
 }
 
-TEST_F(OperationLogTest, AFileHeldByAnotherWriterOrAFolderThatCannotBeCreatedDropsTheLine) {
-    TempFolder blocked;
-    blocked.File("LogFiles", "a file where the folder should be");
-    OperationLog nowhere;
-    nowhere.Start(blocked.Path(), "QuorKelm", "KelmAPI");
-    EXPECT_FALSE(nowhere.LogError("Tag", "m"));
-
+TEST_F(OperationLogTest, AFileHeldByAnotherWriterDropsTheLine) {
     log.Start(temp.Path(), "QuorKelm", "KelmAPI");
     platform::AppendFile holder;
     ASSERT_TRUE(holder.Open(LogFile().string()));
@@ -130,7 +115,8 @@ TEST_F(OperationLogTest, AFileHeldByAnotherWriterOrAFolderThatCannotBeCreatedDro
 }
 
 // The session binds its log at open, also when the store then refuses the
-// library; a refused name or a missing file binds nothing.
+// library; a refused name or a missing file binds nothing. An unwritable log
+// changes no status.
 TEST_F(OperationLogTest, TheSessionBindsItsLogAtOpenAndKeepsIt) {
     LibrarySession session;
     EXPECT_EQ(E_INVALIDARG, session.Open(temp.Path() + "Main.txt", "", VARIANT_FALSE));
@@ -146,13 +132,11 @@ TEST_F(OperationLogTest, TheSessionBindsItsLogAtOpenAndKeepsIt) {
     EXPECT_TRUE(session.Log().LogError("Tag", "after close"));  // stays bound
     EXPECT_NE(std::string::npos, LogBytes().find(" - after failed open\r\n"));
     EXPECT_NE(std::string::npos, LogBytes().find(" - after close\r\n"));
-}
 
-TEST_F(OperationLogTest, AnUnwritableLogFolderChangesNoStatus) {
-    temp.File("LogFiles", "not a folder");
-    ASSERT_EQ(S_OK, store::CreateLibrary(temp.Path() + "Main.qvm"));
-    LibrarySession session;
-    EXPECT_EQ(S_OK, session.Open(temp.Path() + "Main.qvm", "", VARIANT_FALSE));
+    TempFolder blocked;
+    blocked.File("LogFiles", "not a folder");
+    ASSERT_EQ(S_OK, store::CreateLibrary(blocked.Path() + "Main.qvm"));
+    EXPECT_EQ(S_OK, session.Open(blocked.Path() + "Main.qvm", "", VARIANT_FALSE));
     EXPECT_FALSE(session.Log().LogError("Tag", "m"));
     EXPECT_EQ(S_OK, session.Save());
 }

@@ -25,8 +25,6 @@ public:
     long outNumber = 42;
     VARIANT_BOOL outFlag = VARIANT_TRUE;
 
-    const std::string& Last() const { return calls.back(); }
-
     STDMETHOD(QueryInterface)(REFIID, void** ppv) override;
     STDMETHOD_(ULONG, AddRef)() override { return 1; }
     STDMETHOD_(ULONG, Release)() override { return 1; }

@@ -18,10 +18,6 @@ ScriptedStore& ScriptedStore::FillsString(const std::string& op, std::string val
     m_scripts[op].text = std::move(value);
     return *this;
 }
-ScriptedStore& ScriptedStore::FillsInt(const std::string& op, int value) {
-    m_scripts[op].integer = value;
-    return *this;
-}
 
 int ScriptedStore::Count(const std::string& op) const {
     auto it = m_counts.find(op);

@@ -23,7 +23,6 @@ public:
     ScriptedStore& ReturnsFor(const std::string& op, const std::string& key, HRESULT status);
     ScriptedStore& Fills(const std::string& op, StringList list);
     ScriptedStore& FillsString(const std::string& op, std::string value);
-    ScriptedStore& FillsInt(const std::string& op, int value);
     int Count(const std::string& op) const;  // calls of the operation so far
     // Calls that passed other than the fixed values the store takes (null
     // texts, zero flags) where the component has nothing to say.
@@ -154,7 +153,6 @@ private:
         std::map<std::string, HRESULT> statusFor;
         std::optional<StringList> list;
         std::optional<std::string> text;
-        std::optional<int> integer;
     };
 
     HRESULT Answer(const std::string& op, const std::vector<std::string>& keys);
@@ -166,7 +164,7 @@ private:
     }
     static void Fill(const Script& s, StringList& out) { if (s.list) out = *s.list; }
     static void Fill(const Script& s, std::string& out) { if (s.text) out = *s.text; }
-    static void Fill(const Script& s, int& out) { if (s.integer) out = *s.integer; }
+    static void Fill(const Script&, int&) {}
 
     std::map<std::string, Script> m_scripts;
     std::map<std::string, int> m_counts;

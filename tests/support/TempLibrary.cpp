@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "store/file/FileStore.h"
 #include "store/items/KelmSchemePartition.h"
@@ -13,8 +13,7 @@
 namespace kelm::testing {
 namespace {
 std::string Native(std::string path) {
-    for (char& c : path)
-        if (c == '\\') c = '/';
+    std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
 }  // namespace
@@ -60,10 +59,7 @@ void TempLibrary::Reserve(const std::string& path, const std::string& user) cons
 }
 
 std::string TempLibrary::ReadFile(const std::string& relative) const {
-    std::ifstream in(Native(m_folder + relative), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return ReadFileBytes(Native(m_folder + relative));
 }
 
 void TempLibrary::WriteFile(const std::string& relative, const std::string& bytes) const {

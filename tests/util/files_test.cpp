@@ -61,14 +61,5 @@ TEST(Files, MovesNeverReplaceAndFailuresNameTheFile) {
     EXPECT_EQ((std::vector<std::string>{"b", "sub-a"}), names);
 }
 
-#if !defined(_WIN32)
-TEST(Files, BackslashIsASeparatorOffWindows) {
-    EXPECT_EQ("C:/Libs/Main/Main.qvm", NativePath("C:\\Libs\\Main\\Main.qvm"));
-    TempFolder temp;
-    temp.File("sub/Main.qvm");
-    EXPECT_TRUE(PathExistsOnDisk(temp.Path() + "sub\\Main.qvm"));
-}
-#endif
-
 }  // namespace
 }  // namespace kelm::platform
