@@ -51,9 +51,6 @@ protected:
         args.insert(args.end(), options.begin(), options.end());
         return Json(args);
     }
-    std::vector<std::string> Parts(const std::string& partition = "Res") {
-        return Json({"items", partition, "-k", "part"})["items"].get<std::vector<std::string>>();
-    }
 };
 
 TEST_F(ImportHonesty, ALatin1FileIsRefusedWithoutItsEncodingAndImportedExactlyWithIt) {
@@ -62,7 +59,7 @@ TEST_F(ImportHonesty, ALatin1FileIsRefusedWithoutItsEncodingAndImportedExactlyWi
     EXPECT_EQ(refused.code, 2);
     EXPECT_NE(refused.err.find("line 2"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("--encoding"), std::string::npos) << refused.err;
-    EXPECT_TRUE(Parts().empty());
+    EXPECT_TRUE(Items("Res").empty());
     for (const std::string encoding : {"latin1", "cp1252"}) {
         const json summary = Import("latin1.csv", {"-p", "Res", "--encoding", encoding, "--overwrite"});
         EXPECT_EQ(summary["imported"], 1) << summary.dump();
@@ -83,7 +80,7 @@ TEST_F(ImportHonesty, SemicolonAndTabFilesImportWithTheirDelimiterFoundOrGiven) 
     EXPECT_NE(wrong.err.find("is the delimiter right?"), std::string::npos) << wrong.err;
     EXPECT_EQ(Kelm({"import", "parts", "comma.csv", "--reserve", "--delimiter", "|"}).code, 2);
     EXPECT_EQ(Kelm({"import", "parts", "comma.csv", "--reserve", "--encoding", "ebcdic"}).code, 2);
-    EXPECT_EQ(Parts(), (std::vector<std::string>{"S1", "T1"}));
+    EXPECT_EQ(Items("Res"), (std::vector<std::string>{"S1", "T1"}));
     EXPECT_NE(Read("lib/PartsDBLibs/Res.pdb").find("\"name\":\"a, b\""), std::string::npos);
 }
 
@@ -109,8 +106,8 @@ TEST_F(ImportHonesty, BadRowsReportTheirLineAndFailAloneWhileTheOthersImport) {
     EXPECT_NE(failures[5].find("too many"), std::string::npos);
     EXPECT_NE(failures[6].find("no part partition 'Nowhere'"), std::string::npos);
     EXPECT_NE(failures[7].find("control character 0x00"), std::string::npos);
-    EXPECT_EQ(Parts("Res"), (std::vector<std::string>{"Q2"}));
-    EXPECT_EQ(Parts("Caps"), (std::vector<std::string>{"Q6"}));
+    EXPECT_EQ(Items("Res"), (std::vector<std::string>{"Q2"}));
+    EXPECT_EQ(Items("Caps"), (std::vector<std::string>{"Q6"}));
     // An unknown partition given on the command line refuses the whole run.
     EXPECT_EQ(Kelm({"import", "parts", "mixed.csv", "-p", "Nowhere", "--reserve"}).code, 3);
 }
@@ -162,6 +159,89 @@ TEST_F(ImportHonesty, ADryRunChecksEveryRowAndLeavesEveryFileByteIdentical) {
     const json real = Import("dry.csv", {"-p", "Res"});
     EXPECT_EQ(real["imported"], 1);
     EXPECT_EQ(real["failed"], 3);
+}
+
+// Bad rows fail alone by line; adjusted names are counted; --overwrite
+// replaces, and without it an existing number fails with the component's
+// reason. The reservation taken for the run is given back.
+TEST_F(ImportHonesty, BadRowsAdjustedNamesAndOverwriteAreCountedHonestly) {
+    Write("parts.csv",
+          "number,name,cells,symbols,pins\n"
+          "R1,Res 1k,R0603,\"Gates:RES[A,B]\",\"1,2\"\n"
+          "A\\B,Odd,R0603,,\"1,2\"\n"
+          ",no number,,,\n"
+          "R3,bad cell,\"R0603[1,2\",,\n"
+          "R4,plain,,,\n");
+    const KelmResult human = Kelm({"import", "parts", "parts.csv", "--partition", "Res", "--reserve"});
+    EXPECT_EQ(human.code, 3) << human.err;
+    for (const char* says : {"Imported 3 of 5 part types", "Adjusted names: 1", "line 4: no part number", "line 5 (R3)", "LogFiles"}) {
+        EXPECT_NE(human.out.find(says), std::string::npos) << says << "\n" << human.out;
+    }
+    EXPECT_TRUE(Json({"info"})["reservations"].empty());
+    EXPECT_EQ(Items("Res").size(), 3u);
+    const json again = Import("parts.csv", {"-p", "Res", "--overwrite"});
+    EXPECT_EQ(again["imported"], 3);
+    EXPECT_EQ(again["adjusted"], 1);
+    EXPECT_EQ(again["failed"], 2);
+    EXPECT_EQ(again["saved"], true);
+    const json clash = Import("parts.csv", {"-p", "Res"});
+    EXPECT_EQ(clash["imported"], 0);
+    ASSERT_EQ(clash["failures"].size(), 5u);
+    EXPECT_EQ(clash["failures"][0].value("name", ""), "E_FAIL");
+    EXPECT_NE(clash["failures"][0]["reason"].get<std::string>().find("already exists"), std::string::npos) << clash.dump();
+}
+
+TEST_F(ImportHonesty, StrictStopsAtTheFirstBadRowAndSavesNothing) {
+    Write("bad.csv", "number,timestamp\nP1,1\nP2,later\nP3,3\n");
+    const json strict = Import("bad.csv", {"-p", "Res", "--strict"});
+    EXPECT_EQ(strict["stopped"], true);
+    EXPECT_EQ(strict["saved"], false);
+    EXPECT_EQ(strict["failures"][0]["line"], 3);
+    EXPECT_TRUE(Items("Res").empty());
+}
+
+TEST_F(ImportHonesty, APartitionNotReservedOrReservedByAnotherUserIsRefused) {
+    Write("parts.csv", "number\nP1\n");
+    const KelmResult free = Kelm({"import", "parts", "parts.csv", "-p", "Res"});
+    EXPECT_EQ(free.code, 3);
+    EXPECT_NE(free.err.find("is not reserved"), std::string::npos) << free.err;
+    EXPECT_NE(free.err.find("--reserve"), std::string::npos);
+    ASSERT_EQ(Kelm({"reserve", "Res", "--kind", "part"}, "bob").code, 0);
+    const KelmResult refused = Kelm({"import", "parts", "parts.csv", "-p", "Res", "--reserve"});
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_NE(refused.err.find("0x80041002 (partition reserved by another user)"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("reserved by 'bob'"), std::string::npos) << refused.err;
+    EXPECT_TRUE(Items("Res").empty());
+    EXPECT_EQ(Json({"holder", "Res", "--kind", "part"})["holder"], "bob");
+}
+
+// Every field survives export and import, in both formats: export, delete
+// the partition (part numbers are unique), import the file into another
+// partition, and export that one.
+TEST_F(ImportHonesty, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
+    Write("parts.jsonl",
+          "{\"number\":\"R1\",\"name\":\"Res, 1k \xF0\x9F\x94\x8C\",\"label\":\"R?\",\"type\":\"Resistor\","
+          "\"description\":\"say \\\"hi\\\"\",\"timestamp\":11,\"cells\":[{\"name\":\"R0603\",\"pins\":[\"1\",\"2\"]}],"
+          "\"symbols\":[{\"spec\":\"Gates:RES\",\"pins\":[\"A\",\"B\"]}]}\n"
+          "{\"number\":\"R2\",\"timestamp\":12}\n");
+    ASSERT_EQ(Import("parts.jsonl", {"-p", "Res"})["imported"], 2);
+    std::string source = "Res";
+    for (const std::string format : {"csv", "jsonl"}) {
+        const std::string file = "export." + format, target = format == "csv" ? "Caps" : "Again";
+        const std::string original = Kelm({"export", source, "--kind", "part", "--format", format}).out;
+        ASSERT_NE(original.find("R2"), std::string::npos) << original;
+        ASSERT_EQ(Kelm({"export", source, "--kind", "part", "--format", format, "-o", file}).code, 0);
+        ASSERT_EQ(Kelm({"partition", "delete", source, "--kind", "part"}).code, 0);
+        if (target == "Again") {
+            ASSERT_EQ(Kelm({"partition", "add", target, "--kind", "part"}).code, 0);
+        }
+        const KelmResult imported = Kelm({"import", "parts", file, "-p", target, "--reserve"});
+        ASSERT_EQ(imported.code, 0) << imported.out << imported.err;
+        std::string copy = Kelm({"export", target, "--kind", "part", "--format", format}).out;
+        for (std::size_t at; (at = copy.find(target)) != std::string::npos;) copy.replace(at, target.size(), source);
+        EXPECT_EQ(copy, original) << format;
+        source = target;
+    }
 }
 
 }  // namespace
