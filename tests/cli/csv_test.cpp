@@ -39,31 +39,6 @@ TEST(Csv, LineEndingsBlankLinesWriterAndDelimiterDetection) {
     }
 }
 
-// A stray quote never merges rows: the suspect record is an error and the
-// lines after its start are read again as records of their own.
-TEST(Csv, StrayQuotesAndControlCharactersAreErrorsAndMergeNothing) {
-    struct Case {
-        std::string_view text;
-        std::vector<long> lines;  // of every record
-        std::vector<bool> failed;
-    };
-    const Case cases[] = {
-        {"Q1,\"unterminated,1,c\nQ2,ok,\"1,2\",c\n", {1, 2}, {true, false}},  // text after a closing quote
-        {"a\n\"open,\nmore\n", {1, 2, 3}, {false, true, false}},            // never closed
-        {std::string_view("\0\0\0\nok\n", 7), {1, 2}, {true, false}},
-        {"a,b\x01,c\n", {1}, {true}},
-        {"a,5\" tube\nb\n", {1, 2}, {true, false}},  // a quote inside an unquoted field
-    };
-    for (const Case& c : cases) {
-        const auto records = ReadAll(c.text);
-        ASSERT_EQ(records.size(), c.lines.size()) << c.text;
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            EXPECT_EQ(records[i].line, c.lines[i]) << c.text << " record " << i;
-            EXPECT_EQ(!records[i].error.empty(), c.failed[i]) << c.text << " record " << i << ": " << records[i].error;
-        }
-    }
-}
-
 // Randomized, reproducible with KELM_TEST_SEED: random records written by
 // CsvRecord read back exactly, on the right lines; and a quote put anywhere
 // into one line of a file without line breaks in its fields spoils that
