@@ -1,5 +1,4 @@
 // End-to-end: the built kelm binary on a small library.
-#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -83,74 +82,6 @@ TEST_F(KelmTool, TheUserComesFromTheOptionTheEnvironmentOrTheLoginAndIsNeverEmpt
     // KELM_LIBRARY stands in for -l.
     const KelmResult viaEnvironment = Run({"-u", "a", "count", "Smd", "-k", "cell"}, "KELM_LIBRARY=lib/Demo.qvm");
     EXPECT_EQ(viaEnvironment.out, "0\n") << viaEnvironment.err;
-}
-
-// Every query: human output, one field of the --json document, and the exit
-// code (0 answer, 1 negative answer, 3 failure).
-TEST_F(KelmTool, QueriesPrintHumanAndJsonAnswersWithTheirExitCodes) {
-    Write("cells.csv", "name,pins\nR0603,\"1,2\"\n");
-    Write("parts.csv", "number,cells,symbols,pins\nR1,R0603,\"Gates:RES[A,B]\",\"1,2\"\n");
-    ASSERT_EQ(Kelm({"import", "cells", "cells.csv", "-p", "Smd", "--reserve"}).code, 0);
-    ASSERT_EQ(Kelm({"import", "parts", "parts.csv", "-p", "Res", "--reserve"}).code, 0);
-    struct Case {
-        std::vector<std::string> args;
-        int code;
-        std::string human;    // the whole of stdout without --json; "~" + a part of it
-        std::string pointer;  // a field of the --json document
-        std::string value;    // ... as JSON text
-    };
-    const std::vector<Case> cases = {
-        {{"schemes"}, 0, "(Default) (default)\n", "/data/schemes", R"j(["(Default)"])j"},
-        {{"schemes", "--default"}, 0, "(Default)\n", "/data/default", R"j("(Default)")j"},
-        {{"partitions", "-k", "symbol"}, 0, "Gates\n", "/data/partitions", R"j(["Gates"])j"},
-        {{"partitions", "-k", "cell", "--paths"}, 0, "~lib/CellDBLibs/Smd\n", "/data/partitions/0", R"j("lib/CellDBLibs/Smd")j"},
-        {{"partitions", "-k", "part", "-s", "Nope"}, 1, "", "/status/name", R"j("no such search scheme")j"},
-        {{"items", "Res", "-k", "part", "-f", "r*"}, 0, "R1\n", "/data/items", R"j(["R1"])j"},
-        {{"items", "Nope", "-k", "part"}, 1, "", "/data/items", "null"},
-        {{"count", "Smd", "-k", "cell"}, 0, "1\n", "/data/count", "1"},
-        {{"count", "Res", "-k", "part", "-f", "X*"}, 0, "0\n", "/data/count", "0"},
-        {{"count", "Nope", "-k", "cell"}, 1, "", "/data/count", "null"},
-        {{"find", "R1", "-k", "part"}, 0, "Res\n", "/data/partition", R"j("Res")j"},
-        {{"find", "R0603", "-k", "cell"}, 0, "Smd\n", "/data/partition", R"j("Smd")j"},
-        {{"find", "RES", "-k", "symbol"}, 0, "Gates\n", "/data/partition", R"j("Gates")j"},
-        {{"find", "R9", "-k", "part"}, 1, "", "/data/partition", "null"},
-        {{"find", "C9", "-k", "cell"}, 1, "", "/status/name", R"j("E_FAIL")j"},
-        {{"exists", "R1", "-k", "part"}, 0, "yes\n", "/data/exists", "true"},
-        {{"exists", "R1", "-k", "part", "-x", "Res"}, 1, "", "/data/exists", "false"},
-        {{"exists", "R0603", "-k", "cell", "-p", "Smd"}, 0, "yes\n", "/data/exists", "true"},
-        {{"pins", "R1", "-k", "part"}, 0, "2\n", "/data/pins", "2"},
-        {{"pins", "RES", "-k", "symbol", "-p", "Gates"}, 0, "2\n", "/data/pins", "2"},
-        {{"pins", "C9", "-k", "cell"}, 1, "", "/data/pins", "null"},
-        {{"where-used", "C9"}, 0, "", "/data/parts", "[]"},
-        {{"cell-partitions", "R0603"}, 0, "Smd\n", "/data/partitions", R"j(["Smd"])j"},
-        {{"holder", "Smd", "-k", "cell"}, 0, "(free)\n", "/data/holder", "null"},
-        {{"holder", "Nope", "-k", "cell"}, 1, "", "/data/holder", "null"},
-        {{"reload"}, 0, "", "/data/reloaded", "true"},
-        {{"export", "Smd", "-k", "cell", "--format", "jsonl", "-o", "cells.jsonl"}, 0, "", "/data/exported", "1"},
-        {{"export", "Smd", "-k", "cell"}, 0, "~partition,name,pins,timestamp,padstacks\nSmd,R0603,\"1,2\",",
-         "/data/records/0/pins", R"j(["1","2"])j"},
-        {{"export", "Nope", "-k", "part"}, 1, "", "/data/partition", R"j("Nope")j"},
-    };
-    for (const Case& c : cases) {
-        const std::string name = ::testing::PrintToString(c.args);
-        const KelmResult human = Kelm(c.args);
-        EXPECT_EQ(human.code, c.code) << name << human.err;
-        if (c.human.starts_with("~")) {
-            EXPECT_NE(human.out.find(c.human.substr(1)), std::string::npos) << name << human.out;
-        } else {
-            EXPECT_EQ(human.out, c.human) << name;
-        }
-        if (c.code != 0) {
-            EXPECT_EQ(std::count(human.err.begin(), human.err.end(), '\n'), 1) << name << human.err;
-        }
-        std::vector<std::string> args = c.args;
-        args.insert(args.begin(), "--json");
-        const KelmResult machine = Kelm(args);
-        EXPECT_EQ(machine.code, c.code) << name;
-        const json document = json::parse(machine.out, nullptr, false);
-        ASSERT_FALSE(document.is_discarded()) << name << machine.out;
-        EXPECT_EQ(document.value(json::json_pointer(c.pointer), json()), json::parse(c.value)) << name << machine.out;
-    }
 }
 
 // A failing store is a failure (exit 3, the status named), never "not found".
