@@ -26,19 +26,27 @@ protected:
         ASSERT_EQ(Run({"-l", "lib/Demo.qvm", "symbol", "add", "Gates", "RES", "--pins", "A,B"}).code, 0);
     }
 
-    KelmResult Run(const std::vector<std::string>& args) { return RunKelm(m_folder.Root(), args); }
-    KelmResult Kelm(std::vector<std::string> args, const std::string& user = "alice") {
-        args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
-        return Run(args);
+    // environment: shell assignments put before the command ("A=1 B=").
+    KelmResult Run(const std::vector<std::string>& args, const std::string& environment = {}) {
+        return RunKelm(m_folder.Root(), args, environment);
     }
-    nlohmann::json Json(std::vector<std::string> args) {
+    KelmResult Kelm(std::vector<std::string> args, const std::string& user = "alice", const std::string& environment = {}) {
+        args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
+        return Run(args, environment);
+    }
+    nlohmann::json Json(std::vector<std::string> args, const std::string& user = "alice", const std::string& environment = {}) {
         args.insert(args.begin(), "--json");
-        const KelmResult result = Kelm(args);
+        const KelmResult result = Kelm(args, user, environment);
         const nlohmann::json document = nlohmann::json::parse(result.out, nullptr, false);
         return document.is_object() && document.contains("data") ? document["data"] : document;  // the answer
     }
     std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
     std::string Read(const std::string& name) { return Slurp(m_folder.Root() / name); }
+    // The item names of a partition.
+    std::vector<std::string> Items(const std::string& partition, const std::string& kind = "part") {
+        const nlohmann::json items = Json({"items", partition, "-k", kind})["items"];
+        return items.is_array() ? items.get<std::vector<std::string>>() : std::vector<std::string>{};
+    }
     // Imports cell R0603 into Smd and parts (CSV text) into Res.
     void ImportParts(const std::string& csv) {
         Write("cells.csv", "name\nR0603\n");

@@ -1,8 +1,12 @@
 // Every command, in success, a negative answer or failure, usage errors
 // included, prints one JSON document of one shape with --json. A new
 // command is one row of the table; a command without a row fails the test.
+// Rows with a human answer also check stdout without --json, and one field
+// of the document. Exit codes: 0 answer, 1 negative answer, 2 usage, 3
+// failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -22,6 +26,9 @@ using json = nlohmann::ordered_json;
 struct Row {
     std::vector<std::string> args;  // after "--json -l lib/Demo.qvm -u alice"
     int code;
+    std::string human = "-";  // the whole of stdout without --json; "~" + a part of it; "-" not checked
+    std::string pointer = {};  // a field of the --json document
+    std::string value = {};    // ... as JSON text
 };
 
 // The full names of the commands ("partition add"), leaves only.
@@ -42,7 +49,7 @@ std::string CommandOf(const std::vector<std::string>& args, const std::set<std::
 TEST(JsonContract, EveryCommandPrintsOneDocumentOfOneShapeWhateverTheOutcome) {
     TempFolder folder;
     folder.File("cells.csv", "name,pins\nR0603,\"1,2\"\n");
-    folder.File("parts.csv", "number,cells,pins\nR1,R0603,\"1,2\"\n");
+    folder.File("parts.csv", "number,cells,symbols,pins\nR1,R0603,\"Gates:RES[A,B]\",\"1,2\"\n");
     const std::string tool = "TQR_CURATOR_BIN=" + ShellQuote(std::filesystem::path(KELM_CURATOR_BINARY).parent_path().string());
     const std::vector<Row> rows = {
         {{"init", "lib/Demo.qvm"}, 0},
@@ -66,26 +73,45 @@ TEST(JsonContract, EveryCommandPrintsOneDocumentOfOneShapeWhateverTheOutcome) {
         {{"padstackdb", "list", "none.pdb"}, 3},
         {{"padstack", "DEFAULT", "-f", "pads.pdb"}, 0},
         {{"info"}, 0},
-        {{"schemes"}, 0},
-        {{"partitions", "-k", "part"}, 0},
-        {{"items", "Resistors", "-k", "part"}, 0},
-        {{"count", "Nope", "-k", "part"}, 1},
-        {{"find", "R1", "-k", "part"}, 0},
-        {{"exists", "R9", "-k", "part"}, 1},
-        {{"pins", "R1", "-k", "part"}, 0},
-        {{"where-used", "R0603"}, 0},
-        {{"cell-partitions", "R0603"}, 0},
-        {{"holder", "Resistors", "-k", "part"}, 0},
+        {{"schemes"}, 0, "(Default) (default)\n", "/data/schemes", R"j(["(Default)"])j"},
+        {{"schemes", "--default"}, 0, "(Default)\n", "/data/default", R"j("(Default)")j"},
+        {{"partitions", "-k", "part"}, 0, "Resistors\n", "/data/partitions", R"j(["Resistors"])j"},
+        {{"partitions", "-k", "cell", "--paths"}, 0, "~lib/CellDBLibs/Smd\n", "/data/partitions/0", R"j("lib/CellDBLibs/Smd")j"},
+        {{"partitions", "-k", "part", "-s", "Nope"}, 1, "", "/status/name", R"j("no such search scheme")j"},
+        {{"items", "Resistors", "-k", "part", "-f", "r*"}, 0, "R1\n", "/data/items", R"j(["R1"])j"},
+        {{"items", "Nope", "-k", "part"}, 1, "", "/data/items", "null"},
+        {{"count", "Smd", "-k", "cell"}, 0, "1\n", "/data/count", "1"},
+        {{"count", "Resistors", "-k", "part", "-f", "X*"}, 0, "0\n", "/data/count", "0"},
+        {{"count", "Nope", "-k", "cell"}, 1, "", "/data/count", "null"},
+        {{"find", "R1", "-k", "part"}, 0, "Resistors\n", "/data/partition", R"j("Resistors")j"},
+        {{"find", "R0603", "-k", "cell"}, 0, "Smd\n", "/data/partition", R"j("Smd")j"},
+        {{"find", "RES", "-k", "symbol"}, 0, "Gates\n", "/data/partition", R"j("Gates")j"},
+        {{"find", "R9", "-k", "part"}, 1, "", "/data/partition", "null"},
+        {{"find", "C9", "-k", "cell"}, 1, "", "/status/name", R"j("E_FAIL")j"},
+        {{"exists", "R1", "-k", "part"}, 0, "yes\n", "/data/exists", "true"},
+        {{"exists", "R1", "-k", "part", "-x", "Resistors"}, 1, "", "/data/exists", "false"},
+        {{"exists", "R0603", "-k", "cell", "-p", "Smd"}, 0, "yes\n", "/data/exists", "true"},
+        {{"pins", "R1", "-k", "part"}, 0, "2\n", "/data/pins", "2"},
+        {{"pins", "RES", "-k", "symbol", "-p", "Gates"}, 0, "2\n", "/data/pins", "2"},
+        {{"pins", "C9", "-k", "cell"}, 1, "", "/data/pins", "null"},
+        {{"where-used", "R0603"}, 0, "R1\n", "/data/parts", R"j(["R1"])j"},
+        {{"where-used", "C9"}, 0, "", "/data/parts", "[]"},
+        {{"cell-partitions", "R0603"}, 0, "Smd\n", "/data/partitions", R"j(["Smd"])j"},
+        {{"holder", "Smd", "-k", "cell"}, 0, "(free)\n", "/data/holder", "null"},
+        {{"holder", "Nope", "-k", "cell"}, 1, "", "/data/holder", "null"},
+        {{"reload"}, 0, "", "/data/reloaded", "true"},
+        {{"export", "Smd", "-k", "cell", "--format", "jsonl", "-o", "cells.jsonl"}, 0, "", "/data/exported", "1"},
+        {{"export", "Smd", "-k", "cell"}, 0, "~partition,name,pins,timestamp,padstacks\nSmd,R0603,\"1,2\",",
+         "/data/records/0/pins", R"j(["1","2"])j"},
+        {{"export", "Nope", "-k", "part"}, 1, "", "/data/partition", R"j("Nope")j"},
         {{"reserve", "Resistors", "-k", "part"}, 0},
         {{"copy", "R1", "--from", "Resistors", "--to", "Resistors", "--as", "R2", "-k", "part"}, 0},
         {{"move", "R2", "--from", "Resistors", "--to", "Nope", "-k", "part"}, 3},
         {{"delete", "R2", "-p", "Resistors", "-k", "part"}, 0},
         {{"delete", "R2", "-p", "Resistors", "-k", "part"}, 1},
         {{"release", "Resistors", "-k", "part"}, 0},
-        {{"export", "Resistors", "-k", "part"}, 0},
         {{"check"}, 0},
         {{"where-used", "Gates:RES", "-k", "symbol"}, 0},
-        {{"reload"}, 0},
         {{"save"}, 0},
         {{"curator", "run", "--flow", "verify"}, 0},
         {{"curator", "refresh", "Smd", "-k", "cell"}, 0},
@@ -128,6 +154,21 @@ TEST(JsonContract, EveryCommandPrintsOneDocumentOfOneShapeWhateverTheOutcome) {
             EXPECT_EQ(document["command"], CommandOf(row.args, names)) << name;
         }
         covered.insert(CommandOf(row.args, names));
+        if (!row.pointer.empty()) {
+            EXPECT_EQ(document.value(json::json_pointer(row.pointer), json()), json::parse(row.value)) << name << result.out;
+        }
+        if (row.human == "-") continue;
+        args.erase(args.begin());
+        const KelmResult human = RunKelm(folder.Root(), args, tool);
+        EXPECT_EQ(human.code, row.code) << name << human.err;
+        if (row.human.starts_with("~")) {
+            EXPECT_NE(human.out.find(row.human.substr(1)), std::string::npos) << name << human.out;
+        } else {
+            EXPECT_EQ(human.out, row.human) << name;
+        }
+        if (row.code != 0) {  // one line naming the answer
+            EXPECT_EQ(std::count(human.err.begin(), human.err.end(), '\n'), 1) << name << human.err;
+        }
     }
     for (const auto& command : names) EXPECT_TRUE(covered.count(command)) << "no row for '" << command << "'";
 }

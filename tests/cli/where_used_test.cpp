@@ -39,8 +39,9 @@ TEST_F(WhereUsed, CellsSymbolsAndPadstacksEachAnswerTheirUsers) {
 }
 
 // Part numbers are unique: a part type moves (or is copied) only under a
-// new number, and the tool says so before touching anything.
-TEST_F(WhereUsed, MovingAPartTypeNeedsANewNumberAndTheHintNamesTheRightPartition) {
+// new number, and the tool says so before touching anything. Deleting what
+// is not there is a negative answer.
+TEST_F(WhereUsed, CopyMoveAndDeleteNeedNewNumbersAndAnswerNoItemWithExitOne) {
     const KelmResult same = Kelm({"move", "R1", "--from", "Res", "--to", "Caps", "-k", "part"});
     EXPECT_EQ(same.code, 3);
     EXPECT_NE(same.err.find("0x80040005"), std::string::npos) << same.err;
@@ -53,6 +54,14 @@ TEST_F(WhereUsed, MovingAPartTypeNeedsANewNumberAndTheHintNamesTheRightPartition
     EXPECT_EQ(Kelm({"move", "R1", "--from", "Res", "--to", "Caps", "-k", "part", "--as", "R1N"}).code, 0);
     EXPECT_EQ(Kelm({"find", "R1N", "-k", "part"}).out, "Caps\n");
     EXPECT_EQ(Kelm({"find", "R1", "-k", "part"}).code, 1);
+    ASSERT_EQ(Kelm({"reserve", "Caps", "-k", "part"}).code, 0);
+    EXPECT_EQ(Kelm({"copy", "R1N", "--from", "Caps", "--to", "Caps", "--as", "R1C", "-k", "part"}).code, 0);
+    EXPECT_EQ(Items("Caps"), (std::vector<std::string>{"R1C", "R1N"}));
+    EXPECT_EQ(Kelm({"delete", "R1C", "-p", "Caps", "-k", "part"}).code, 0);
+    const KelmResult none = Kelm({"delete", "R1C", "-p", "Caps", "-k", "part"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.err.find("to delete"), std::string::npos) << none.err;
+    EXPECT_EQ(Json({"delete", "R1C", "-p", "Caps", "-k", "part"})["deleted"], false);
 }
 
 }  // namespace
