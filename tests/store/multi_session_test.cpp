@@ -40,23 +40,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(TwoSessions, AReservationIsSeenAtOnceAndRefusedToTheOther) {
-    KelmSchemePartition first(*a), second(*b);
-    std::string holder;
-    ASSERT_EQ(S_OK, first.ReservePartition(kParts, "alice"));
-    EXPECT_EQ(S_OK, second.GetPartitionReservation(kParts, holder));
-    EXPECT_EQ("alice", holder);
-    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, second.ReservePartition(kParts, "bob"));
-    EXPECT_EQ(S_OK, first.GetPartitionReservation(kParts, holder));
-    EXPECT_EQ("alice", holder);
-    KelmPart bobs(*b, nullptr);
-    bobs.SetWorkingUserName("bob");
-    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.Add("Resistors", {}, "R1", nullptr, 0, 0));
-    ASSERT_EQ(S_OK, first.UnReservePartition(kParts, "alice"));
-    EXPECT_EQ(S_OK, second.ReservePartition(kParts, "bob"));
-    EXPECT_EQ(S_OK, bobs.Add("Resistors", {}, "R1", nullptr, 0, 0));
-}
-
 TEST_F(TwoSessions, SavingDifferentPartitionsLosesNothing) {
     KelmSchemePartition(*a).ReservePartition(kParts, "alice");
     KelmSchemePartition(*b).ReservePartition(kCaps, "bob");
