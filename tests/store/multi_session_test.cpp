@@ -114,17 +114,6 @@ TEST_F(TwoSessions, AnEditIsNotSavedOnceTheReservationWentToSomeoneElse) {
     EXPECT_EQ(StringList{}, PartsIn("Resistors"));
 }
 
-TEST_F(TwoSessions, AnotherProcessSeesAndIsRefusedReservations) {
-    KelmSchemePartition first(*a);
-    ASSERT_EQ(S_OK, first.ReservePartition(kParts, "alice"));
-    EXPECT_FALSE(RunStoreChild({"reserve", lib.File(), kParts, "bob"}));
-    EXPECT_TRUE(RunStoreChild({"reserve", lib.File(), kParts, "ALICE"}));  // already hers: status 1
-    EXPECT_TRUE(RunStoreChild({"reserve", lib.File(), kCaps, "bob"}));
-    std::string holder;
-    EXPECT_EQ(S_OK, first.GetPartitionReservation(kCaps, holder));
-    EXPECT_EQ("bob", holder);
-}
-
 TEST_F(TwoSessions, ProcessesSavingAtTheSameTimeLoseNothing) {
     lib.AddPartitions({"PartsDBLibs\\Diodes.pdb"});
     lib.Reserve(kParts, "alice");
