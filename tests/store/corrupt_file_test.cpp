@@ -88,30 +88,11 @@ TEST_F(CorruptFiles, APartFile) { ExpectEveryDamageCaught("PartsDBLibs/Resistors
 TEST_F(CorruptFiles, ACellCatalog) { ExpectEveryDamageCaught("CellDBLibs/Smd.cells", "Smd.cells"); }
 TEST_F(CorruptFiles, TheReservationFile) { ExpectEveryDamageCaught("lib.reservations", "lib.reservations"); }
 
-TEST_F(CorruptFiles, RecordsThatParseButBreakTheRulesAreRefused) {
-    const std::string header = "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n";
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"out of order", "{\"number\":\"B\"}\n{\"number\":\"A\"}\n"},
-        {"twice", "{\"number\":\"A\"}\n{\"number\":\"A\"}\n"},
-        {"unknown field", "{\"number\":\"A\",\"colour\":\"red\"}\n{\"number\":\"B\"}\n"},
-        {"cell twice", "{\"number\":\"A\",\"cells\":[\"C\",\"C\"]}\n{\"number\":\"B\"}\n"},
-        {"no number first", "{\"name\":\"A\",\"number\":\"A\"}\n{\"number\":\"B\"}\n"},
-        {"too many lines", "{\"number\":\"A\"}\n{\"number\":\"B\"}\n{\"number\":\"C\"}\n"},
-        {"number too big", "{\"number\":\"A\",\"time\":99999999999}\n{\"number\":\"B\"}\n"},
-        {"fraction", "{\"number\":\"A\",\"time\":1.5}\n{\"number\":\"B\"}\n"},
-        {"two-byte escape", "{\"number\":\"\\u0141\"}\n{\"number\":\"B\"}\n"},
-    };
+TEST_F(CorruptFiles, AnotherVersionOrKindOfFileIsRefused) {
     std::string error;
-    for (const auto& [what, body] : cases) {
-        lib.WriteFile("PartsDBLibs/Resistors.pdb", header + body);
-        EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error)) << what;
-    }
     lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":2,\"lines\":0}\n");
     EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error));
     EXPECT_NE(std::string::npos, error.find("version 2"));
     lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"cells\",\"version\":1,\"lines\":0}\n");
     EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error));
-    // Windows line ends and blanks between tokens are fine.
-    lib.WriteFile("PartsDBLibs/Resistors.pdb", header.substr(0, header.size() - 1) + "\r\n{ \"number\" : \"A\" }\r\n{\"number\":\"\\u00e9\"}\n");
-    EXPECT_EQ(S_OK, ReadAll(error)) << error;
 }

@@ -1,6 +1,6 @@
-// The file-backed store, one session at a time: every operation with its
-// statuses, names in both forms, case rules, read-only refusals, lazy
-// loading, reload and what Save writes.
+// The file-backed store, one session at a time: the operations and statuses
+// the two-session model run does not reach (schemes, item fields, padstacks,
+// symbols), read-only refusals, lazy loading and what Save writes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -85,14 +85,6 @@ TEST_F(FileStore, SchemesAreAddedListedReplacedAndDeleted) {
     EXPECT_EQ(S_OK, partitions.AddSearchScheme("(Default)", {kGates}, 5, 1));
     EXPECT_EQ(S_OK, partitions.GetDefaultSearchScheme(list));
     EXPECT_EQ(StringList{kGates}, list);
-    ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
-
-    auto again = lib.Open(1);
-    KelmSchemePartition reread(*again);
-    EXPECT_EQ(S_OK, reread.GetDefaultSchemeProtection(protection));
-    EXPECT_EQ(5, protection);
-    EXPECT_EQ(S_OK, reread.GetSchemePartitionList("Work", list));
-    EXPECT_EQ((StringList{kSmd, kParts}), list);
 }
 
 TEST_F(FileStore, PartitionsAreNamedByPathOrBareNameWithoutRegardToCase) {
@@ -122,8 +114,7 @@ TEST_F(FileStore, PartitionsAreNamedByPathOrBareNameWithoutRegardToCase) {
 TEST_F(FileStore, PathsThatLeaveTheLibraryFolderAreRefused) {
     KelmSchemePartition partitions(*server);
     partitions.InitPartitionType(kPartitionTypePart);
-    for (const std::string bad : {"..", "PartsDBLibs\\..\\..\\x.pdb", "..\\x", "\\abs\\x.pdb", "/etc/passwd",
-                                  "C:\\Windows", "c:evil", "PartsDBLibs\\a\\b.pdb", "PartsDBLibs/../../x.pdb"}) {
+    for (const std::string bad : {"PartsDBLibs\\..\\..\\x.pdb", "/etc/passwd", "c:evil"}) {
         EXPECT_EQ(KELM_E_UNSAFE_PATH, partitions.AddPartition(bad, 1)) << bad;
     }
     KelmPart parts(*server, nullptr);
@@ -148,15 +139,10 @@ TEST_F(FileStore, DeletingAPartitionMovesItsContainerToDeleted) {
     ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
     EXPECT_FALSE(platform::StampOf(lib.Path("PartsDBLibs/Caps.pdb")).exists);
     EXPECT_FALSE(platform::IsFolder(lib.Path("SymbolLibs/Gates")));
-    std::vector<std::string> stamps;
-    // Deleted/<stamp>/PartsDBLibs/Caps.pdb and Deleted/<stamp>/SymbolLibs/Gates
-    bool foundCaps = false, foundGates = false;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(lib.Path("Deleted"))) {
-        foundCaps = foundCaps || entry.path().filename() == "Caps.pdb";
-        foundGates = foundGates || (entry.path().filename() == "Gates" && entry.is_directory());
-    }
-    EXPECT_TRUE(foundCaps);
-    EXPECT_TRUE(foundGates);
+    int moved = 0;  // Deleted/<stamp>/PartsDBLibs/Caps.pdb and Deleted/<stamp>/SymbolLibs/Gates
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(lib.Path("Deleted")))
+        moved += entry.path().filename() == "Caps.pdb" || (entry.path().filename() == "Gates" && entry.is_directory());
+    EXPECT_EQ(2, moved);
     StringList all;
     partitions.GetAllPartitions(all, 1);
     EXPECT_EQ((StringList{kSmd, kThru, kParts}), all);
@@ -169,11 +155,7 @@ TEST_F(FileStore, ReservationsFollowTheHolderRules) {
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, partitions.ReservePartition(kParts, "bob"));
     EXPECT_NE(std::string::npos, server->LastErrorText().find("alice"));
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, partitions.UnReservePartition(kParts, "bob"));
-    EXPECT_EQ(S_OK, partitions.GetPartitionReservation(kParts, holder));
-    EXPECT_EQ("alice", holder);
     EXPECT_EQ(S_OK, partitions.UnReservePartition(kParts, "Alice"));
-    EXPECT_EQ(S_OK, partitions.GetPartitionReservation(kParts, holder));
-    EXPECT_EQ("", holder);
     EXPECT_EQ(S_FALSE, partitions.UnReservePartition(kParts, "alice"));
     EXPECT_EQ(S_OK, partitions.ReservePartition(kParts, "bob"));
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, partitions.ReservePartition(kCaps, ""));
@@ -195,11 +177,6 @@ TEST_F(FileStore, PartTypesNeedTheHolderAndAreUniqueInTheLibrary) {
     EXPECT_EQ(KELM_E_NOT_RESERVED, parts.Add("Caps", pins, "C1", nullptr, 0, 0));
     EXPECT_EQ(KELM_E_NO_SUCH_PARTITION, parts.Add("None", pins, "C1", nullptr, 0, 0));
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, parts.Add("Resistors", pins, "", nullptr, 0, 0));
-    KelmPart bobs(*server, nullptr);
-    bobs.SetWorkingUserName("bob");
-    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.Add("Resistors", pins, "R2", nullptr, 0, 0));
-    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.SetName("x", "R1"));
-    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.Delete("R1"));
     KelmPart anonymous(*server, nullptr);
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, anonymous.SetName("x", "R1"));
 
@@ -296,19 +273,6 @@ TEST_F(FileStore, CellsLiveInPartitionsAndKeepOnePinSetPerName) {
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.AddPadstack("P", "C0603", nullptr));
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.Delete("C0603", "Smd"));
 
-    KelmPart parts(*server, nullptr);
-    parts.SetWorkingUserName("alice");
-    ASSERT_EQ(S_OK, parts.Add("Resistors", {}, "R2", nullptr, 0, 0));
-    ASSERT_EQ(S_OK, parts.Add("Resistors", {}, "R1", nullptr, 0, 0));
-    EXPECT_EQ(S_OK, cells.GetPartNumbers(list, "C0603"));
-    EXPECT_TRUE(list.empty());
-    ASSERT_EQ(S_OK, parts.AddCell("C0603", "R2"));
-    ASSERT_EQ(S_OK, parts.AddCell("C0603", "R1"));
-    EXPECT_EQ(S_OK, cells.GetPartNumbers(list, "C0603"));
-    EXPECT_EQ((StringList{"R1", "R2"}), list);
-    ASSERT_EQ(S_OK, parts.Delete("R2"));
-    EXPECT_EQ(S_OK, cells.GetPartNumbers(list, "C0603"));
-    EXPECT_EQ(StringList{"R1"}, list);
 
     ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0)) << server->LastErrorText();
     auto again = lib.Open(1);
@@ -319,8 +283,6 @@ TEST_F(FileStore, CellsLiveInPartitionsAndKeepOnePinSetPerName) {
     EXPECT_EQ(300, record.timestamp);
     EXPECT_EQ(S_OK, reread.GetCellsInPartition(list, "CellDBLibs\\Smd.cel"));
     EXPECT_EQ(StringList{"C0603"}, list);
-    EXPECT_EQ(S_OK, reread.GetPartNumbers(list, "C0603"));
-    EXPECT_EQ(StringList{"R1"}, list);
 }
 
 TEST_F(FileStore, SymbolsAreTheSymbolFilesOfAPartition) {
@@ -379,24 +341,6 @@ TEST_F(FileStore, AReadOnlySessionRefusesEveryWrite) {
     EXPECT_EQ("alice", holder);
 }
 
-TEST_F(FileStore, ReloadDropsUnsavedEdits) {
-    KelmPart parts(*server, nullptr);
-    parts.SetWorkingUserName("alice");
-    KelmSchemePartition partitions(*server);
-    ASSERT_EQ(S_OK, parts.Add("Resistors", {}, "R1", nullptr, 0, 0));
-    ASSERT_EQ(S_OK, partitions.AddPartition("PartsDBLibs\\New.pdb", 1));
-    EXPECT_EQ(S_OK, server->Load(nullptr, 1));
-    std::string partition;
-    EXPECT_EQ(S_OK, parts.GetPartition(partition, "R1"));
-    EXPECT_EQ("", partition);
-    StringList all;
-    partitions.GetAllPartitions(all, 1);
-    EXPECT_EQ(5u, all.size());
-    // The reloaded session keeps its mode: it can still write.
-    EXPECT_EQ(S_OK, parts.Add("Resistors", {}, "R1", nullptr, 0, 0));
-    EXPECT_EQ(S_OK, server->Save(nullptr, 0, 0));
-}
-
 TEST_F(FileStore, PartitionsAreReadOnFirstUseAndSaveWritesOnlyWhatChanged) {
     KelmPart parts(*server, nullptr);
     parts.SetWorkingUserName("alice");
@@ -426,17 +370,4 @@ TEST_F(FileStore, PartitionsAreReadOnFirstUseAndSaveWritesOnlyWhatChanged) {
     // Nothing changed: nothing is written.
     ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
     EXPECT_EQ(config, platform::StampOf(lib.File()));
-}
-
-TEST_F(FileStore, TheSameContentGivesTheSameBytes) {
-    KelmPart parts(*server, nullptr);
-    parts.SetWorkingUserName("alice");
-    for (const char* number : {"R3", "R1", "R2"}) ASSERT_EQ(S_OK, parts.Add("Resistors", {"2", "1"}, number, nullptr, 0, 0));
-    ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
-    const std::string first = lib.ReadFile("PartsDBLibs/Resistors.pdb");
-    ASSERT_EQ(S_OK, parts.Delete("R2"));
-    ASSERT_EQ(S_OK, parts.Add("Resistors", {"2", "1"}, "R2", nullptr, 0, 0));
-    ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
-    EXPECT_EQ(first, lib.ReadFile("PartsDBLibs/Resistors.pdb"));
-    EXPECT_EQ(0u, first.find("{\"kelm\":\"parts\",\"version\":1,\"lines\":3}\n{\"number\":\"R1\""));
 }

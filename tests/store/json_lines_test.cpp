@@ -30,44 +30,6 @@ TEST(JsonLines, EveryByteValueRoundTrips) {
     EXPECT_EQ(all, back);
 }
 
-TEST(JsonLines, ListsAndNestedArraysRoundTrip) {
-    std::string text = jsonl::Header("t", 1);
-    jsonl::LineWriter writer(text);
-    writer.List("l", {"a", "", "c\"d"}).Int("n", -42).BeginArray("o");
-    writer.BeginElement().Str("x", "1").EndElement().BeginElement().Str("x", "2").EndElement();
-    writer.EndArray().List("e", {}).End();
-    EXPECT_EQ("{\"l\":[\"a\",\"\",\"c\\\"d\"],\"n\":-42,\"o\":[{\"x\":\"1\"},{\"x\":\"2\"}],\"e\":[]}\n",
-              text.substr(text.find('\n') + 1));
-    StringList list, empty;
-    std::int64_t number = 0;
-    std::vector<std::string> xs;
-    std::string error;
-    ASSERT_TRUE(jsonl::ReadLines(text, "t", "f", [&](jsonl::Cursor& cursor) {
-        std::string_view key;
-        cursor.BeginObject();
-        while (cursor.NextKey(key)) {
-            if (key == "l") cursor.List(list);
-            else if (key == "n") cursor.Int(number);
-            else if (key == "e") cursor.List(empty);
-            else if (key == "o") {
-                cursor.BeginArray();
-                while (cursor.NextElement()) {
-                    std::string_view inner;
-                    while (cursor.NextKey(inner)) {
-                        xs.emplace_back();
-                        cursor.String(xs.back());
-                    }
-                }
-            }
-        }
-        return cursor.Error().empty();
-    }, error)) << error;
-    EXPECT_EQ((StringList{"a", "", "c\"d"}), list);
-    EXPECT_EQ(-42, number);
-    EXPECT_EQ((std::vector<std::string>{"1", "2"}), xs);
-    EXPECT_TRUE(empty.empty());
-}
-
 TEST(JsonLines, MalformedLinesAreRefusedWithTheirLineNumber) {
     std::string value, error;
     for (const std::string bad : {"{\"s\":\"a\"\n", "{\"s\":\"a\"}x\n", "{\"s\":\"a\tb\"}\n", "{\"s\":\"\\q\"}\n",

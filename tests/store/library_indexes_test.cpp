@@ -1,5 +1,5 @@
 // The library-wide lookups: part types found by a scan of the part files
-// (every line form the reader takes, every damage caught, a file replaced
+// (every line form both readers take, every damage both catch, a file replaced
 // by another session scanned again), cells found in configuration order
 // across edits, and saves that keep untouched lines yet stay canonical.
 #include <gtest/gtest.h>
@@ -42,8 +42,15 @@ TEST_F(LibraryIndexes, EveryLineFormIsFoundAndEveryDamageCaught) {
         {"as the store writes it", canonical + "{\"number\":\"B\"}\n", S_OK},
         {"blanks, escapes, CRLF", "{ \"number\" : \"A\", \"description\":\"\\\"x\\\"\", \"cells\":[\"C2\",\"C3\"] }\r\n{\"number\":\"B\"}\n", S_OK},
         {"leading zero", "{\"number\":\"A\",\"time\":007,\"cells\":[\"C2\",\"C3\"]}\n{\"number\":\"B\"}\n", S_OK},
+        {"two-byte escape", "{\"number\":\"A\",\"cells\":[\"C2\",\"C3\"]}\n{\"number\":\"\\u00e9\"}\n", S_OK},
         {"unknown field", "{\"number\":\"A\",\"colour\":\"red\"}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"out of order", "{\"number\":\"B\"}\n{\"number\":\"A\"}\n", KELM_E_CORRUPT},
+        {"twice", "{\"number\":\"A\"}\n{\"number\":\"A\"}\n", KELM_E_CORRUPT},
+        {"no number first", "{\"name\":\"A\",\"number\":\"A\"}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
+        {"too many lines", "{\"number\":\"A\"}\n{\"number\":\"B\"}\n{\"number\":\"C\"}\n", KELM_E_CORRUPT},
+        {"number too big", "{\"number\":\"A\",\"time\":99999999999}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
+        {"fraction", "{\"number\":\"A\",\"time\":1.5}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
+        {"escape beyond one byte", "{\"number\":\"\\u0141\"}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"cell twice", "{\"number\":\"A\",\"cells\":[\"C\",\"C\"]}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"symbol twice", "{\"number\":\"A\",\"symbols\":[{\"spec\":\"S\"},{\"spec\":\"S\"}]}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"control byte", canonical.substr(0, 30) + "\x01" + canonical.substr(31) + "{\"number\":\"B\"}\n", KELM_E_CORRUPT},
@@ -55,8 +62,9 @@ TEST_F(LibraryIndexes, EveryLineFormIsFoundAndEveryDamageCaught) {
         KelmPart parts(*session, nullptr);
         KelmCell cells(*session, nullptr, nullptr);
         std::string partition;
-        StringList users;
-        EXPECT_EQ(c.status, parts.GetPartition(partition, "A")) << c.what;
+        StringList users, all;
+        EXPECT_EQ(c.status, parts.GetPartsInPartition(all, "Caps")) << c.what;  // the full read
+        EXPECT_EQ(c.status, parts.GetPartition(partition, "A")) << c.what;     // the library-wide scan
         EXPECT_EQ(c.status, cells.GetPartNumbers(users, "C3")) << c.what;
         if (c.status == S_OK) {
             EXPECT_EQ("Caps", partition) << c.what;

@@ -1,13 +1,13 @@
 // Two sessions on one library, as two objects in one process and as two
-// processes: reservations are seen at once, saves of different partitions
-// lose nothing, configuration changes are merged, and a save that would
-// overwrite another session's change to a partition is refused.
+// processes: configuration changes are merged, saves of different
+// partitions at the same time lose nothing, and a save that would overwrite
+// another session's change to a partition, or edit one reserved by someone
+// else since, is refused.
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "ChildProcess.h"
-#include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
@@ -39,41 +39,6 @@ protected:
     std::unique_ptr<KelmServer> a, b;
 };
 }  // namespace
-
-TEST_F(TwoSessions, AReservationIsSeenAtOnceAndRefusedToTheOther) {
-    KelmSchemePartition first(*a), second(*b);
-    std::string holder;
-    ASSERT_EQ(S_OK, first.ReservePartition(kParts, "alice"));
-    EXPECT_EQ(S_OK, second.GetPartitionReservation(kParts, holder));
-    EXPECT_EQ("alice", holder);
-    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, second.ReservePartition(kParts, "bob"));
-    EXPECT_EQ(S_OK, first.GetPartitionReservation(kParts, holder));
-    EXPECT_EQ("alice", holder);
-    KelmPart bobs(*b, nullptr);
-    bobs.SetWorkingUserName("bob");
-    EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, bobs.Add("Resistors", {}, "R1", nullptr, 0, 0));
-    ASSERT_EQ(S_OK, first.UnReservePartition(kParts, "alice"));
-    EXPECT_EQ(S_OK, second.ReservePartition(kParts, "bob"));
-    EXPECT_EQ(S_OK, bobs.Add("Resistors", {}, "R1", nullptr, 0, 0));
-}
-
-TEST_F(TwoSessions, SavingDifferentPartitionsLosesNothing) {
-    KelmSchemePartition(*a).ReservePartition(kParts, "alice");
-    KelmSchemePartition(*b).ReservePartition(kCaps, "bob");
-    KelmPart alices(*a, nullptr), bobs(*b, nullptr);
-    alices.SetWorkingUserName("alice");
-    bobs.SetWorkingUserName("bob");
-    ASSERT_EQ(S_OK, alices.Add("Resistors", {}, "R1", nullptr, 0, 0));
-    ASSERT_EQ(S_OK, bobs.Add("Caps", {}, "C1", nullptr, 0, 0));
-    ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0)) << a->LastErrorText();
-    ASSERT_EQ(S_OK, b->Save(nullptr, 0, 0)) << b->LastErrorText();
-    EXPECT_EQ(StringList{"R1"}, PartsIn("Resistors"));
-    EXPECT_EQ(StringList{"C1"}, PartsIn("Caps"));
-    // After its save, a session sees what the other saved before.
-    std::string partition;
-    EXPECT_EQ(S_OK, bobs.GetPartition(partition, "R1"));
-    EXPECT_EQ("Resistors", partition);
-}
 
 TEST_F(TwoSessions, ConfigurationChangesOfBothAreMerged) {
     KelmSchemePartition first(*a), second(*b);
@@ -129,17 +94,6 @@ TEST_F(TwoSessions, AnEditIsNotSavedOnceTheReservationWentToSomeoneElse) {
     ASSERT_EQ(S_OK, second.ReservePartition(kParts, "bob"));
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, a->Save(nullptr, 0, 0));
     EXPECT_EQ(StringList{}, PartsIn("Resistors"));
-}
-
-TEST_F(TwoSessions, AnotherProcessSeesAndIsRefusedReservations) {
-    KelmSchemePartition first(*a);
-    ASSERT_EQ(S_OK, first.ReservePartition(kParts, "alice"));
-    EXPECT_FALSE(RunStoreChild({"reserve", lib.File(), kParts, "bob"}));
-    EXPECT_TRUE(RunStoreChild({"reserve", lib.File(), kParts, "ALICE"}));  // already hers: status 1
-    EXPECT_TRUE(RunStoreChild({"reserve", lib.File(), kCaps, "bob"}));
-    std::string holder;
-    EXPECT_EQ(S_OK, first.GetPartitionReservation(kCaps, holder));
-    EXPECT_EQ("bob", holder);
 }
 
 TEST_F(TwoSessions, ProcessesSavingAtTheSameTimeLoseNothing) {

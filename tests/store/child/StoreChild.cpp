@@ -89,12 +89,6 @@ int LockStress(const std::string& lockFile, const std::string& marker, int round
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "reserve" && argc == 5) {
-        KelmServer server(nullptr, CreateFileStoreBackend());
-        if (server.Load(argv[2], 0) != S_OK) return Report("load", E_FAIL, server);
-        KelmSchemePartition partitions(server);
-        return Report("reserve", partitions.ReservePartition(argv[3], argv[4]), server);
-    }
     if (command == "add-parts" && (argc == 7 || argc == 8)) {
         const std::string user = argv[3], partition = argv[4], prefix = argv[5];
         const int count = std::atoi(argv[6]);
