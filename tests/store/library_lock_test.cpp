@@ -136,11 +136,13 @@ TEST(LockTakeover, ManyProcessesNeverHoldTheLockTogether) {
     for (int index = 0; index < processes; ++index) {
         threads.emplace_back([&, index] {
             ok[index] = RunStoreChild({"lock-stress", lib.Path("lib.lock"), lib.Path("inside"), std::to_string(rounds),
-                                       std::to_string(seed), std::to_string(index)});
+                                       std::to_string(seed), std::to_string(index)},
+                                      lib.Path("child-" + std::to_string(index) + ".txt"));
         });
     }
     for (std::thread& thread : threads) thread.join();
-    for (int index = 0; index < processes; ++index) EXPECT_TRUE(ok[index]) << "process " << index;
+    for (int index = 0; index < processes; ++index)
+        EXPECT_TRUE(ok[index]) << "process " << index << ": " << lib.ReadFile("child-" + std::to_string(index) + ".txt");
     // The last holder left the lock stale; every other holder took one over or found it free.
     LockHolder holder;
     ASSERT_TRUE(ReadLockHolder(lib.Path("lib.lock"), holder));

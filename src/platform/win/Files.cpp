@@ -103,6 +103,12 @@ FileResult CreateFileExclusive(const std::string& path, const std::string& bytes
         // A file deleted while another process still has it open keeps its
         // name until that handle closes, and creating it again is "access
         // denied" meanwhile: the name is taken, not the folder read-only.
+        // A sharing violation on CREATE_NEW: the file exists and another
+        // process has it open; the name is taken all the same.
+        if (code == ERROR_SHARING_VIOLATION) {
+            Failed("cannot create", path, code, error);
+            return FileResult::Exists;
+        }
         if (code == ERROR_ACCESS_DENIED) {
             const bool taken = ::GetFileAttributesA(NativePath(path).c_str()) != INVALID_FILE_ATTRIBUTES ||
                                ::GetLastError() == ERROR_ACCESS_DENIED;
