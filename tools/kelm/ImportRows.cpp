@@ -14,7 +14,7 @@ namespace {
 
 using nlohmann::json;
 
-std::string Lower(std::string text) {
+std::string LowerText(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
@@ -78,7 +78,7 @@ bool ReadHeader(CsvReader& reader, const std::vector<std::string>& known, const 
         return false;
     }
     for (std::size_t i = 0; i < header.size(); ++i) {
-        std::string name = Lower(header[i]);
+        std::string name = LowerText(header[i]);
         name.erase(0, name.find_first_not_of(" \t\xEF\xBB\xBF"));  // a byte-order mark, spaces
         while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
         if (std::find(known.begin(), known.end(), name) == known.end()) {
@@ -179,7 +179,7 @@ bool Timestamp(const json& object, std::optional<std::int32_t>& out, std::string
     return false;
 }
 
-bool Pins(const json* value, const char* what, std::vector<std::string>& out, std::string& error) {
+bool ReadPins(const json* value, const char* what, std::vector<std::string>& out, std::string& error) {
     if (value == nullptr) return true;
     if (value->is_string()) {
         out = SplitList(value->get<std::string>(), ',');
@@ -232,7 +232,7 @@ bool JsonCells(const json* value, const std::vector<std::string>& partPins, std:
         if (!Text(cell, {"name", "m_sCellName"}, ref.name, error)) return false;
         const json* pins = Member(cell, {"pins", "m_psarrPins"});
         ref.pins = partPins;
-        if (!Pins(pins, "pins", ref.pins, error)) return false;
+        if (!ReadPins(pins, "pins", ref.pins, error)) return false;
         if (ref.name.empty()) {
             error = "a cell without a name";
             return false;
@@ -262,7 +262,7 @@ bool JsonSymbols(const json* value, std::vector<SymbolRef>& symbols, std::string
         std::vector<std::string> pins;
         if (!Text(symbol, {"spec", "item_spec", "m_sItemSpec"}, spec, error) ||
             !Text(symbol, {"name", "m_sSymbolName"}, name, error) ||
-            !Pins(Member(symbol, {"pins", "m_psarrPins"}), "pins", pins, error)) {
+            !ReadPins(Member(symbol, {"pins", "m_psarrPins"}), "pins", pins, error)) {
             return false;
         }
         if (spec.empty() && name.empty()) {
@@ -313,7 +313,7 @@ const std::vector<std::string> kCellKeys = {"partition", "name", "pins", "timest
 }  // namespace
 
 FileFormat GuessFormat(const std::string& path) {
-    const std::string lower = Lower(path);
+    const std::string lower = LowerText(path);
     if (EndsWith(lower, ".jsonl") || EndsWith(lower, ".ndjson") || EndsWith(lower, ".json")) return FileFormat::JsonLines;
     return FileFormat::Csv;
 }
@@ -341,7 +341,7 @@ std::vector<PartRow> ReadPartRows(std::string_view text, FileFormat format, std:
             !Text(o, {"number", "m_sPartNumber"}, row.number, e) || !Text(o, {"name", "m_sPartName"}, row.name, e) ||
             !Text(o, {"label", "m_sPartLabel"}, row.label, e) || !Text(o, {"type", "m_sPartType"}, row.type, e) ||
             !Text(o, {"description", "m_sDescription"}, row.description, e) || !Timestamp(o, row.timestamp, e) ||
-            !Pins(Member(o, {"pins", "m_psarrPins"}), "pins", row.pins, e) ||
+            !ReadPins(Member(o, {"pins", "m_psarrPins"}), "pins", row.pins, e) ||
             !JsonCells(Member(o, {"cells", "m_psarrCells"}), row.pins, row.cells, e) ||
             !JsonSymbols(Member(o, {"symbols", "m_psarrLogicSymbols"}), row.symbols, e)) {
             return;
@@ -365,7 +365,7 @@ std::vector<CellRow> ReadCellRows(std::string_view text, FileFormat format, std:
         std::string& e = row.error;
         if (!CheckKeys(o, kCellKeys, e) || !Text(o, {"partition", "m_sPartitionName"}, row.partition, e) ||
             !Text(o, {"name", "m_sCellName"}, row.name, e) || !Timestamp(o, row.timestamp, e) ||
-            !Pins(Member(o, {"pins", "m_psarrPins"}), "pins", row.pins, e)) {
+            !ReadPins(Member(o, {"pins", "m_psarrPins"}), "pins", row.pins, e)) {
             return;
         }
         if (row.name.empty()) e = "no cell name";
