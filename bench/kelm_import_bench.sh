@@ -10,18 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
 count=${2:-100000}
-kelm="$build/tools/kelm/kelm"
-generator="$build/bench/kelm_store_bench"
-for program in "$kelm" "$generator"; do
-  [[ -x $program ]] || { echo "kelm_import_bench: build $program first (cmake --preset release)" >&2; exit 2; }
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-echo "Generating the large library in $work/library (kelm_store_bench; its own figures are not shown)"
-"$generator" --folder "$work/library" --keep >/dev/null 2>&1 || true
-library="$work/library/Bench.qvm"
-[[ -f $library ]] || { echo "kelm_import_bench: the generator made no library" >&2; exit 1; }
+name=kelm_import_bench
+source bench/large-library.sh
 
 awk -v n="$count" 'BEGIN {
   print "number,name,label,type,description,timestamp,pins,cells,symbols"
