@@ -47,6 +47,12 @@ FileResult CreateFileExclusive(const std::string& path, const std::string& bytes
 // Moves a file or folder; never replaces an existing target (Exists).
 FileResult MovePath(const std::string& from, const std::string& to, std::string& error);
 FileResult RemoveFile(const std::string& path);
+// Removes the file at `path` only when its bytes are `expected`, and removes
+// the very file it read (Windows: through the handle it read with; a file
+// deleted by name while another process has it open keeps its name for a
+// while, and a later delete by that name could hit a new file). Exists when
+// another file is there now.
+FileResult RemoveFileIfContent(const std::string& path, const std::string& expected);
 
 // Creates one folder level with default rights; false when it could not.
 bool CreateOneFolder(const std::string& path);

@@ -147,6 +147,26 @@ FileResult RemoveFile(const std::string& path) {
     return FileResult::Ok;
 }
 
+FileResult RemoveFileIfContent(const std::string& path, const std::string& expected) {
+    if (const int injected = InjectedError(FaultPoint())) return FromErrno(injected);
+    const std::string native = NativePath(path);
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FromErrno(errno);
+    std::string bytes;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(got));
+    struct stat opened{}, named{};
+    const bool read = got == 0 && ::fstat(fd, &opened) == 0;
+    ::close(fd);
+    if (!read) return FileResult::Error;
+    if (bytes != expected) return FileResult::Exists;
+    if (::lstat(native.c_str(), &named) != 0) return FromErrno(errno);
+    if (named.st_dev != opened.st_dev || named.st_ino != opened.st_ino) return FileResult::Exists;
+    if (::unlink(native.c_str()) != 0) return FromErrno(errno);
+    return FileResult::Ok;
+}
+
 bool CreateOneFolder(const std::string& path) { return ::mkdir(NativePath(path).c_str(), 0777) == 0; }
 
 bool ListFiles(const std::string& folder, std::vector<std::string>& names) { return ListEntries(folder, false, names); }

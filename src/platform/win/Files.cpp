@@ -158,6 +158,30 @@ FileResult RemoveFile(const std::string& path) {
     }
 }
 
+FileResult RemoveFileIfContent(const std::string& path, const std::string& expected) {
+    if (const DWORD injected = InjectedSystemError(FaultPoint())) return FromLastError(injected);
+    HANDLE file = ::CreateFileA(NativePath(path).c_str(), GENERIC_READ | DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return FromLastError(::GetLastError());
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    BOOL read = FALSE;
+    while ((read = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+    FileResult result = FileResult::Exists;
+    if (!read) result = FileResult::Error;
+    else if (bytes == expected) {
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        result = ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)
+                     ? FileResult::Ok
+                     : FromLastError(::GetLastError());
+    }
+    ::CloseHandle(file);
+    return result;
+}
+
 bool CreateOneFolder(const std::string& path) { return ::CreateDirectoryA(NativePath(path).c_str(), nullptr) != FALSE; }
 
 bool ListFiles(const std::string& folder, std::vector<std::string>& names) { return ListEntries(folder, false, names); }

@@ -120,7 +120,7 @@ bool TakeOver(const std::string& base, const std::string& path, const std::strin
     Pause(TakeoverStep::ReadAgain);
     bool removed = false;
     if (again == Reading::Stale && ClaimId(now, current) == id) {
-        removed = platform::RemoveFile(path) == platform::FileResult::Ok;
+        removed = platform::RemoveFileIfContent(path, now) == platform::FileResult::Ok;
         Pause(TakeoverStep::Removed);
     }
     platform::RemoveFile(claim);
@@ -198,9 +198,9 @@ HRESULT LibraryLock::Acquire(const std::string& lockPath, std::string& error) {
 void LibraryLock::Release() {
     if (m_path.empty()) return;
     // A lock left behind by a live process would hold up everyone: a failed
-    // removal is tried once more.
-    if (platform::RemoveFile(m_path) != platform::FileResult::Ok && platform::StampOf(m_path).exists)
-        platform::RemoveFile(m_path);
+    // removal is tried once more. Only this session's own lock is removed.
+    if (platform::RemoveFileIfContent(m_path, m_text) == platform::FileResult::Error)
+        platform::RemoveFileIfContent(m_path, m_text);
     m_path.clear();
 }
 

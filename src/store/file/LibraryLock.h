@@ -11,8 +11,9 @@
 // Taking over a stale lock
 // ------------------------
 // The only primitives used are exclusive creation of a file, reading a file
-// and removing a file by name: they behave the same on Linux, on Windows,
-// under Wine and on network shares. Nothing is ever renamed.
+// and removing the file just read when it still holds the bytes read: they
+// behave the same on Linux, on Windows, under Wine and on network shares.
+// Nothing is ever renamed.
 //
 //   1. Read the lock file: its holder and its id X. Go on only when the
 //      holder is on this host and its process is gone (a process that has
@@ -24,7 +25,8 @@
 //      same steps, one level deeper).
 //   3. Read the lock file again. If it no longer carries X, drop the claim
 //      and start over.
-//   4. Remove the lock file, then the claim, and start over (create).
+//   4. Remove the lock file if it still holds what step 3 read, then the
+//      claim, and start over (create).
 //
 // Why two sessions are never inside at once. A session is inside from the
 // moment it created "<name>.lock" until it removes it; creation is
@@ -37,6 +39,11 @@
 // the lock); and (c) it read X again after claiming. Between (c) and the
 // removal, the file named "<name>.lock" is still X: X's holder is gone and
 // cannot release it, and every other remover would need the claim for X.
+// On Windows a removed file keeps its name while another process still has
+// it open, so a later claimant of X can read X again after X was removed
+// and a new lock created: the removal therefore removes the very file it
+// compared (through the handle it read with), never whatever the name
+// points to by then.
 // Ids are never reused, so "X is no longer the lock" is final: a claim or a
 // reading that has gone out of date can only make a session give up, never
 // remove anything but X. A process that stops anywhere in these steps
