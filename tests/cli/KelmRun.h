@@ -5,11 +5,10 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/TempFolder.h"
 
 namespace kelm::testing {
 
@@ -21,18 +20,8 @@ struct KelmResult {
 
 inline std::string ShellQuote(const std::string& word) {
     std::string quoted = "'";
-    for (const char c : word) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
-    }
+    for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
-}
-
-inline std::string Slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // kelm with the arguments, in the folder (the working directory of the run);
@@ -41,15 +30,10 @@ inline KelmResult RunKelm(const std::filesystem::path& folder, const std::vector
                           const std::string& environment = {}) {
     std::string command = "cd " + ShellQuote(folder.string()) + " && " + environment + " " + ShellQuote(KELM_CLI_BINARY);
     for (const auto& arg : args) command += " " + ShellQuote(arg);
-    const auto out = folder / ".kelm-out";
-    const auto err = folder / ".kelm-err";
+    const auto out = folder / ".kelm-out", err = folder / ".kelm-err";
     command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string()) + " </dev/null";
     const int status = std::system(command.c_str());
-    KelmResult result;
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = Slurp(out);
-    result.err = Slurp(err);
-    return result;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
 }
 
 }  // namespace kelm::testing

@@ -41,7 +41,7 @@ protected:
         return document.is_object() && document.contains("data") ? document["data"] : document;  // the answer
     }
     std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
-    std::string Read(const std::string& name) { return Slurp(m_folder.Root() / name); }
+    std::string Read(const std::string& name) { return ReadFileBytes(m_folder.Root() / name); }
     // The item names of a partition.
     std::vector<std::string> Items(const std::string& partition, const std::string& kind = "part") {
         const nlohmann::json items = Json({"items", partition, "-k", kind})["items"];

@@ -29,7 +29,7 @@ protected:
     }
     void Append(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::app | std::ios::binary) << text; }
     void Replace(const fs::path& file, const std::string& from, const std::string& to) {
-        std::string text = Slurp(file);
+        std::string text = ReadFileBytes(file);
         const std::size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << from;
         text.replace(at, from.size(), to);

@@ -165,7 +165,7 @@ TEST_F(ImportHonesty, ADryRunLeavesEveryFileByteIdenticalAndStrictSavesNothing) 
     auto snapshot = [&] {
         std::map<std::string, std::string> files;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(m_folder.Root() / "lib"))
-            if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path());
+            if (entry.is_regular_file()) files[entry.path().string()] = ReadFileBytes(entry.path());
         return files;
     };
     const auto before = snapshot();

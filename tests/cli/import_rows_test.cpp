@@ -1,20 +1,32 @@
 // The import readers: what the end-to-end imports do not reach (columns in
-// any order and case, record field names, multi-line rows, bad JSON lines).
+// any order and case, record field names, multi-line rows, bad JSON lines,
+// the list notation of cells and symbols).
 #include <gtest/gtest.h>
 
 #include "ImportRows.h"
+#include "ListNotation.h"
 
 namespace kelmcli {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(ImportRows, FormatFollowsTheExtension) {
-    for (const auto& [path, format] : std::vector<std::pair<std::string, FileFormat>>{
-             {"a.csv", FileFormat::Csv}, {"a.JSONL", FileFormat::JsonLines},
-             {"a.ndjson", FileFormat::JsonLines}, {"a.txt", FileFormat::Csv}}) {
-        EXPECT_EQ(GuessFormat(path), format) << path;
+// Each input parses to refs that format back to the text given, or is
+// refused with a reason.
+TEST(ListNotation, RefsFormatBackToWhatTheyParseOrAreRefused) {
+    for (const auto& [text, formatted] : std::vector<std::pair<std::string, std::string>>{
+             {"SOIC8[1, 2,3] ; DIP8;Gates:NAND2[]", "SOIC8[1,2,3];DIP8;Gates:NAND2[]"},
+             {"A[1;2]", "A[1;2]"},  // a semicolon inside brackets ends no entry
+             {"", ""}, {"A[1,2", "!"}, {"A]1", "!"}, {"A[1]x", "!"}, {"[1,2]", "!"}, {"A[[1]]", "!"}}) {
+        std::vector<Ref> refs;
+        std::string error;
+        EXPECT_EQ(ParseRefs(text, refs, error), formatted != "!") << text << ": " << error;
+        EXPECT_TRUE(formatted == "!" ? !error.empty() : FormatRefs(refs) == formatted) << text << ": " << FormatRefs(refs);
     }
+    EXPECT_EQ(SplitList(" 1, 2 ,,3 ", ','), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(GuessFormat("a.JSONL"), FileFormat::JsonLines);
+    EXPECT_EQ(GuessFormat("a.ndjson"), FileFormat::JsonLines);
+    EXPECT_EQ(GuessFormat("a.txt"), FileFormat::Csv);
 }
 
 TEST(ImportRows, CsvColumnsInAnyOrderAndCaseAndCellsTakeThePartsPins) {

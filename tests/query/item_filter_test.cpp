@@ -2,117 +2,63 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 
 namespace kelm {
 namespace {
 
-// The backtracking matcher written out step by step as the item filter is
-// defined; kept here only as the reference the real matcher must agree with.
+// Plain backtracking: the reference the real matcher must agree with.
 bool ReferenceMatch(const char* pattern, const char* text) {
-    while (*pattern != '*') {
-        if (*pattern == '\0') return *text == '\0';
-        if (*pattern == '?') {
-            if (*text == '\0') return false;
-        } else if (*text != *pattern) {
-            return false;
-        }
-        ++pattern;
-        ++text;
-    }
-    while (*pattern == '*') ++pattern;
-    if (*pattern == '\0') return true;
-    if (*text == '\0') return false;
-    const char anchor = *pattern;
-    for (;;) {
-        if (anchor != '?') {
-            while (*text != anchor) {
-                if (*text == '\0') return false;
-                ++text;
-            }
-        }
-        ++text;
-        if (ReferenceMatch(pattern + 1, text)) return true;
-        if (*text == '\0') return false;
-    }
+    if (*pattern == '*') return ReferenceMatch(pattern + 1, text) || (*text != '\0' && ReferenceMatch(pattern, text + 1));
+    if (*text == '\0') return *pattern == '\0';
+    return (*pattern == '?' || *pattern == *text) && ReferenceMatch(pattern + 1, text + 1);
 }
 
-std::string RandomString(std::mt19937& random, std::size_t maxLength) {
-    static const char kAlphabet[] = {'a', 'b', '*', '?'};
-    std::uniform_int_distribution<std::size_t> length(0, maxLength);
-    std::uniform_int_distribution<int> pick(0, 3);
-    std::string text(length(random), ' ');
-    for (char& c : text) c = kAlphabet[pick(random)];
-    return text;
-}
-
+// Randomized, reproducible with KELM_TEST_SEED. Wildcards occur in the texts
+// too, where they are ordinary characters.
 TEST(MatchWildcard, AgreesWithBacktrackingOnRandomPatternsAndTexts) {
-    std::mt19937 random(20261205);
+    const char* given = std::getenv("KELM_TEST_SEED");
+    const unsigned seed = given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : 20261205u;
+    SCOPED_TRACE("KELM_TEST_SEED=" + std::to_string(seed));
+    std::mt19937 random(seed);
+    const auto randomString = [&](std::size_t maxLength) {
+        std::string text(random() % (maxLength + 1), ' ');
+        for (char& c : text) c = "ab*?"[random() % 4];
+        return text;
+    };
     int matches = 0;
-    for (int i = 0; i < 300000; ++i) {
-        const std::string pattern = RandomString(random, 8);
-        const std::string text = RandomString(random, 10);
+    for (int i = 0; i < 200000; ++i) {
+        const std::string pattern = randomString(8), text = randomString(10);
         const bool expected = ReferenceMatch(pattern.c_str(), text.c_str());
         ASSERT_EQ(MatchWildcard(pattern, text), expected) << "pattern '" << pattern << "' text '" << text << "'";
         matches += expected ? 1 : 0;
     }
-    // Both answers must be common, or the comparison proves little.
-    EXPECT_GT(matches, 30000);
-    EXPECT_LT(matches, 270000);
+    EXPECT_GT(matches, 20000);  // both answers are common, or the comparison proves little
+    EXPECT_LT(matches, 180000);
 }
 
-TEST(MatchWildcard, CoversTheWholeTextByteByByte) {
-    EXPECT_TRUE(MatchWildcard("", ""));
-    EXPECT_FALSE(MatchWildcard("", "a"));
-    EXPECT_TRUE(MatchWildcard("*", ""));
-    EXPECT_TRUE(MatchWildcard("**", "abc"));
-    EXPECT_FALSE(MatchWildcard("?", ""));
-    EXPECT_FALSE(MatchWildcard("*a", ""));
-    EXPECT_TRUE(MatchWildcard("r?", "r1"));
-    EXPECT_FALSE(MatchWildcard("r?", "r"));
-    EXPECT_FALSE(MatchWildcard("r?", "r10"));
-    EXPECT_TRUE(MatchWildcard("*0", "r10"));
-    EXPECT_FALSE(MatchWildcard("*0", "r01x"));
-    EXPECT_FALSE(MatchWildcard("R1", "r1"));  // with case: lower-casing is the filter's job
-    // Wildcards in the text are ordinary characters.
-    EXPECT_FALSE(MatchWildcard("a", "*"));
-    EXPECT_TRUE(MatchWildcard("?", "*"));
-    EXPECT_TRUE(MatchWildcard("a*?", "a?"));
-    EXPECT_FALSE(MatchWildcard("ab", "a?"));
-    // Bytes above 0x7F compare as themselves.
-    EXPECT_TRUE(MatchWildcard("\xC3\xA4*", "\xC3\xA4x"));
+TEST(MatchWildcard, ComparesBytesWithCaseAndManyStarGroupsDoNotExplode) {
+    EXPECT_FALSE(MatchWildcard("R1", "r1"));  // lower-casing is the filter's job
     EXPECT_TRUE(MatchWildcard("?\xA4", "\xC3\xA4"));
-}
-
-TEST(MatchWildcard, ManyStarGroupsDoNotExplode) {
-    // A full backtracking search would try on the order of 200^40 splits.
-    std::string pattern;
+    std::string pattern;  // full backtracking would try on the order of 200^40 splits
     for (int i = 0; i < 40; ++i) pattern += "*a";
-    const std::string text(200, 'a');
-    EXPECT_FALSE(MatchWildcard(pattern + "b", text));
-    EXPECT_TRUE(MatchWildcard(pattern, text));
+    EXPECT_FALSE(MatchWildcard(pattern + "b", std::string(200, 'a')));
+    EXPECT_TRUE(MatchWildcard(pattern, std::string(200, 'a')));
     EXPECT_FALSE(MatchWildcard(pattern, std::string(39, 'a')));
 }
 
-TEST(FilterItemList, MatchesWithoutCaseAndKeepsSpellingAndOrder) {
+TEST(FilterItemList, MatchesWithoutCaseForAsciiOnlyAndKeepsSpellingAndOrder) {
     StringList out{"stale"};
     FilterItemList("r1*", {"R10", "C1", "r11", "R1", "xr1"}, out);
     EXPECT_EQ(out, (StringList{"R10", "r11", "R1"}));
-    FilterItemList("GATES:and*", {"Gates:AND2", "gates:Or"}, out);
-    EXPECT_EQ(out, StringList{"Gates:AND2"});
     FilterItemList("nothing", {"a"}, out);
     EXPECT_TRUE(out.empty());
-}
-
-TEST(FilterItemList, BytesAboveAsciiAreLeftToTheCodePage) {
-    // A UTF-8 sequence is never split or altered by the lower-casing.
-    StringList out;
-    FilterItemList("\xC3\x84*", {"\xC3\xA4x", "\xC3\x84y"}, out);
+    FilterItemList("\xC3\x84*", {"\xC3\xA4x", "\xC3\x84y"}, out);  // a UTF-8 sequence is never altered
     EXPECT_EQ(out, StringList{"\xC3\x84y"});
 #ifndef _WIN32
-    // Off Windows only ASCII letters have a lower-case form.
-    FilterItemList("\xC4?", {"\xE4" "a", "\xC4" "A"}, out);
+    FilterItemList("\xC4?", {"\xE4" "a", "\xC4" "A"}, out);  // off Windows only ASCII letters have a lower case
     EXPECT_EQ(out, StringList{"\xC4" "A"});
 #endif
 }
