@@ -36,10 +36,10 @@ public:
     using In = const std::string&;
     using List = StringList&;
     using Text = std::string&;
-#define OP(name, ...) { return Answer(name, {__VA_ARGS__}); }
-#define OUT(name, out, ...) { return Answer(name, {__VA_ARGS__}, out); }
-    HRESULT Init() override OP("KelmServer::Init")
-    HRESULT Load(const char* file, int) override OP("KelmServer::Load", file ? file : "")
+#define ANSWER(name, ...) { return Answer(name, {__VA_ARGS__}); }
+#define ANSWER_OUT(name, out, ...) { return Answer(name, {__VA_ARGS__}, out); }
+    HRESULT Init() override ANSWER("KelmServer::Init")
+    HRESULT Load(const char* file, int) override ANSWER("KelmServer::Load", file ? file : "")
     HRESULT Save(const char* file, int a, int b) override {
         oddArguments += file != nullptr || a != 0 || b != 0;
         return Answer("KelmServer::Save", {});
@@ -47,20 +47,23 @@ public:
     void Close() override { Answer("KelmServer::Close", {}); }
 
 #define SP "KelmSchemePartition::"
-    HRESULT GetSchemes(const State&, List out) override OUT(SP "GetSchemes", out)
-    HRESULT GetDefaultSearchSchemeName(const State&, Text out) override OUT(SP "GetDefaultSearchSchemeName", out)
-    HRESULT GetDefaultSearchScheme(const State&, List out) override OUT(SP "GetDefaultSearchScheme", out)
-    HRESULT GetSchemePartitionList(const State&, In s, List out) override OUT(SP "GetSchemePartitionList", out, s)
-    HRESULT GetAllPartitions(const State&, List out, int) override OUT(SP "GetAllPartitions", out)
-    HRESULT GetNumObjectsInPartition(const State&, In p, int& n) override OUT(SP "GetNumObjectsInPartition", n, p)
-    HRESULT AddPartition(const State&, In path, int) override OP(SP "AddPartition", path)
-    HRESULT DeletePartition(const State&, In path) override OP(SP "DeletePartition", path)
-    HRESULT AddSearchScheme(const State&, In s, const StringList&, int, int) override OP(SP "AddSearchScheme", s)
-    HRESULT DeleteScheme(const State&, In s) override OP(SP "DeleteScheme", s)
-    HRESULT GetDefaultSchemeProtection(const State&, int& v) override OUT(SP "GetDefaultSchemeProtection", v)
-    HRESULT ReservePartition(const State&, In p, In user) override OP(SP "ReservePartition", p, user)
-    HRESULT UnReservePartition(const State&, In p, In user) override OP(SP "UnReservePartition", p, user)
-    HRESULT GetPartitionReservation(const State&, In p, Text out) override OUT(SP "GetPartitionReservation", out, p)
+    HRESULT GetSchemes(const State&, List out) override ANSWER_OUT(SP "GetSchemes", out)
+    HRESULT GetDefaultSearchSchemeName(const State&, Text out) override ANSWER_OUT(SP "GetDefaultSearchSchemeName", out)
+    HRESULT GetDefaultSearchScheme(const State&, List out) override ANSWER_OUT(SP "GetDefaultSearchScheme", out)
+    HRESULT GetSchemePartitionList(const State&, In s, List out) override
+        ANSWER_OUT(SP "GetSchemePartitionList", out, s)
+    HRESULT GetAllPartitions(const State&, List out, int) override ANSWER_OUT(SP "GetAllPartitions", out)
+    HRESULT GetNumObjectsInPartition(const State&, In p, int& n) override
+        ANSWER_OUT(SP "GetNumObjectsInPartition", n, p)
+    HRESULT AddPartition(const State&, In path, int) override ANSWER(SP "AddPartition", path)
+    HRESULT DeletePartition(const State&, In path) override ANSWER(SP "DeletePartition", path)
+    HRESULT AddSearchScheme(const State&, In s, const StringList&, int, int) override ANSWER(SP "AddSearchScheme", s)
+    HRESULT DeleteScheme(const State&, In s) override ANSWER(SP "DeleteScheme", s)
+    HRESULT GetDefaultSchemeProtection(const State&, int& v) override ANSWER_OUT(SP "GetDefaultSchemeProtection", v)
+    HRESULT ReservePartition(const State&, In p, In user) override ANSWER(SP "ReservePartition", p, user)
+    HRESULT UnReservePartition(const State&, In p, In user) override ANSWER(SP "UnReservePartition", p, user)
+    HRESULT GetPartitionReservation(const State&, In p, Text out) override
+        ANSWER_OUT(SP "GetPartitionReservation", out, p)
 #undef SP
 
 #define PT "KelmPart::"
@@ -68,19 +71,20 @@ public:
         oddArguments += text != nullptr || a != 0 || b != 0;
         return Answer(PT "Add", {part, partition});
     }
-    HRESULT PartDelete(const State&, In part) override OP(PT "Delete", part)
-    HRESULT PartSetName(const State&, In, In part) override OP(PT "SetName", part)
-    HRESULT PartSetNameDefault(const State&, int, In part) override OP(PT "SetNameDefault", part)
-    HRESULT PartSetLabel(const State&, In, In part) override OP(PT "SetLabel", part)
-    HRESULT PartSetLabelDefault(const State&, int, In part) override OP(PT "SetLabelDefault", part)
-    HRESULT PartSetDesc(const State&, In, In part) override OP(PT "SetDesc", part)
-    HRESULT PartSetType(const State&, In, In part) override OP(PT "SetType", part)
-    HRESULT PartSetTimestamp(const State&, std::int32_t, In part) override OP(PT "SetTimestamp", part)
-    HRESULT PartAddSymbol(const State&, In symbol, const StringList&, In part) override OP(PT "AddSymbol", symbol, part)
-    HRESULT PartAddCell(const State&, In cell, In part) override OP(PT "AddCell", cell, part)
-    HRESULT PartGetPinNumbers(const State&, List out, In part) override OUT(PT "GetPinNumbers", out, part)
-    HRESULT PartGetPartsInPartition(const State&, List out, In p) override OUT(PT "GetPartsInPartition", out, p)
-    HRESULT PartGetPartition(const State&, Text out, In part) override OUT(PT "GetPartition", out, part)
+    HRESULT PartDelete(const State&, In part) override ANSWER(PT "Delete", part)
+    HRESULT PartSetName(const State&, In, In part) override ANSWER(PT "SetName", part)
+    HRESULT PartSetNameDefault(const State&, int, In part) override ANSWER(PT "SetNameDefault", part)
+    HRESULT PartSetLabel(const State&, In, In part) override ANSWER(PT "SetLabel", part)
+    HRESULT PartSetLabelDefault(const State&, int, In part) override ANSWER(PT "SetLabelDefault", part)
+    HRESULT PartSetDesc(const State&, In, In part) override ANSWER(PT "SetDesc", part)
+    HRESULT PartSetType(const State&, In, In part) override ANSWER(PT "SetType", part)
+    HRESULT PartSetTimestamp(const State&, std::int32_t, In part) override ANSWER(PT "SetTimestamp", part)
+    HRESULT PartAddSymbol(const State&, In symbol, const StringList&, In part) override
+        ANSWER(PT "AddSymbol", symbol, part)
+    HRESULT PartAddCell(const State&, In cell, In part) override ANSWER(PT "AddCell", cell, part)
+    HRESULT PartGetPinNumbers(const State&, List out, In part) override ANSWER_OUT(PT "GetPinNumbers", out, part)
+    HRESULT PartGetPartsInPartition(const State&, List out, In p) override ANSWER_OUT(PT "GetPartsInPartition", out, p)
+    HRESULT PartGetPartition(const State&, Text out, In part) override ANSWER_OUT(PT "GetPartition", out, part)
 #undef PT
 
 #define CL "KelmCell::"
@@ -88,32 +92,35 @@ public:
         oddArguments += a != 0 || b != 0;
         return Answer(CL "Add", {cell, partition});
     }
-    HRESULT CellDelete(const State&, In cell, In p) override OP(CL "Delete", cell, p)
+    HRESULT CellDelete(const State&, In cell, In p) override ANSWER(CL "Delete", cell, p)
     bool CellExists(const State&, In cell, In p) override { return Answer(CL "DoesCellExist", {cell, p}) != 0; }
-    HRESULT CellReplacePins(const State&, const StringList&, In cell) override OP(CL "ReplacePins", cell)
+    HRESULT CellReplacePins(const State&, const StringList&, In cell) override ANSWER(CL "ReplacePins", cell)
     HRESULT CellAddPadstack(const State&, In padstack, In cell, const char* text) override {
         oddArguments += text != nullptr;
         return Answer(CL "AddPadstack", {padstack, cell});
     }
-    HRESULT CellSetTimestamp(const State&, std::int32_t, In cell, In p) override OP(CL "SetTimestamp", cell, p)
-    HRESULT CellGetPinNames(const State&, List out, In cell) override OUT(CL "GetPinNames", out, cell)
+    HRESULT CellSetTimestamp(const State&, std::int32_t, In cell, In p) override ANSWER(CL "SetTimestamp", cell, p)
+    HRESULT CellGetPinNames(const State&, List out, In cell) override ANSWER_OUT(CL "GetPinNames", out, cell)
     HRESULT CellGetPadstackNames(const State&, List out, In cell, const char* text) override {
         oddArguments += text != nullptr;
         return Answer(CL "GetPadstackNames", {cell}, out);
     }
-    HRESULT CellGetType(const State&, int& type, In cell, In p) override OUT(CL "GetType", type, cell, p)
-    HRESULT CellGetPartNumbers(const State&, List out, In cell) override OUT(CL "GetPartNumbers", out, cell)
-    HRESULT CellGetPartitionNames(const State&, List out, In cell) override OUT(CL "GetPartitionNames", out, cell)
-    HRESULT CellGetCellsInPartition(const State&, List out, In p) override OUT(CL "GetCellsInPartition", out, p)
+    HRESULT CellGetType(const State&, int& type, In cell, In p) override ANSWER_OUT(CL "GetType", type, cell, p)
+    HRESULT CellGetPartNumbers(const State&, List out, In cell) override ANSWER_OUT(CL "GetPartNumbers", out, cell)
+    HRESULT CellGetPartitionNames(const State&, List out, In cell) override
+        ANSWER_OUT(CL "GetPartitionNames", out, cell)
+    HRESULT CellGetCellsInPartition(const State&, List out, In p) override ANSWER_OUT(CL "GetCellsInPartition", out, p)
 #undef CL
 
 #define SY "KelmSymbol::"
-    HRESULT SymbolGetSymbolsInPartition(const State&, List out, In p) override OUT(SY "GetSymbolsInPartition", out, p)
-    HRESULT SymbolGetPinNames(const State&, List out, In symbol) override OUT(SY "GetPinNames", out, symbol)
-    HRESULT SymbolGetPartitionNames(const State&, List out, In symbol) override OUT(SY "GetPartitionNames", out, symbol)
+    HRESULT SymbolGetSymbolsInPartition(const State&, List out, In p) override
+        ANSWER_OUT(SY "GetSymbolsInPartition", out, p)
+    HRESULT SymbolGetPinNames(const State&, List out, In symbol) override ANSWER_OUT(SY "GetPinNames", out, symbol)
+    HRESULT SymbolGetPartitionNames(const State&, List out, In symbol) override
+        ANSWER_OUT(SY "GetPartitionNames", out, symbol)
 #undef SY
-#undef OUT
-#undef OP
+#undef ANSWER_OUT
+#undef ANSWER
 
 private:
     struct Script {
