@@ -109,6 +109,7 @@ TEST_F(Dispatch, InputsAreConvertedLikeTheSystemsDispatcher) {
         {"UI1", Str("*"), Var<BYTE>(VT_UI1, 3), S_OK, 99, 2},
         {"I8", Str("*"), Var<LONGLONG>(VT_I8, 3), S_OK, 99, 2},
         {"string", Str("*"), Str(" 3 "), S_OK, 99, 2},
+        {"signed string", Str("*"), Str("+3"), S_OK, 99, 2},
         {"reference", Str("*"), Ref(VT_I4, &kind), S_OK, 99, 2},
         {"variant reference", Str("*"), Ref(VT_VARIANT, &boxedKind), S_OK, 99, 2},
         {"number as filter", I4(10), I4(3), S_OK, 99, 0},
@@ -117,6 +118,7 @@ TEST_F(Dispatch, InputsAreConvertedLikeTheSystemsDispatcher) {
         {"null", Str("*"), Var(VT_NULL), DISP_E_TYPEMISMATCH, 1, -1},
         {"null filter", Var(VT_NULL), I4(3), DISP_E_TYPEMISMATCH, 2, -1},
         {"too large", Str("*"), Var(VT_I8, 1LL << 40), DISP_E_OVERFLOW, 1, -1},
+        {"too large unsigned", Str("*"), Var<ULONGLONG>(VT_UI8, ~0ULL), DISP_E_OVERFLOW, 1, -1},
         {"flag as kind", Str("*"), Bool(true), DISP_E_EXCEPTION, 99, 0},  // -1 is no kind
     };
     for (const Case& c : cases) {
@@ -214,6 +216,19 @@ TEST_F(Dispatch, OutParametersTakeTheirTypeOrAVariantOnly) {
         EXPECT_EQ(DISP_E_TYPEMISMATCH, Call("GetPartitionItemsCount", {Str("Resistors"), Str("*"), I4(3), out}));
         EXPECT_EQ(0u, argErr);
     }
+    VARIANT items = Var(VT_EMPTY);  // an empty list is an empty array
+    EXPECT_EQ(S_OK, Call("GetPartitionItems", {Str("Resistors"), Str("NOPE*"), I4(3), Ref(VT_VARIANT, &items)}));
+    EXPECT_EQ(VT_ARRAY | VT_VARIANT, items.vt);
+    EXPECT_EQ(0u, items.parray->rgsabound[0].cElements);
+    VariantClear(&items);
+    ComPtr<IRecordInfo> cellInfo;
+    ASSERT_EQ(S_OK, GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0x409, GUID_KelmStruct_Cell, cellInfo.Out()));
+    KelmStruct_Cell cell{};
+    VARIANT record = Var(VT_RECORD);
+    record.pRecInfo = cellInfo.get();
+    record.pvRecord = &cell;
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, Call("AddItemToQVM_Part", {Str("Resistors"), record, Bool(true)}));
+    EXPECT_EQ(1u, argErr);
     // A null reference reaches the method, which refuses it.
     EXPECT_EQ(DISP_E_EXCEPTION,
               Call("GetPartitionItemsCount", {Str("Resistors"), Str("*"), I4(3), Ref(VT_VARIANT, nullptr)}));
@@ -294,7 +309,8 @@ TEST_F(Dispatch, NamesAndCallShapes) {
 
     VARIANT arg = I4(1);
     DISPID named = 0;
-    DISPPARAMS none{nullptr, nullptr, 0, 0}, one{&arg, nullptr, 1, 0}, withName{&arg, &named, 1, 1};
+    DISPPARAMS none{nullptr, nullptr, 0, 0}, one{&arg, nullptr, 1, 0}, withName{&arg, &named, 1, 1},
+        missing{nullptr, nullptr, 4, 0};
     struct Case {
         DISPID id;
         const IID* iid;
@@ -309,6 +325,7 @@ TEST_F(Dispatch, NamesAndCallShapes) {
         {110, &IID_NULL, DISPATCH_METHOD, &withName, DISP_E_BADPARAMCOUNT},
         {110, &IID_IKelm, DISPATCH_METHOD, &none, DISP_E_UNKNOWNINTERFACE},
         {110, &IID_NULL, DISPATCH_METHOD, nullptr, E_INVALIDARG},
+        {124, &IID_NULL, DISPATCH_METHOD, &missing, E_INVALIDARG},
         {2, &IID_NULL, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, S_OK},
     };
     for (const Case& c : cases) {
@@ -334,6 +351,8 @@ TEST_F(Dispatch, NamesAndCallShapes) {
 
     UINT count = 9;
     EXPECT_EQ(S_OK, kelm->GetTypeInfoCount(&count));
+    EXPECT_EQ(E_POINTER, kelm->GetTypeInfoCount(nullptr));
+    EXPECT_EQ(E_POINTER, kelm->GetTypeInfo(0, 0, nullptr));
 #if defined(_WIN32)
     EXPECT_EQ(1u, count);  // the registered type library, for early binding
     ComPtr<ITypeInfo> info;

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "api/LastFailure.h"
 #include "support/ImportRecords.h"
 #include "support/KelmOnLibrary.h"
 #include "support/ScriptedStore.h"
@@ -205,6 +206,23 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
         } else {
             EXPECT_NE(log.find(row.logged), std::string::npos) << log;
         }
+    }
+}
+
+// A store status without the store's own words is described by its name in
+// the public list, or by its number.
+TEST(StoreStatuses, AreDescribedByTheirPublicText) {
+    for (const auto& [status, words] : {std::pair{KELM_E_CONFLICT, ": conflict."}, {kOdd, ": status 0x8004ABCD."}}) {
+        TempFolder folder;
+        auto store = std::make_shared<ScriptedStore>();
+        ComPtr<IKelm> kelm;
+        ASSERT_EQ(CKelm::CreateWithBackend(store, IID_IKelm, kelm.OutVoid()), S_OK);
+        AutoBstr file = Bstr(folder.File("Main.qvm")), name = Bstr("P");
+        ASSERT_EQ(kelm->Kelmstore_Open(file.get(), nullptr, VARIANT_FALSE), S_OK);
+        store->Returns("KelmSchemePartition::ReservePartition", status);
+        EXPECT_EQ(kelm->ReservePartition(name.get(), kCell), status);
+        const std::string description = LastFailureDescription(kelm.get(), status);
+        EXPECT_EQ(description.rfind(words), description.size() - std::string(words).size()) << description;
     }
 }
 

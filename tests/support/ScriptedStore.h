@@ -19,19 +19,27 @@ namespace kelm::testing {
 
 class ScriptedStore : public store::StoreBackend {
 public:
-    ScriptedStore& Returns(const std::string& op, HRESULT status);
-    ScriptedStore& ReturnsFor(const std::string& op, const std::string& key, HRESULT status);
-    ScriptedStore& Fills(const std::string& op, StringList list);
-    ScriptedStore& FillsString(const std::string& op, std::string value);
-    int Count(const std::string& op) const;  // calls of the operation so far
+    ScriptedStore& Returns(const std::string& op, HRESULT status) { return m_scripts[op].status = status, *this; }
+    ScriptedStore& ReturnsFor(const std::string& op, const std::string& key, HRESULT status) {
+        return m_scripts[op].statusFor[key] = status, *this;
+    }
+    ScriptedStore& Fills(const std::string& op, StringList list) { return m_scripts[op].list = std::move(list), *this; }
+    ScriptedStore& FillsString(const std::string& op, std::string text) {
+        return m_scripts[op].text = std::move(text), *this;
+    }
+    int Count(const std::string& op) const { return m_counts.count(op) ? m_counts.at(op) : 0; }
     // Calls that passed other than the fixed values the store takes (null
     // texts, zero flags) where the component has nothing to say.
     int oddArguments = 0;
 
     using State = store::ObjectState;
     using In = const std::string&;
-    HRESULT Init() override { return Answer("KelmServer::Init", {}); }
-    HRESULT Load(const char* file, int) override { return Answer("KelmServer::Load", {file ? file : ""}); }
+    using List = StringList&;
+    using Text = std::string&;
+#define ANSWER(name, ...) { return Answer(name, {__VA_ARGS__}); }
+#define ANSWER_OUT(name, out, ...) { return Answer(name, {__VA_ARGS__}, out); }
+    HRESULT Init() override ANSWER("KelmServer::Init")
+    HRESULT Load(const char* file, int) override ANSWER("KelmServer::Load", file ? file : "")
     HRESULT Save(const char* file, int a, int b) override {
         oddArguments += file != nullptr || a != 0 || b != 0;
         return Answer("KelmServer::Save", {});
@@ -39,38 +47,23 @@ public:
     void Close() override { Answer("KelmServer::Close", {}); }
 
 #define SP "KelmSchemePartition::"
-    HRESULT GetSchemes(const State&, StringList& out) override { return Answer(SP "GetSchemes", {}, out); }
-    HRESULT GetDefaultSearchSchemeName(const State&, std::string& out) override {
-        return Answer(SP "GetDefaultSearchSchemeName", {}, out);
-    }
-    HRESULT GetDefaultSearchScheme(const State&, StringList& out) override {
-        return Answer(SP "GetDefaultSearchScheme", {}, out);
-    }
-    HRESULT GetSchemePartitionList(const State&, In scheme, StringList& out) override {
-        return Answer(SP "GetSchemePartitionList", {scheme}, out);
-    }
-    HRESULT GetAllPartitions(const State&, StringList& out, int) override { return Answer(SP "GetAllPartitions", {}, out); }
-    HRESULT GetNumObjectsInPartition(const State&, In partition, int& count) override {
-        return Answer(SP "GetNumObjectsInPartition", {partition}, count);
-    }
-    HRESULT AddPartition(const State&, In path, int) override { return Answer(SP "AddPartition", {path}); }
-    HRESULT DeletePartition(const State&, In path) override { return Answer(SP "DeletePartition", {path}); }
-    HRESULT AddSearchScheme(const State&, In scheme, const StringList&, int, int) override {
-        return Answer(SP "AddSearchScheme", {scheme});
-    }
-    HRESULT DeleteScheme(const State&, In scheme) override { return Answer(SP "DeleteScheme", {scheme}); }
-    HRESULT GetDefaultSchemeProtection(const State&, int& value) override {
-        return Answer(SP "GetDefaultSchemeProtection", {}, value);
-    }
-    HRESULT ReservePartition(const State&, In partition, In user) override {
-        return Answer(SP "ReservePartition", {partition, user});
-    }
-    HRESULT UnReservePartition(const State&, In partition, In user) override {
-        return Answer(SP "UnReservePartition", {partition, user});
-    }
-    HRESULT GetPartitionReservation(const State&, In partition, std::string& holder) override {
-        return Answer(SP "GetPartitionReservation", {partition}, holder);
-    }
+    HRESULT GetSchemes(const State&, List out) override ANSWER_OUT(SP "GetSchemes", out)
+    HRESULT GetDefaultSearchSchemeName(const State&, Text out) override ANSWER_OUT(SP "GetDefaultSearchSchemeName", out)
+    HRESULT GetDefaultSearchScheme(const State&, List out) override ANSWER_OUT(SP "GetDefaultSearchScheme", out)
+    HRESULT GetSchemePartitionList(const State&, In s, List out) override
+        ANSWER_OUT(SP "GetSchemePartitionList", out, s)
+    HRESULT GetAllPartitions(const State&, List out, int) override ANSWER_OUT(SP "GetAllPartitions", out)
+    HRESULT GetNumObjectsInPartition(const State&, In p, int& n) override
+        ANSWER_OUT(SP "GetNumObjectsInPartition", n, p)
+    HRESULT AddPartition(const State&, In path, int) override ANSWER(SP "AddPartition", path)
+    HRESULT DeletePartition(const State&, In path) override ANSWER(SP "DeletePartition", path)
+    HRESULT AddSearchScheme(const State&, In s, const StringList&, int, int) override ANSWER(SP "AddSearchScheme", s)
+    HRESULT DeleteScheme(const State&, In s) override ANSWER(SP "DeleteScheme", s)
+    HRESULT GetDefaultSchemeProtection(const State&, int& v) override ANSWER_OUT(SP "GetDefaultSchemeProtection", v)
+    HRESULT ReservePartition(const State&, In p, In user) override ANSWER(SP "ReservePartition", p, user)
+    HRESULT UnReservePartition(const State&, In p, In user) override ANSWER(SP "UnReservePartition", p, user)
+    HRESULT GetPartitionReservation(const State&, In p, Text out) override
+        ANSWER_OUT(SP "GetPartitionReservation", out, p)
 #undef SP
 
 #define PT "KelmPart::"
@@ -78,27 +71,20 @@ public:
         oddArguments += text != nullptr || a != 0 || b != 0;
         return Answer(PT "Add", {part, partition});
     }
-    HRESULT PartDelete(const State&, In part) override { return Answer(PT "Delete", {part}); }
-    HRESULT PartSetName(const State&, In, In part) override { return Answer(PT "SetName", {part}); }
-    HRESULT PartSetNameDefault(const State&, int, In part) override { return Answer(PT "SetNameDefault", {part}); }
-    HRESULT PartSetLabel(const State&, In, In part) override { return Answer(PT "SetLabel", {part}); }
-    HRESULT PartSetLabelDefault(const State&, int, In part) override { return Answer(PT "SetLabelDefault", {part}); }
-    HRESULT PartSetDesc(const State&, In, In part) override { return Answer(PT "SetDesc", {part}); }
-    HRESULT PartSetType(const State&, In, In part) override { return Answer(PT "SetType", {part}); }
-    HRESULT PartSetTimestamp(const State&, std::int32_t, In part) override { return Answer(PT "SetTimestamp", {part}); }
-    HRESULT PartAddSymbol(const State&, In symbol, const StringList&, In part) override {
-        return Answer(PT "AddSymbol", {symbol, part});
-    }
-    HRESULT PartAddCell(const State&, In cell, In part) override { return Answer(PT "AddCell", {cell, part}); }
-    HRESULT PartGetPinNumbers(const State&, StringList& out, In part) override {
-        return Answer(PT "GetPinNumbers", {part}, out);
-    }
-    HRESULT PartGetPartsInPartition(const State&, StringList& out, In partition) override {
-        return Answer(PT "GetPartsInPartition", {partition}, out);
-    }
-    HRESULT PartGetPartition(const State&, std::string& out, In part) override {
-        return Answer(PT "GetPartition", {part}, out);
-    }
+    HRESULT PartDelete(const State&, In part) override ANSWER(PT "Delete", part)
+    HRESULT PartSetName(const State&, In, In part) override ANSWER(PT "SetName", part)
+    HRESULT PartSetNameDefault(const State&, int, In part) override ANSWER(PT "SetNameDefault", part)
+    HRESULT PartSetLabel(const State&, In, In part) override ANSWER(PT "SetLabel", part)
+    HRESULT PartSetLabelDefault(const State&, int, In part) override ANSWER(PT "SetLabelDefault", part)
+    HRESULT PartSetDesc(const State&, In, In part) override ANSWER(PT "SetDesc", part)
+    HRESULT PartSetType(const State&, In, In part) override ANSWER(PT "SetType", part)
+    HRESULT PartSetTimestamp(const State&, std::int32_t, In part) override ANSWER(PT "SetTimestamp", part)
+    HRESULT PartAddSymbol(const State&, In symbol, const StringList&, In part) override
+        ANSWER(PT "AddSymbol", symbol, part)
+    HRESULT PartAddCell(const State&, In cell, In part) override ANSWER(PT "AddCell", cell, part)
+    HRESULT PartGetPinNumbers(const State&, List out, In part) override ANSWER_OUT(PT "GetPinNumbers", out, part)
+    HRESULT PartGetPartsInPartition(const State&, List out, In p) override ANSWER_OUT(PT "GetPartsInPartition", out, p)
+    HRESULT PartGetPartition(const State&, Text out, In part) override ANSWER_OUT(PT "GetPartition", out, part)
 #undef PT
 
 #define CL "KelmCell::"
@@ -106,46 +92,35 @@ public:
         oddArguments += a != 0 || b != 0;
         return Answer(CL "Add", {cell, partition});
     }
-    HRESULT CellDelete(const State&, In cell, In partition) override { return Answer(CL "Delete", {cell, partition}); }
-    bool CellExists(const State&, In cell, In partition) override { return Answer(CL "DoesCellExist", {cell, partition}) != 0; }
-    HRESULT CellReplacePins(const State&, const StringList&, In cell) override { return Answer(CL "ReplacePins", {cell}); }
+    HRESULT CellDelete(const State&, In cell, In p) override ANSWER(CL "Delete", cell, p)
+    bool CellExists(const State&, In cell, In p) override { return Answer(CL "DoesCellExist", {cell, p}) != 0; }
+    HRESULT CellReplacePins(const State&, const StringList&, In cell) override ANSWER(CL "ReplacePins", cell)
     HRESULT CellAddPadstack(const State&, In padstack, In cell, const char* text) override {
         oddArguments += text != nullptr;
         return Answer(CL "AddPadstack", {padstack, cell});
     }
-    HRESULT CellSetTimestamp(const State&, std::int32_t, In cell, In partition) override {
-        return Answer(CL "SetTimestamp", {cell, partition});
-    }
-    HRESULT CellGetPinNames(const State&, StringList& out, In cell) override { return Answer(CL "GetPinNames", {cell}, out); }
-    HRESULT CellGetPadstackNames(const State&, StringList& out, In cell, const char* text) override {
+    HRESULT CellSetTimestamp(const State&, std::int32_t, In cell, In p) override ANSWER(CL "SetTimestamp", cell, p)
+    HRESULT CellGetPinNames(const State&, List out, In cell) override ANSWER_OUT(CL "GetPinNames", out, cell)
+    HRESULT CellGetPadstackNames(const State&, List out, In cell, const char* text) override {
         oddArguments += text != nullptr;
         return Answer(CL "GetPadstackNames", {cell}, out);
     }
-    HRESULT CellGetType(const State&, int& type, In cell, In partition) override {
-        return Answer(CL "GetType", {cell, partition}, type);
-    }
-    HRESULT CellGetPartNumbers(const State&, StringList& out, In cell) override {
-        return Answer(CL "GetPartNumbers", {cell}, out);
-    }
-    HRESULT CellGetPartitionNames(const State&, StringList& out, In cell) override {
-        return Answer(CL "GetPartitionNames", {cell}, out);
-    }
-    HRESULT CellGetCellsInPartition(const State&, StringList& out, In partition) override {
-        return Answer(CL "GetCellsInPartition", {partition}, out);
-    }
+    HRESULT CellGetType(const State&, int& type, In cell, In p) override ANSWER_OUT(CL "GetType", type, cell, p)
+    HRESULT CellGetPartNumbers(const State&, List out, In cell) override ANSWER_OUT(CL "GetPartNumbers", out, cell)
+    HRESULT CellGetPartitionNames(const State&, List out, In cell) override
+        ANSWER_OUT(CL "GetPartitionNames", out, cell)
+    HRESULT CellGetCellsInPartition(const State&, List out, In p) override ANSWER_OUT(CL "GetCellsInPartition", out, p)
 #undef CL
 
 #define SY "KelmSymbol::"
-    HRESULT SymbolGetSymbolsInPartition(const State&, StringList& out, In partition) override {
-        return Answer(SY "GetSymbolsInPartition", {partition}, out);
-    }
-    HRESULT SymbolGetPinNames(const State&, StringList& out, In symbol) override {
-        return Answer(SY "GetPinNames", {symbol}, out);
-    }
-    HRESULT SymbolGetPartitionNames(const State&, StringList& out, In symbol) override {
-        return Answer(SY "GetPartitionNames", {symbol}, out);
-    }
+    HRESULT SymbolGetSymbolsInPartition(const State&, List out, In p) override
+        ANSWER_OUT(SY "GetSymbolsInPartition", out, p)
+    HRESULT SymbolGetPinNames(const State&, List out, In symbol) override ANSWER_OUT(SY "GetPinNames", out, symbol)
+    HRESULT SymbolGetPartitionNames(const State&, List out, In symbol) override
+        ANSWER_OUT(SY "GetPartitionNames", out, symbol)
 #undef SY
+#undef ANSWER_OUT
+#undef ANSWER
 
 private:
     struct Script {
@@ -155,7 +130,17 @@ private:
         std::optional<std::string> text;
     };
 
-    HRESULT Answer(const std::string& op, const std::vector<std::string>& keys);
+    HRESULT Answer(const std::string& op, const std::vector<std::string>& keys) {
+        ++m_counts[op];
+        auto it = m_scripts.find(op);
+        if (it == m_scripts.end()) return S_OK;
+        std::string joined;
+        for (const std::string& key : keys) joined += (joined.empty() ? "" : "|") + key;
+        for (const std::string& key : {joined, keys.empty() ? std::string() : keys.front()}) {
+            if (auto found = it->second.statusFor.find(key); found != it->second.statusFor.end()) return found->second;
+        }
+        return it->second.status.value_or(S_OK);
+    }
     template <typename Out>
     HRESULT Answer(const std::string& op, const std::vector<std::string>& keys, Out& out) {
         const HRESULT hr = Answer(op, keys);

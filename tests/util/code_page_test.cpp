@@ -41,6 +41,7 @@ TEST(CodePage, WideAndAutomationStringsRoundTrip) {
     const char16_t lone[] = {u'a', 0xD800, u'b'};
     EXPECT_EQ("a\xEF\xBF\xBD" "b", ToAnsi(lone, 3));  // a lone surrogate becomes U+FFFD
     EXPECT_EQ(u"a\uFFFDb", AnsiToWide("a\xFF" "b"));   // so does a malformed byte
+    EXPECT_EQ("\xF0\x9F\x98\x80\xEE\x80\x80", ToAnsi(u"\U0001F600\uE000", 3));  // a pair before a high character
 #endif
     EXPECT_EQ(u"plain", AnsiToWide("plain"));
     EXPECT_EQ("", BstrToAnsi(nullptr));
