@@ -6,13 +6,10 @@
 
 #include "CommandSupport.h"
 #include "StatusText.h"
-#include "store/file/LibraryUsage.h"
-#include "store/items/StoreStatus.h"
+#include "kelmapi/library.h"
 
 namespace kelmcli {
 namespace {
-
-using namespace kelm::store;
 
 struct QueryOptions {
     std::string kind;
@@ -181,24 +178,23 @@ int Pins(Context& context, const QueryOptions& o) {
 int WhereUsedInStore(Context& context, const QueryOptions& o) {
     const std::string& library = context.Options().library;
     if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm>");
-    KelmServer server(nullptr);
-    HRESULT hr = server.Init();
-    if (SUCCEEDED(hr)) hr = server.Load(library.c_str(), 1);
+    kelmapi::LibraryReader reader;
+    HRESULT hr = reader.Open(library);
     if (FAILED(hr)) {
         return context.Out().Failure(hr, "cannot open the library '" + library + "'",
                                      "check that the file exists and is a library that opens");
     }
     const bool symbol = o.kind == "symbol";
-    std::vector<ItemUse> uses;
-    hr = symbol ? PartsUsingSymbol(server, o.item, uses) : CellsUsingPadstack(server, o.item, uses);
+    std::vector<kelmapi::ItemUse> uses;
+    hr = symbol ? reader.PartsUsingSymbol(o.item, uses) : reader.CellsUsingPadstack(o.item, uses);
     if (FAILED(hr)) {
-        const std::string detail = server.LastErrorText();
+        const std::string detail = reader.LastErrorText();
         return context.Out().Failure(hr, std::string("cannot list the ") + (symbol ? "parts using symbol '" : "cells using padstack '") +
                                              o.item + "'" + (detail.empty() ? "" : " (" + detail + ")"));
     }
     Json list = Json::array();
     std::vector<std::string> lines;
-    for (const ItemUse& use : uses) {
+    for (const kelmapi::ItemUse& use : uses) {
         list.push_back({{"partition", use.partition}, {symbol ? "part" : "cell", use.item}});
         lines.push_back(symbol ? use.item : use.item + "\t" + use.partition);  // part numbers are unique
     }
