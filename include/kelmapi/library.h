@@ -157,7 +157,14 @@ struct LibraryCheckReport {
     std::size_t Count(FindingSeverity severity) const;
 };
 
-// Reads every file of the library, read-only and without a store session.
+// Reads every file of the library, read-only and without a store session,
+// each by the store's own strict reader: a damaged file is named with its
+// line and the others are still checked. Errors: a damaged file; a part type
+// referring to a cell or symbol the library lacks, or with a pin none of its
+// cells has; a part number in two partitions; a configured partition without
+// its file, and a partition file no partition owns. Warnings: unused cells
+// and symbols; reservations of partitions that are gone, or held by a user
+// not known; a lock left by a process that no longer runs.
 // `knownUsers`: who may hold reservations (empty: any non-empty name).
 // 0 once the configuration could be read (the report then holds every
 // finding); KELM_E_CORRUPT or KELM_E_IO when it could not (that finding alone).

@@ -1,7 +1,7 @@
 // kelm export PARTITION --kind part|cell: writes a partition's items in the
 // format that import reads, so that a library round-trips. IKelm has no way
-// to read whole records, so export reads them through the library store's
-// classes (read-only), not through the interface.
+// to read whole records, so export reads them through kelmapi::LibraryReader
+// (read-only), not through the interface.
 #include <fstream>
 #include <sstream>
 

@@ -1,7 +1,7 @@
 // Read commands: schemes, partitions, items, count, find, exists, pins,
 // where-used, cell-partitions, holder. Each opens the library read-only and
 // calls one or two methods of IKelm; where-used of a symbol or a padstack,
-// which no method answers, reads the library through the store's classes.
+// which no method answers, reads the library through kelmapi::LibraryReader.
 #include <algorithm>
 
 #include "CommandSupport.h"
