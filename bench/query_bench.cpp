@@ -7,7 +7,6 @@
 #include "BenchTable.h"
 #include "LargeLibrary.h"
 #include "kelmapi/kelmapi.h"
-#include "platform/CodePage.h"
 #include "util/AutoTypes.h"
 
 using namespace kelm;
