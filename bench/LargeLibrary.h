@@ -135,6 +135,16 @@ inline std::string GenerateLibrary(const LibrarySize& o) {
     return file;
 }
 
+// The library that a benchmark's command line asks for (the options above),
+// generated: its .qvm path; empty, after the usage, when the options are wrong.
+inline std::string LibraryOfCommandLine(int argc, char** argv, LibrarySize& o) {
+    if (!o.Parse(argc, argv)) {
+        std::fprintf(stderr, "usage: see the comment at the top of bench/LargeLibrary.h\n");
+        return {};
+    }
+    return GenerateLibrary(o);
+}
+
 inline void RemoveLibrary(const LibrarySize& o) {
     if (o.keep) return;
     std::error_code ignored;

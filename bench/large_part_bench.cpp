@@ -17,10 +17,7 @@
 
 using namespace kelm;
 using namespace kelm::store;
-using kelm::bench::Numbered;
-using kelm::bench::Bstr;
-using kelm::bench::Elements;
-using kelm::bench::Ok;
+using namespace kelm::bench;
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000000;

@@ -7,22 +7,15 @@
 #include "BenchTable.h"
 #include "LargeLibrary.h"
 #include "kelmapi/kelmapi.h"
-#include "platform/CodePage.h"
 #include "util/AutoTypes.h"
 
 using namespace kelm;
-using kelm::bench::Numbered;
-using kelm::bench::Bstr;
-using kelm::bench::Elements;
-using kelm::bench::Ok;
+using namespace kelm::bench;
 
 int main(int argc, char** argv) {
     bench::LibrarySize o;
-    if (!o.Parse(argc, argv)) {
-        std::fprintf(stderr, "usage: see the comment at the top of bench/LargeLibrary.h\n");
-        return 2;
-    }
-    const std::string file = bench::GenerateLibrary(o);
+    const std::string file = bench::LibraryOfCommandLine(argc, argv, o);
+    if (file.empty()) return 2;
 
     IClassFactory* factory = nullptr;
     IKelm* kelm = nullptr;

@@ -14,18 +14,12 @@
 
 using namespace kelm;
 using namespace kelm::store;
-using kelm::bench::Numbered;
-using kelm::bench::Bstr;
-using kelm::bench::Elements;
-using kelm::bench::Ok;
+using namespace kelm::bench;
 
 int main(int argc, char** argv) {
     bench::LibrarySize o;
-    if (!o.Parse(argc, argv)) {
-        std::fprintf(stderr, "usage: see the comment at the top of bench/LargeLibrary.h\n");
-        return 2;
-    }
-    const std::string file = bench::GenerateLibrary(o);
+    const std::string file = bench::LibraryOfCommandLine(argc, argv, o);
+    if (file.empty()) return 2;
 
     KelmServer server(nullptr, CreateFileStoreBackend());
     KelmSchemePartition partitions(server);

@@ -6,8 +6,12 @@
 # any prefix works without LD_LIBRARY_PATH.
 include(CMakePackageConfigHelpers)
 
+# library.h, curator.h and tooling.h declare C++ functions of the static core
+# for the tools built here; libkelmapi.so does not export them (its ABI is C
+# only), so an installed client could not link them: they stay out.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/kelmapi DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-        FILES_MATCHING PATTERN "*.h")
+        FILES_MATCHING PATTERN "*.h"
+        PATTERN "library.h" EXCLUDE PATTERN "curator.h" EXCLUDE PATTERN "tooling.h" EXCLUDE)
 install(TARGETS kelmapi EXPORT KelmAPITargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

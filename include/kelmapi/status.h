@@ -32,6 +32,27 @@
 KELMAPI_STATUS_LIST(KELMAPI_DEFINE_STATUS)
 #undef KELMAPI_DEFINE_STATUS
 
+// The short name of a status, as the kelm tool prints it: "E_FAIL",
+// "partition reserved by another user"; nullptr for a status not named here.
+constexpr const char* KelmStatusName(HRESULT status) noexcept {
+    switch (static_cast<unsigned long>(static_cast<ULONG>(status))) {
+    case 0x00000000UL: return "S_OK";
+    case 0x00000001UL: return "S_FALSE";
+    case 0x80004001UL: return "E_NOTIMPL";
+    case 0x80004002UL: return "E_NOINTERFACE";
+    case 0x80004003UL: return "E_POINTER";
+    case 0x80004005UL: return "E_FAIL";
+    case 0x8000FFFFUL: return "E_UNEXPECTED";
+    case 0x8007000EUL: return "E_OUTOFMEMORY";
+    case 0x80070057UL: return "E_INVALIDARG";
+#define KELMAPI_STATUS_CASE(name, value, text) \
+    case static_cast<unsigned long>(value): return text;
+    KELMAPI_STATUS_LIST(KELMAPI_STATUS_CASE)
+#undef KELMAPI_STATUS_CASE
+    default: return nullptr;
+    }
+}
+
 // Success with a remark: ReservePartition on a partition its caller already
 // holds (the value of S_FALSE).
 inline constexpr HRESULT KELM_S_ALREADY_RESERVED_BY_YOU = static_cast<HRESULT>(0x00000001L);

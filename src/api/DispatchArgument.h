@@ -32,59 +32,36 @@ struct DispatchArgument {
 template <typename T>
 struct ArgumentType;
 
-template <>
-struct ArgumentType<BSTR> {
-    static constexpr VARTYPE kType = VT_BSTR;
-    static constexpr const GUID* kUserType = nullptr;
-    static BSTR Get(DispatchArgument& a) { return a.text; }
+// A parameter type's automation type, the GUID of its enumeration or record
+// (none for the others), and the member of DispatchArgument it reads.
+template <typename T, VARTYPE Type, auto Member, const GUID* UserType = nullptr>
+struct ArgumentSlot {
+    static constexpr VARTYPE kType = Type;
+    static constexpr const GUID* kUserType = UserType;
+    static T Get(DispatchArgument& a) { return static_cast<T>(a.*Member); }
 };
+
 template <>
-struct ArgumentType<VARIANT_BOOL> {
-    static constexpr VARTYPE kType = VT_BOOL;
-    static constexpr const GUID* kUserType = nullptr;
-    static VARIANT_BOOL Get(DispatchArgument& a) { return a.flag; }
-};
+struct ArgumentType<BSTR> : ArgumentSlot<BSTR, VT_BSTR, &DispatchArgument::text> {};
 template <>
-struct ArgumentType<KelmEnum_ObjType> {
-    static constexpr VARTYPE kType = VT_I4;
-    static constexpr const GUID* kUserType = &GUID_KelmEnum_ObjType;
-    static KelmEnum_ObjType Get(DispatchArgument& a) { return static_cast<KelmEnum_ObjType>(a.number); }
-};
+struct ArgumentType<VARIANT_BOOL> : ArgumentSlot<VARIANT_BOOL, VT_BOOL, &DispatchArgument::flag> {};
 template <>
-struct ArgumentType<KelmStruct_PartType*> {
-    static constexpr VARTYPE kType = VT_RECORD;
-    static constexpr const GUID* kUserType = &GUID_KelmStruct_PartType;
-    static KelmStruct_PartType* Get(DispatchArgument& a) { return static_cast<KelmStruct_PartType*>(a.record); }
-};
+struct ArgumentType<KelmEnum_ObjType>
+    : ArgumentSlot<KelmEnum_ObjType, VT_I4, &DispatchArgument::number, &GUID_KelmEnum_ObjType> {};
 template <>
-struct ArgumentType<KelmStruct_Cell*> {
-    static constexpr VARTYPE kType = VT_RECORD;
-    static constexpr const GUID* kUserType = &GUID_KelmStruct_Cell;
-    static KelmStruct_Cell* Get(DispatchArgument& a) { return static_cast<KelmStruct_Cell*>(a.record); }
-};
+struct ArgumentType<KelmStruct_PartType*>
+    : ArgumentSlot<KelmStruct_PartType*, VT_RECORD, &DispatchArgument::record, &GUID_KelmStruct_PartType> {};
 template <>
-struct ArgumentType<BSTR*> {
-    static constexpr VARTYPE kType = VT_BYREF | VT_BSTR;
-    static constexpr const GUID* kUserType = nullptr;
-    static BSTR* Get(DispatchArgument& a) { return a.outText; }
-};
+struct ArgumentType<KelmStruct_Cell*>
+    : ArgumentSlot<KelmStruct_Cell*, VT_RECORD, &DispatchArgument::record, &GUID_KelmStruct_Cell> {};
 template <>
-struct ArgumentType<VARIANT_BOOL*> {
-    static constexpr VARTYPE kType = VT_BYREF | VT_BOOL;
-    static constexpr const GUID* kUserType = nullptr;
-    static VARIANT_BOOL* Get(DispatchArgument& a) { return a.outFlag; }
-};
+struct ArgumentType<BSTR*> : ArgumentSlot<BSTR*, VT_BYREF | VT_BSTR, &DispatchArgument::outText> {};
 template <>
-struct ArgumentType<long*> {
-    static constexpr VARTYPE kType = VT_BYREF | VT_I4;
-    static constexpr const GUID* kUserType = nullptr;
-    static long* Get(DispatchArgument& a) { return a.outCount; }
-};
+struct ArgumentType<VARIANT_BOOL*> : ArgumentSlot<VARIANT_BOOL*, VT_BYREF | VT_BOOL, &DispatchArgument::outFlag> {};
 template <>
-struct ArgumentType<SAFEARRAY**> {
-    static constexpr VARTYPE kType = VT_BYREF | VT_ARRAY | VT_BSTR;
-    static constexpr const GUID* kUserType = nullptr;
-    static SAFEARRAY** Get(DispatchArgument& a) { return a.outArray; }
-};
+struct ArgumentType<long*> : ArgumentSlot<long*, VT_BYREF | VT_I4, &DispatchArgument::outCount> {};
+template <>
+struct ArgumentType<SAFEARRAY**>
+    : ArgumentSlot<SAFEARRAY**, VT_BYREF | VT_ARRAY | VT_BSTR, &DispatchArgument::outArray> {};
 
 }  // namespace kelm

@@ -6,7 +6,6 @@
 
 #include "api/Dispatch.h"
 #include "api/DispatchTable.h"
-#include "api/LastFailure.h"
 #include "api/Module.h"
 #include "import/CellImport.h"
 #include "import/PartImport.h"
@@ -145,10 +144,6 @@ STDMETHODIMP_(ULONG) CKelm::Inner::Release() {
 STDMETHODIMP CKelm::QueryInterface(REFIID riid, void** ppv) { return m_outer->QueryInterface(riid, ppv); }
 STDMETHODIMP_(ULONG) CKelm::AddRef() { return m_outer->AddRef(); }
 STDMETHODIMP_(ULONG) CKelm::Release() { return m_outer->Release(); }
-
-std::string LastFailureDescription(IKelm* object, HRESULT status) {
-    return object != nullptr ? static_cast<CKelm*>(object)->FailureDescription(status) : std::string();
-}
 
 // ---------------------------------------------------------------- IDispatch
 STDMETHODIMP CKelm::GetTypeInfoCount(UINT* pctinfo) {

@@ -2,6 +2,7 @@
 
 #include "import/ItemNameRules.h"
 #include "import/RecordArrays.h"
+#include "import/RecordImport.h"
 #include "maintenance/Reservation.h"
 #include "platform/CodePage.h"
 #include "store/db/CellDB.h"
@@ -21,10 +22,10 @@ std::string CellFilePath(const LibrarySession& session, const std::string& parti
     return Format("%s\\CellDBLibs\\%s.cel", GetPathFolder(session.LibraryFolder()).c_str(), partitionName.c_str());
 }
 
-class CellImport {
+class CellImport : RecordImport<KelmStruct_Cell> {
 public:
     CellImport(LibrarySession& session, const std::string& partitionName, const KelmStruct_Cell& record)
-        : m_session(session), m_log(session.Log()), m_partition(partitionName), m_record(record) {}
+        : RecordImport(session, partitionName, record) {}
 
     HRESULT Run(VARIANT_BOOL overwrite) {
         const std::string holder = PartitionHolder(m_session, m_partition, store::kPartitionTypeCell);
@@ -105,10 +106,6 @@ private:
         }
     }
 
-    LibrarySession& m_session;
-    OperationLog& m_log;
-    const std::string& m_partition;
-    const KelmStruct_Cell& m_record;
     std::string m_cell;
     StringList m_pins;
     StringList m_padstacks;
@@ -118,10 +115,7 @@ private:
 
 HRESULT AddItemToQVM_Cell(LibrarySession& session, const std::string& partitionName,
                           const KelmStruct_Cell* i_pCell, VARIANT_BOOL i_bOverwriteIfExists) {
-    RETURN_HR_IF_NULL(E_POINTER, i_pCell);
-    RETURN_IF_NOT_OPEN(session);
-    CellImport import(session, partitionName, *i_pCell);
-    return import.Run(i_bOverwriteIfExists);
+    return RunImport<CellImport>(session, partitionName, i_pCell, i_bOverwriteIfExists);
 }
 
 }  // namespace kelm

@@ -2,6 +2,7 @@
 
 #include "import/ItemNameRules.h"
 #include "import/RecordArrays.h"
+#include "import/RecordImport.h"
 #include "maintenance/Reservation.h"
 #include "platform/CodePage.h"
 #include "store/items/KelmPart.h"
@@ -17,11 +18,10 @@ std::string Text(BSTR text) { return platform::BstrToAnsi(text); }
 int Signed(HRESULT status) { return static_cast<int>(status); }
 
 // One import: the working values of the call and its steps in order.
-class PartImport {
+class PartImport : RecordImport<KelmStruct_PartType> {
 public:
     PartImport(LibrarySession& session, const std::string& partitionName, const KelmStruct_PartType& record)
-        : m_session(session), m_log(session.Log()), m_partition(partitionName), m_record(record),
-          m_part(session.Store(), nullptr) {}
+        : RecordImport(session, partitionName, record), m_part(session.Store(), nullptr) {}
 
     HRESULT Run(VARIANT_BOOL overwrite) {
         const std::string holder = PartitionHolder(m_session, m_partition, store::kPartitionTypePart);
@@ -200,10 +200,6 @@ private:
         return S_OK;
     }
 
-    LibrarySession& m_session;
-    OperationLog& m_log;
-    const std::string& m_partition;
-    const KelmStruct_PartType& m_record;
     store::KelmPart m_part;
     std::string m_number;  // the part number after the part number rule
 };
@@ -212,10 +208,7 @@ private:
 
 HRESULT AddItemToQVM_Part(LibrarySession& session, const std::string& partitionName,
                           const KelmStruct_PartType* i_pPartType, VARIANT_BOOL i_bOverwriteIfExists) {
-    RETURN_HR_IF_NULL(E_POINTER, i_pPartType);
-    RETURN_IF_NOT_OPEN(session);
-    PartImport import(session, partitionName, *i_pPartType);
-    return import.Run(i_bOverwriteIfExists);
+    return RunImport<PartImport>(session, partitionName, i_pPartType, i_bOverwriteIfExists);
 }
 
 }  // namespace kelm

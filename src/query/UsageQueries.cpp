@@ -19,25 +19,29 @@ HRESULT GetPinCount(LibrarySession& session, const std::string& partitionName, c
     return hr;
 }
 
-// The store's status is not looked at: the client gets whatever the store
-// left in the list.
-HRESULT GetPartsUsingThisCell(LibrarySession& session, const std::string& cellName, SAFEARRAY** o_psarrParts) {
-    RETURN_HR_IF_NULL(E_POINTER, o_psarrParts);
+namespace {
+
+// A cell's list from the store as the client's array. The store's status is
+// not looked at: the client gets whatever the store left in the list.
+using CellList = HRESULT (store::KelmCell::*)(StringList&, const std::string&);
+HRESULT CellListToArray(LibrarySession& session, const std::string& cellName, CellList read, SAFEARRAY** out) {
+    RETURN_HR_IF_NULL(E_POINTER, out);
     RETURN_IF_NOT_OPEN(session);
     store::KelmCell cells(session.Store(), nullptr, nullptr);
-    StringList parts;
-    (void)cells.GetPartNumbers(parts, cellName);
-    return StringListToSafeArray(parts, o_psarrParts);
+    StringList list;
+    (void)(cells.*read)(list, cellName);
+    return StringListToSafeArray(list, out);
+}
+
+}  // namespace
+
+HRESULT GetPartsUsingThisCell(LibrarySession& session, const std::string& cellName, SAFEARRAY** o_psarrParts) {
+    return CellListToArray(session, cellName, &store::KelmCell::GetPartNumbers, o_psarrParts);
 }
 
 HRESULT GetPartitionsStoringThisCell(LibrarySession& session, const std::string& cellName,
                                      SAFEARRAY** o_psarrPartitions) {
-    RETURN_HR_IF_NULL(E_POINTER, o_psarrPartitions);
-    RETURN_IF_NOT_OPEN(session);
-    store::KelmCell cells(session.Store(), nullptr, nullptr);
-    StringList partitions;
-    (void)cells.GetPartitionNames(partitions, cellName);
-    return StringListToSafeArray(partitions, o_psarrPartitions);
+    return CellListToArray(session, cellName, &store::KelmCell::GetPartitionNames, o_psarrPartitions);
 }
 
 // Cells and part types are named by the item name alone; symbols by their

@@ -1,17 +1,17 @@
 // kelm check: the library check for people and CI jobs. It reads the
-// library's files without the component (see store/file/LibraryCheck.h for
-// what it finds) and exits 1 when it found an error, or with
+// library's files without the component (see kelmapi/library.h for what
+// it finds) and exits 1 when it found an error, or with
 // --fail-on-warnings a warning too.
 #include <algorithm>
 
 #include "CommandSupport.h"
 #include "ListNotation.h"
-#include "store/file/LibraryCheck.h"
+#include "kelmapi/library.h"
 
 namespace kelmcli {
 namespace {
 
-using namespace kelm::store;
+using namespace kelmapi;
 
 struct CheckOptions {
     bool failOnWarnings = false;
@@ -27,10 +27,8 @@ std::string ShownPath(std::string path) {
 int Check(Context& context, const CheckOptions& o) {
     const std::string& library = context.Options().library;
     if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm>");
-    LibraryCheckOptions options;
-    options.knownUsers = SplitList(o.users, ',');
     LibraryCheckReport report;
-    const HRESULT hr = CheckLibrary(library, options, report);
+    const HRESULT hr = CheckLibrary(library, SplitList(o.users, ','), report);
     if (FAILED(hr) && report.findings.empty()) return context.Out().Failure(hr, "cannot check the library '" + library + "'");
 
     const std::size_t errors = report.Count(FindingSeverity::Error);

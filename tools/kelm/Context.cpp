@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 
-#include "api/LastFailure.h"
-#include "store/items/StoreStatus.h"
+#include "kelmapi/tooling.h"
 
 namespace kelmcli {
 
@@ -12,7 +11,7 @@ int Context::CreateObject() {
     const HRESULT hr = m_client.Create();
     if (FAILED(hr)) return m_output.Failure(hr, "cannot create the Kelm object", "check the installation of libkelmapi");
     m_created = true;
-    m_output.SetDescriber([this](HRESULT status) { return kelm::LastFailureDescription(m_client.get(), status); });
+    m_output.SetDescriber([this](HRESULT status) { return kelmapi::LastFailureDescription(m_client.get(), status); });
     return kExitOk;
 }
 
@@ -22,7 +21,7 @@ int Context::OpenLibrary(Access access) {
     }
     if (m_options.user.empty()) return m_output.Usage(m_options.userError + "; give -u NAME or set KELM_USER");
     if (access == Access::Edit && m_options.readOnly) {
-        return m_output.Failure(kelm::store::KELM_E_READ_ONLY,
+        return m_output.Failure(KELM_E_READ_ONLY,
                                 "refusing to edit '" + m_options.library + "' opened with --read-only",
                                 "drop --read-only to edit");
     }

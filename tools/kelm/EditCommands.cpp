@@ -6,8 +6,7 @@
 #include "CommandSupport.h"
 
 #include "StatusText.h"
-#include "store/format/PartitionNames.h"
-#include "store/items/StoreStatus.h"
+#include "kelmapi/library.h"
 
 namespace kelmcli {
 namespace {
@@ -60,8 +59,8 @@ HRESULT PartitionExists(KelmClient& kelm, const std::string& partition, KelmEnum
     const HRESULT hr = kelm.GetPartitionItemsCount(partition, {}, kind, count);
     exists = SUCCEEDED(hr);
     // A name the store cannot take is a partition that is not there.
-    const bool absent = hr == kelm::store::KELM_E_NO_SUCH_PARTITION || hr == kelm::store::KELM_E_UNSAFE_PATH ||
-                        hr == kelm::store::KELM_E_BAD_ARGUMENT;
+    const bool absent = hr == KELM_E_NO_SUCH_PARTITION || hr == KELM_E_UNSAFE_PATH ||
+                        hr == KELM_E_BAD_ARGUMENT;
     return absent ? S_OK : hr;
 }
 
@@ -82,8 +81,8 @@ int PartitionAdd(Context& context, const EditOptions& o) {
         return context.Out().Failure(looked, what + ": it cannot be listed afterwards");
     }
     if (!exists) {
-        if (!kelm::store::IsSafeFileName(o.partition)) {
-            return context.Out().Failure(kelm::store::KELM_E_UNSAFE_PATH,
+        if (!kelmapi::IsSafeFileName(o.partition)) {
+            return context.Out().Failure(KELM_E_UNSAFE_PATH,
                                          what + " (not a valid partition name, nothing changed)",
                                          "a partition name is one file name: no '/', '\\', ':', '..' or control characters");
         }
@@ -119,7 +118,7 @@ int PartitionDelete(Context& context, const EditOptions& o) {
         std::string holder;
         context.Kelm().GetPartitionReservation(o.partition, kind, holder);
         if (!holder.empty()) {
-            return context.Out().Failure(kelm::store::KELM_E_RESERVED_BY_OTHER,
+            return context.Out().Failure(KELM_E_RESERVED_BY_OTHER,
                                          what + " (reserved by '" + holder + "', nothing changed)",
                                          "only " + holder + " can delete it; ask them to, or to release it");
         }
@@ -171,7 +170,7 @@ int CopyOrMove(Context& context, const EditOptions& o, bool move) {
     if (part && destItem == o.item) {
         const std::string holder = PartitionOfPart(kelm, o.item);
         if (!holder.empty()) {
-            return context.Out().Failure(kelm::store::kItemExistsOrMissing, what,
+            return context.Out().Failure(KELM_E_ITEM_EXISTS_OR_MISSING, what,
                                          "part numbers are unique in a library, and '" + o.item + "' is in '" + holder +
                                              "' until the copy is added: give the copy a new number with --as NEW" +
                                              (move ? " (the source is deleted once the copy is in '" + o.destPartition + "')" : ""));
@@ -180,13 +179,13 @@ int CopyOrMove(Context& context, const EditOptions& o, bool move) {
     const HRESULT hr = kelm.CopyItemInQVM(o.partition, o.item, o.destPartition, destItem, ParseKind(o.kind), o.overwrite, move);
     if (FAILED(hr)) {
         std::string hint;
-        if (hr == kelm::store::kItemExistsOrMissing && part) {
+        if (hr == KELM_E_ITEM_EXISTS_OR_MISSING && part) {
             const std::string holder = PartitionOfPart(kelm, destItem);
             hint = holder.empty() ? std::string()
                                   : "part number '" + destItem + "' is already in '" + holder +
                                         "' (part numbers are unique in a library; part types are never replaced): choose "
                                         "another with --as";
-        } else if (hr == kelm::store::kItemExistsOrMissing) {
+        } else if (hr == KELM_E_ITEM_EXISTS_OR_MISSING) {
             hint = "'" + destItem + "' already exists in '" + o.destPartition + "' (pass --overwrite to replace it)";
         }
         return context.Out().Failure(hr, what, hint);

@@ -1,7 +1,7 @@
 // kelm export PARTITION --kind part|cell: writes a partition's items in the
 // format that import reads, so that a library round-trips. IKelm has no way
-// to read whole records, so export reads them through the library store's
-// classes (read-only), not through the interface.
+// to read whole records, so export reads them through kelmapi::LibraryReader
+// (read-only), not through the interface.
 #include <fstream>
 #include <sstream>
 
@@ -9,14 +9,12 @@
 #include "Csv.h"
 #include "ListNotation.h"
 #include "StatusText.h"
-#include "store/items/KelmCell.h"
-#include "store/items/KelmPart.h"
-#include "store/items/KelmServer.h"
+#include "kelmapi/library.h"
 
 namespace kelmcli {
 namespace {
 
-using namespace kelm::store;
+using namespace kelmapi;
 
 struct ExportOptions {
     std::string partition;
@@ -25,7 +23,7 @@ struct ExportOptions {
     std::string output;
 };
 
-std::vector<std::string> PartFields(const PartRecord& r, const std::string& partition) {
+std::vector<std::string> PartFields(const PartTypeRecord& r, const std::string& partition) {
     std::vector<Ref> cells;
     for (const auto& cell : r.cells) cells.push_back(Ref{cell, std::nullopt});
     std::vector<Ref> symbols;
@@ -36,7 +34,7 @@ std::vector<std::string> PartFields(const PartRecord& r, const std::string& part
             JoinList(r.pins, ','), FormatRefs(cells), FormatRefs(symbols)};
 }
 
-Json PartJson(const PartRecord& r, const std::string& partition) {
+Json PartJson(const PartTypeRecord& r, const std::string& partition) {
     Json symbols = Json::array();
     for (const auto& symbol : r.symbols) symbols.push_back({{"spec", symbol.itemSpec}, {"pins", symbol.pins}});
     return {{"partition", partition}, {"number", r.number},   {"name", r.name},
@@ -49,9 +47,8 @@ int Export(Context& context, const ExportOptions& o) {
     Output& out = context.Out();
     const std::string& library = context.Options().library;
     if (library.empty()) return out.Usage("this command needs a library: -l <library.qvm>");
-    KelmServer server(nullptr);
-    HRESULT hr = server.Init();
-    if (SUCCEEDED(hr)) hr = server.Load(library.c_str(), 1);
+    LibraryReader reader;
+    HRESULT hr = reader.Open(library);
     if (FAILED(hr)) return out.Failure(hr, "cannot open the library '" + library + "'", "check that the file exists and is a library");
 
     std::ofstream file;
@@ -66,31 +63,29 @@ int Export(Context& context, const ExportOptions& o) {
     std::ostream& sink = intoDocument ? discard : o.output.empty() ? out.Out() : file;
     const bool csv = o.format == "csv" && !intoDocument;
     long count = 0;
-    kelm::StringList names;
+    Names names;
     if (o.kind == "part") {
-        KelmPart parts(server, nullptr);
-        if (FAILED(hr = parts.GetPartsInPartition(names, o.partition))) {
+        if (FAILED(hr = reader.PartNumbers(o.partition, names))) {
             return ReportQueryFailure(context, hr, "cannot list part partition '" + o.partition + "'", {{"partition", o.partition}},
                                       {KELM_E_NO_SUCH_PARTITION});
         }
         if (csv) sink << "partition,number,name,label,type,description,timestamp,pins,cells,symbols\n";
         for (const auto& name : names) {
-            PartRecord record;
-            if (FAILED(hr = parts.GetRecord(name, record))) return out.Failure(hr, "cannot read part type '" + name + "'");
+            PartTypeRecord record;
+            if (FAILED(hr = reader.ReadPartType(name, record))) return out.Failure(hr, "cannot read part type '" + name + "'");
             if (intoDocument) records.push_back(PartJson(record, o.partition));
             else sink << (csv ? CsvRecord(PartFields(record, o.partition)) : PartJson(record, o.partition).dump()) << '\n';
             ++count;
         }
     } else {
-        KelmCell cells(server, nullptr, nullptr);
-        if (FAILED(hr = cells.GetCellsInPartition(names, o.partition))) {
+        if (FAILED(hr = reader.CellNames(o.partition, names))) {
             return ReportQueryFailure(context, hr, "cannot list cell partition '" + o.partition + "'", {{"partition", o.partition}},
                                       {KELM_E_NO_SUCH_PARTITION});
         }
         if (csv) sink << "partition,name,pins,timestamp,padstacks\n";
         for (const auto& name : names) {
             CellRecord record;
-            if (FAILED(hr = cells.GetRecord(name, o.partition, record))) return out.Failure(hr, "cannot read cell '" + name + "'");
+            if (FAILED(hr = reader.ReadCell(name, o.partition, record))) return out.Failure(hr, "cannot read cell '" + name + "'");
             if (csv) {
                 sink << CsvRecord({o.partition, record.name, JoinList(record.pins, ','), std::to_string(record.timestamp),
                                    JoinList(record.padstacks, ',')})
@@ -104,7 +99,6 @@ int Export(Context& context, const ExportOptions& o) {
             ++count;
         }
     }
-    server.Close();
     if (!o.output.empty()) {
         file.close();
         if (!file) return out.Failure(KELM_E_IO, "cannot write '" + o.output + "'");

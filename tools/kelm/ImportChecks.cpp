@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "store/db/CellDB.h"
+#include "kelmapi/library.h"
 
 namespace kelmcli {
 namespace {
@@ -22,8 +22,6 @@ std::string AdjustedPartNumber(std::string number) {
 }
 
 ImportChecks::ImportChecks(KelmClient& kelm, std::string libraryFolder) : m_kelm(kelm), m_folder(std::move(libraryFolder)) {}
-
-ImportChecks::~ImportChecks() = default;
 
 bool ImportChecks::CellExists(const std::string& cell) {
     const auto known = m_cells.find(cell);
@@ -82,15 +80,12 @@ std::optional<std::string> ImportChecks::RefusalOf(const CellRow& row, bool over
     const std::string path =
         (std::filesystem::path(m_folder) / "CellDBLibs" / (row.partition + ".cel")).string();
     if (file == m_cellFiles.end()) {
-        auto database = std::make_unique<kelm::celldb::CCellDB>();
-        database->Init();
-        if (database->Load(path.c_str(), 1) != 0) database.reset();
-        file = m_cellFiles.emplace(Lower(row.partition), std::move(database)).first;
+        std::optional<std::set<std::string>> cells;
+        if (kelmapi::Names names; SUCCEEDED(kelmapi::ListCellGeometry(path, names))) cells.emplace(names.begin(), names.end());
+        file = m_cellFiles.emplace(Lower(row.partition), std::move(cells)).first;
     }
     if (!file->second) return "Couldn't load CEL file " + path;
-    kelm::celldb::CCellDBCell cell;
-    if (file->second->FindCell(cell, row.name) == kelm::celldb::kCellNotFound)
-        return "Cell " + row.name + " not found in CEL file";
+    if (file->second->count(row.name) == 0) return "Cell " + row.name + " not found in CEL file";
     return std::nullopt;
 }
 

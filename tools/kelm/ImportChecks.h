@@ -7,7 +7,6 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,10 +14,6 @@
 
 #include "ImportRows.h"
 #include "KelmClient.h"
-
-namespace kelm::celldb {
-class CCellDB;
-}
 
 namespace kelmcli {
 
@@ -29,9 +24,6 @@ std::string AdjustedPartNumber(std::string number);
 class ImportChecks {
 public:
     ImportChecks(KelmClient& kelm, std::string libraryFolder);
-    ~ImportChecks();
-    ImportChecks(const ImportChecks&) = delete;
-    ImportChecks& operator=(const ImportChecks&) = delete;
 
     // Remarks on a part type whose import would go through: the cells and
     // symbols it names that the library does not hold.
@@ -51,7 +43,7 @@ private:
     std::map<std::string, std::optional<std::set<std::string>>> m_symbolPartitions;  // lower-case name
     std::set<std::string> m_numbersSeen;                                              // earlier rows of this file
     std::map<std::string, std::set<std::string>> m_cellsSeen;                         // partition -> names
-    std::map<std::string, std::unique_ptr<kelm::celldb::CCellDB>> m_cellFiles;      // null: cannot be loaded
+    std::map<std::string, std::optional<std::set<std::string>>> m_cellFiles;        // none: cannot be loaded
 };
 
 }  // namespace kelmcli

@@ -19,14 +19,11 @@
 #include "ProgressBar.h"
 #include "TextEncoding.h"
 #include "StatusText.h"
-#include "platform/Terminal.h"
-#include "store/items/StoreStatus.h"
+#include "kelmapi/tooling.h"
 
 namespace kelmcli {
 namespace {
 
-using kelm::store::KELM_E_NOT_RESERVED;
-using kelm::store::KELM_E_RESERVED_BY_OTHER;
 
 struct ImportOptions {
     std::string file;
@@ -155,7 +152,7 @@ int ReadRows(Output& out, const ImportOptions& o, std::vector<Row> (*read)(std::
     else if (!o.delimiter.empty()) return out.Usage("unknown delimiter '" + o.delimiter + "' (--delimiter ',', ';' or tab)");
     std::string bytes, text, error;
     if (!ReadWholeFile(o.file, bytes)) {
-        return out.Failure(kelm::store::KELM_E_IO, "cannot read '" + o.file + "'", "check the file name");
+        return out.Failure(KELM_E_IO, "cannot read '" + o.file + "'", "check the file name");
     }
     if (!DecodeToUtf8(bytes, encoding, text, error)) return out.Usage("'" + o.file + "', " + error + "; nothing was imported");
     const FileFormat format = o.format.empty() ? GuessFormat(o.file)
@@ -182,11 +179,11 @@ int CheckPartitions(Context& context, const ImportOptions& o, KelmEnum_ObjType k
     for (const auto& partition : partitions) {
         std::string holder;
         const HRESULT hr = kelm.GetPartitionReservation(partition, kind, holder);
-        if (hr == kelm::store::KELM_E_NO_SUCH_PARTITION && o.partition.empty()) {
+        if (hr == KELM_E_NO_SUCH_PARTITION && o.partition.empty()) {
             missing.insert(partition);
         } else if (FAILED(hr)) {
             return out.Failure(hr, "cannot read the reservation of " + kindWord + " partition '" + partition + "'",
-                               hr == kelm::store::KELM_E_NO_SUCH_PARTITION
+                               hr == KELM_E_NO_SUCH_PARTITION
                                    ? "check the name (kelm partitions --kind " + kindWord + "); nothing was imported"
                                    : std::string());
         } else if (holder.empty() && o.reserve) {
@@ -233,7 +230,7 @@ int RunImport(Context& context, const ImportOptions& o, const Batch<Row>& batch,
     ImportChecks checks(kelm, std::filesystem::path(library).parent_path().string());
     LogWatch log(library);
     const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
-    const bool bar = !out.Quiet() && !out.Json() && kelm::platform::IsTerminal(stderr);
+    const bool bar = !out.Quiet() && !out.Json() && kelmapi::IsTerminal(stderr);
     ProgressBar progress(out.Err(), rows.size(), bar);
     std::vector<RowFailure> failures;
     std::vector<RowWarning> warnings;

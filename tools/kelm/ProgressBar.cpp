@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
-#include "platform/Terminal.h"
+#include "kelmapi/tooling.h"
 
 namespace kelmcli {
 namespace {
@@ -22,7 +22,7 @@ std::string Duration(double seconds) {
 ProgressBar::ProgressBar(std::ostream& out, std::size_t total, bool enabled)
     : m_out(out), m_total(total), m_enabled(enabled && total > 0), m_start(Clock::now()), m_lastDraw(m_start) {
     // The last column stays free: writing into it wraps on some terminals.
-    if (const int columns = kelm::platform::TerminalWidth(stderr); columns > 0) m_width = columns - 1;
+    if (const int columns = kelmapi::TerminalWidth(stderr); columns > 0) m_width = columns - 1;
 }
 
 std::string ProgressBar::Render(std::size_t done, std::size_t total, double seconds, int width) {

@@ -1,18 +1,15 @@
 // Read commands: schemes, partitions, items, count, find, exists, pins,
 // where-used, cell-partitions, holder. Each opens the library read-only and
 // calls one or two methods of IKelm; where-used of a symbol or a padstack,
-// which no method answers, reads the library through the store's classes.
+// which no method answers, reads the library through kelmapi::LibraryReader.
 #include <algorithm>
 
 #include "CommandSupport.h"
 #include "StatusText.h"
-#include "store/file/LibraryUsage.h"
-#include "store/items/StoreStatus.h"
+#include "kelmapi/library.h"
 
 namespace kelmcli {
 namespace {
-
-using namespace kelm::store;
 
 struct QueryOptions {
     std::string kind;
@@ -181,24 +178,23 @@ int Pins(Context& context, const QueryOptions& o) {
 int WhereUsedInStore(Context& context, const QueryOptions& o) {
     const std::string& library = context.Options().library;
     if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm>");
-    KelmServer server(nullptr);
-    HRESULT hr = server.Init();
-    if (SUCCEEDED(hr)) hr = server.Load(library.c_str(), 1);
+    kelmapi::LibraryReader reader;
+    HRESULT hr = reader.Open(library);
     if (FAILED(hr)) {
         return context.Out().Failure(hr, "cannot open the library '" + library + "'",
                                      "check that the file exists and is a library that opens");
     }
     const bool symbol = o.kind == "symbol";
-    std::vector<ItemUse> uses;
-    hr = symbol ? PartsUsingSymbol(server, o.item, uses) : CellsUsingPadstack(server, o.item, uses);
+    std::vector<kelmapi::ItemUse> uses;
+    hr = symbol ? reader.PartsUsingSymbol(o.item, uses) : reader.CellsUsingPadstack(o.item, uses);
     if (FAILED(hr)) {
-        const std::string detail = server.LastErrorText();
+        const std::string detail = reader.LastErrorText();
         return context.Out().Failure(hr, std::string("cannot list the ") + (symbol ? "parts using symbol '" : "cells using padstack '") +
                                              o.item + "'" + (detail.empty() ? "" : " (" + detail + ")"));
     }
     Json list = Json::array();
     std::vector<std::string> lines;
-    for (const ItemUse& use : uses) {
+    for (const kelmapi::ItemUse& use : uses) {
         list.push_back({{"partition", use.partition}, {symbol ? "part" : "cell", use.item}});
         lines.push_back(symbol ? use.item : use.item + "\t" + use.partition);  // part numbers are unique
     }
@@ -243,105 +239,95 @@ int Holder(Context& context, const QueryOptions& o) {
     return kExitOk;
 }
 
+// A command of the group that calls `methods`: run(context, *o) once parsed.
+CLI::App* AddQuery(CLI::App& app, Context& context, const std::shared_ptr<QueryOptions>& o, const std::string& name,
+                   const std::string& what, const std::string& methods, int (*run)(Context&, const QueryOptions&)) {
+    auto* c = AddMethodCommand(app, name, what, methods);
+    c->group("Queries");
+    BindAction(c, context, o, run);
+    return c;
+}
+
+// The thing the command is about, required, and its kind.
+void AddSubject(CLI::App& c, const std::string& name, std::string& target, const std::string& help,
+                std::string& kind, const std::vector<std::string>& kinds = KindWords()) {
+    c.add_option(name, target, help)->required();
+    AddKindOption(c, kind, kinds);
+}
+
 }  // namespace
 
 void AddQueryCommands(CLI::App& app, Context& context) {
-    const std::string group = "Queries";
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "schemes", "List the search schemes, the default one marked",
-                                   "GetSearchScheme_All, GetSearchScheme_Default");
-        c->add_flag("--default", o->defaultOnly, "print only the default search scheme");
-        c->group(group);
-        BindAction(c, context, o, Schemes);
+        AddQuery(app, context, o, "schemes", "List the search schemes, the default one marked",
+                 "GetSearchScheme_All, GetSearchScheme_Default", Schemes)
+            ->add_flag("--default", o->defaultOnly, "print only the default search scheme");
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "partitions", "List the partitions of one kind in a search scheme",
-                                   "GetPartitionList_SearchScheme, GetPartitionList_DefaultSearchScheme");
+        auto* c = AddQuery(app, context, o, "partitions", "List the partitions of one kind in a search scheme",
+                           "GetPartitionList_SearchScheme, GetPartitionList_DefaultSearchScheme", Partitions);
         AddKindOption(*c, o->kind);
         c->add_option("-s,--scheme", o->scheme, "search scheme (default: the default search scheme)");
         c->add_flag("--paths", o->paths, "full paths instead of bare names");
         c->add_flag("--keep-extensions", o->keepExtensions, "with --paths: keep the file extensions");
-        c->group(group);
-        BindAction(c, context, o, Partitions);
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "items", "List the items of a partition, sorted", "GetPartitionItems");
-        c->add_option("partition", o->partition, "partition name")->required();
-        AddKindOption(*c, o->kind);
+        auto* c = AddQuery(app, context, o, "items", "List the items of a partition, sorted", "GetPartitionItems", Items);
+        AddSubject(*c, "partition", o->partition, "partition name", o->kind);
         c->add_option("-f,--filter", o->filter, "wildcard filter: * any run, ? one character; no case")->capture_default_str();
-        c->group(group);
-        BindAction(c, context, o, Items);
     }
     {
         auto o = std::make_shared<QueryOptions>();
         o->filter.clear();
-        auto* c = AddMethodCommand(app, "count", "Count the items of a partition", "GetPartitionItemsCount");
-        c->add_option("partition", o->partition, "partition name")->required();
-        AddKindOption(*c, o->kind);
+        auto* c = AddQuery(app, context, o, "count", "Count the items of a partition", "GetPartitionItemsCount", Count);
+        AddSubject(*c, "partition", o->partition, "partition name", o->kind);
         c->add_option("-f,--filter", o->filter, "wildcard filter (default: all items)");
-        c->group(group);
-        BindAction(c, context, o, Count);
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "find", "Print the first partition that holds an item", "FindItemPartition");
-        c->add_option("item", o->item, "item name (cell name, part number or symbol name)")->required();
-        AddKindOption(*c, o->kind);
-        c->group(group);
-        BindAction(c, context, o, Find);
+        AddSubject(*AddQuery(app, context, o, "find", "Print the first partition that holds an item", "FindItemPartition", Find),
+                   "item", o->item, "item name (cell name, part number or symbol name)", o->kind);
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "exists", "Test whether an item exists; exit 1 when it does not",
-                                   "DoesItemExist");
-        c->add_option("item", o->item, "cell name or part number")->required();
-        AddKindOption(*c, o->kind, {"cell", "part"});
+        auto* c = AddQuery(app, context, o, "exists", "Test whether an item exists; exit 1 when it does not",
+                           "DoesItemExist", Exists);
+        AddSubject(*c, "item", o->item, "cell name or part number", o->kind, {"cell", "part"});
         c->add_option("-p,--partition", o->partition, "look only in this partition (default: all)");
         c->add_option("-x,--exclude", o->excluded, "leave this partition out");
-        c->group(group);
-        BindAction(c, context, o, Exists);
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "pins", "Count the pins of an item", "GetPinCount");
-        c->add_option("item", o->item, "item name")->required();
-        AddKindOption(*c, o->kind);
+        auto* c = AddQuery(app, context, o, "pins", "Count the pins of an item", "GetPinCount", Pins);
+        AddSubject(*c, "item", o->item, "item name", o->kind);
         c->add_option("-p,--partition", o->partition, "partition of a symbol (not used for cells and parts)");
-        c->group(group);
-        BindAction(c, context, o, Pins);
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "where-used",
-                                   "List the part numbers that use a cell or a symbol, or the cells that use a padstack",
-                                   "GetPartsUsingThisCell; store classes for symbols and padstacks");
+        auto* c = AddQuery(app, context, o, "where-used",
+                           "List the part numbers that use a cell or a symbol, or the cells that use a padstack",
+                           "GetPartsUsingThisCell; store classes for symbols and padstacks", WhereUsed);
         c->add_option("name", o->item, "cell name, symbol (Partition:Symbol, or a bare name for any partition), or padstack")
             ->required();
         c->add_option("-k,--kind", o->kind, "what the name is: cell (default), symbol or padstack")
             ->check(CLI::IsMember({"cell", "symbol", "padstack"}))
             ->type_name("KIND");
-        c->group(group);
-        BindAction(c, context, o, WhereUsed);
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "cell-partitions", "List the partitions that store a cell",
-                                   "GetPartitionsStoringThisCell");
-        c->add_option("cell", o->item, "cell name")->required();
-        c->group(group);
-        BindAction(c, context, o, CellPartitions);
+        AddQuery(app, context, o, "cell-partitions", "List the partitions that store a cell",
+                 "GetPartitionsStoringThisCell", CellPartitions)
+            ->add_option("cell", o->item, "cell name")
+            ->required();
     }
     {
         auto o = std::make_shared<QueryOptions>();
-        auto* c = AddMethodCommand(app, "holder", "Print who holds a partition's reservation, or (free)",
-                                   "GetPartitionReservation");
-        c->add_option("partition", o->partition, "partition name")->required();
-        AddKindOption(*c, o->kind);
-        c->group(group);
-        BindAction(c, context, o, Holder);
+        AddSubject(*AddQuery(app, context, o, "holder", "Print who holds a partition's reservation, or (free)",
+                             "GetPartitionReservation", Holder),
+                   "partition", o->partition, "partition name", o->kind);
     }
 }
 

@@ -2,11 +2,8 @@
 
 #include <cstdio>
 
-#include "store/items/StoreStatus.h"
 
 namespace kelmcli {
-
-using namespace kelm::store;
 
 std::string HexStatus(HRESULT status) {
     char text[16];
@@ -14,7 +11,10 @@ std::string HexStatus(HRESULT status) {
     return text;
 }
 
-std::string StatusNameOf(HRESULT status) { return StatusName(status); }
+std::string StatusNameOf(HRESULT status) {
+    const char* name = KelmStatusName(status);
+    return name != nullptr ? name : HexStatus(status);
+}
 
 std::string DescribeStatus(HRESULT status) {
     const std::string name = StatusNameOf(status);
@@ -28,7 +28,7 @@ std::string HintFor(HRESULT status) {
     case E_NOTIMPL: return "this method does not serve that kind; see 'kelm <command> --help'";
     case E_POINTER: return "this is a fault of the tool; please report it";
     case E_OUTOFMEMORY: return "free some memory and retry";
-    case kItemExistsOrMissing: return "check the item name, or pass --overwrite to replace an existing item";
+    case KELM_E_ITEM_EXISTS_OR_MISSING: return "check the item name, or pass --overwrite to replace an existing item";
     case KELM_E_STORE_UNAVAILABLE: return "the library store is not available in this build";
     case KELM_E_NO_SUCH_PARTITION: return "list the partitions with 'kelm partitions --kind <kind>'";
     case KELM_E_RESERVED_BY_OTHER: return "ask the holder to release it (see 'kelm holder <partition> --kind <kind>')";

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "kelmapi/automation.h"
+#include "kelmapi/status.h"
 
 namespace kelmcli {
 

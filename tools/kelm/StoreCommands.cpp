@@ -8,14 +8,12 @@
 #include "CommandSupport.h"
 #include "ListNotation.h"
 #include "StatusText.h"
-#include "store/items/KelmSchemePartition.h"
-#include "store/items/KelmServer.h"
-#include "store/file/LibraryTools.h"
+#include "kelmapi/library.h"
 
 namespace kelmcli {
 namespace {
 
-using namespace kelm::store;
+using namespace kelmapi;
 
 struct StoreOptions {
     std::string file;
@@ -29,7 +27,7 @@ int Init(Context& context, const StoreOptions& o) {
     std::string cause;
     const HRESULT hr = CreateLibrary(o.file, &cause);
     if (FAILED(hr)) {
-        const std::string hint = hr == kItemExistsOrMissing ? "the file exists; init never overwrites a library"
+        const std::string hint = hr == KELM_E_ITEM_EXISTS_OR_MISSING ? "the file exists; init never overwrites a library"
                                                             : cause;
         return context.Out().Failure(hr, "cannot create the library '" + o.file + "'", hint);
     }
@@ -42,7 +40,7 @@ int CellDBAdd(Context& context, const StoreOptions& o) {
     const auto pins = SplitList(o.pins, ',');
     const auto padstacks = SplitList(o.padstacks, ',');
     std::string cause;
-    const HRESULT hr = CellDBAddCell(o.file, o.name, pins, padstacks, &cause);
+    const HRESULT hr = AddCellGeometry(o.file, o.name, pins, padstacks, &cause);
     if (FAILED(hr)) return context.Out().Failure(hr, "cannot write cell '" + o.name + "' to '" + o.file + "'", cause);
     context.Out().Result(Json{{"file", o.file}, {"cell", o.name}, {"pins", pins}, {"padstacks", padstacks}},
                          std::string());
@@ -55,7 +53,7 @@ int SymbolAdd(Context& context, const StoreOptions& o) {
     if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm> or KELM_LIBRARY");
     const auto pins = SplitList(o.pins, ',');
     std::string cause;
-    const HRESULT hr = SymbolFileAdd(library, o.partition, o.name, pins, &cause);
+    const HRESULT hr = AddSymbolFile(library, o.partition, o.name, pins, &cause);
     if (FAILED(hr)) {
         return context.Out().Failure(hr, "cannot write symbol '" + o.name + "' to partition '" + o.partition + "'",
                                      cause.empty() ? "check that the symbol partition exists (kelm partition add NAME "
@@ -69,9 +67,9 @@ int SymbolAdd(Context& context, const StoreOptions& o) {
 
 int PadstackCreate(Context& context, const StoreOptions& o) {
     std::string cause;
-    const HRESULT hr = PadstackDBCreate(o.file, &cause);
+    const HRESULT hr = CreatePadstackFile(o.file, &cause);
     if (FAILED(hr)) {
-        const std::string hint = hr == kItemExistsOrMissing ? "the file exists; create never overwrites it"
+        const std::string hint = hr == KELM_E_ITEM_EXISTS_OR_MISSING ? "the file exists; create never overwrites it"
                                                             : cause;
         return context.Out().Failure(hr, "cannot create the padstack file '" + o.file + "'", hint);
     }
@@ -81,9 +79,9 @@ int PadstackCreate(Context& context, const StoreOptions& o) {
 }
 
 int PadstackList(Context& context, const StoreOptions& o) {
-    std::vector<kelm::padstackdb::PadstackData> padstacks;
+    std::vector<PadstackInfo> padstacks;
     std::string cause;
-    const HRESULT hr = PadstackDBList(o.file, padstacks, &cause);
+    const HRESULT hr = ListPadstackFile(o.file, padstacks, &cause);
     if (FAILED(hr)) return context.Out().Failure(hr, "cannot read the padstack file '" + o.file + "'", cause);
     Json list = Json::array();
     std::vector<std::string> lines;
@@ -95,47 +93,27 @@ int PadstackList(Context& context, const StoreOptions& o) {
     return kExitOk;
 }
 
-// The kind of a relative partition path by its folder, and its bare name.
-bool SplitPartitionPath(const std::string& path, std::string& kind, std::string& name, int& type) {
-    static const struct {
-        const char* folder;
-        const char* kind;
-        int type;
-    } kFolders[] = {{"SymbolLibs\\", "symbol", kPartitionTypeSymbol},
-                    {"CellDBLibs\\", "cell", kPartitionTypeCell},
-                    {"PartsDBLibs\\", "part", kPartitionTypePart}};
-    for (const auto& folder : kFolders) {
-        const std::string prefix = folder.folder;
-        if (path.compare(0, prefix.size(), prefix) != 0) continue;
-        name = path.substr(prefix.size());
-        const std::size_t dot = name.rfind('.');
-        if (folder.type != kPartitionTypeSymbol && dot != std::string::npos) name.erase(dot);
-        kind = folder.kind;
-        type = folder.type;
-        return true;
-    }
-    return false;
+const char* KindName(PartitionKind kind) {
+    return kind == PartitionKind::Symbol ? "symbol" : kind == PartitionKind::Cell ? "cell" : "part";
 }
 
 int Info(Context& context, const StoreOptions&) {
     const std::string& library = context.Options().library;
     if (library.empty()) return context.Out().Usage("this command needs a library: -l <library.qvm> or KELM_LIBRARY");
-    KelmServer server(nullptr);
-    HRESULT hr = server.Init();
-    if (SUCCEEDED(hr)) hr = server.Load(library.c_str(), 1);
+    LibraryReader reader;
+    HRESULT hr = reader.Open(library);
     if (FAILED(hr)) {
         return context.Out().Failure(hr, "cannot open the library '" + library + "'",
                                      "check that the file exists and is a library");
     }
-    KelmSchemePartition schemes(server);
-    kelm::StringList schemeNames;
-    if (FAILED(hr = schemes.GetSchemes(schemeNames))) return context.Out().Failure(hr, "cannot list the search schemes");
+    Names schemeNames;
+    if (FAILED(hr = reader.SearchSchemes(schemeNames))) return context.Out().Failure(hr, "cannot list the search schemes");
     std::string defaultScheme;
-    const bool hasDefault = SUCCEEDED(schemes.GetDefaultSearchSchemeName(defaultScheme));
-    kelm::StringList all;
-    if (FAILED(hr = schemes.GetAllPartitions(all, 1))) return context.Out().Failure(hr, "cannot list the partitions");
-    std::vector<Reservation> reservations;
-    if (FAILED(hr = schemes.GetReservations(reservations))) return context.Out().Failure(hr, "cannot read the reservations");
+    const bool hasDefault = SUCCEEDED(reader.DefaultSearchScheme(defaultScheme));
+    std::vector<PartitionInfo> all;
+    if (FAILED(hr = reader.Partitions(all))) return context.Out().Failure(hr, "cannot list the partitions");
+    std::vector<ReservationInfo> reservations;
+    if (FAILED(hr = reader.Reservations(reservations))) return context.Out().Failure(hr, "cannot read the reservations");
 
     Json document = {{"library", library},
                      {"default_scheme", hasDefault ? Json(defaultScheme) : Json(nullptr)},
@@ -146,24 +124,21 @@ int Info(Context& context, const StoreOptions&) {
                                       "Default search scheme: " + (hasDefault ? defaultScheme : std::string("(none)"))};
     lines.push_back("Search schemes (" + std::to_string(schemeNames.size()) + "):");
     for (const auto& scheme : schemeNames) {
-        kelm::StringList members;
-        schemes.GetSchemePartitionList(scheme, members);
+        Names members;
+        reader.SchemePartitions(scheme, members);
         std::transform(members.begin(), members.end(), members.begin(), DisplayPath);
         document["schemes"].push_back({{"name", scheme}, {"partitions", members}});
         lines.push_back("  " + scheme + " (" + std::to_string(members.size()) + " partitions)");
     }
     std::map<std::string, std::vector<std::string>> byKind;
-    for (const auto& path : all) {
-        std::string kind, name;
-        int type = kPartitionTypeUnset;
-        if (!SplitPartitionPath(path, kind, name, type)) continue;
-        KelmSchemePartition counter(server);
-        counter.InitPartitionType(type);
+    for (const PartitionInfo& partition : all) {
+        const char* kind = KindName(partition.kind);
         int count = 0;
-        const HRESULT counted = counter.GetNumObjectsInPartition(name, count);
-        document["partitions"][kind].push_back(
-            {{"name", name}, {"path", DisplayPath(path)}, {"items", SUCCEEDED(counted) ? Json(count) : Json(nullptr)}});
-        byKind[kind].push_back("    " + name + "  " +
+        const HRESULT counted = reader.CountItems(partition, count);
+        document["partitions"][kind].push_back({{"name", partition.name},
+                                                {"path", DisplayPath(partition.path)},
+                                                {"items", SUCCEEDED(counted) ? Json(count) : Json(nullptr)}});
+        byKind[kind].push_back("    " + partition.name + "  " +
                                (SUCCEEDED(counted) ? std::to_string(count) + " items" : "(" + DescribeStatus(counted) + ")"));
     }
     for (const char* kind : {"symbol", "cell", "part"}) {
@@ -176,7 +151,6 @@ int Info(Context& context, const StoreOptions&) {
         document["reservations"].push_back({{"partition", partition}, {"holder", reservation.holder}});
         lines.push_back("  " + partition + "  held by " + reservation.holder);
     }
-    server.Close();
     context.Out().Result(document, lines);
     return kExitOk;
 }

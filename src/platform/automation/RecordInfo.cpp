@@ -34,25 +34,24 @@ extern const RecordType kLogicSymbol;
 extern const RecordType kCell;
 
 #define KELM_FIELD(type, member, kind) {u## #member, offsetof(type, member), FieldKind::kind, nullptr}
+// Every record starts with its time stamp, partition and item spec.
+#define KELM_ITEM_FIELDS(type)                      \
+    KELM_FIELD(type, m_nTimeStamp, Long),           \
+    KELM_FIELD(type, m_sPartitionName, String),     \
+    KELM_FIELD(type, m_sItemSpec, String)
 
 const FieldInfo kLogicSymbolFields[] = {
-    KELM_FIELD(KelmStruct_LogicSymbol, m_nTimeStamp, Long),
-    KELM_FIELD(KelmStruct_LogicSymbol, m_sPartitionName, String),
-    KELM_FIELD(KelmStruct_LogicSymbol, m_sItemSpec, String),
+    KELM_ITEM_FIELDS(KelmStruct_LogicSymbol),
     KELM_FIELD(KelmStruct_LogicSymbol, m_sSymbolName, String),
     KELM_FIELD(KelmStruct_LogicSymbol, m_psarrPins, StringArray),
 };
 const FieldInfo kCellFields[] = {
-    KELM_FIELD(KelmStruct_Cell, m_nTimeStamp, Long),
-    KELM_FIELD(KelmStruct_Cell, m_sPartitionName, String),
-    KELM_FIELD(KelmStruct_Cell, m_sItemSpec, String),
+    KELM_ITEM_FIELDS(KelmStruct_Cell),
     KELM_FIELD(KelmStruct_Cell, m_sCellName, String),
     KELM_FIELD(KelmStruct_Cell, m_psarrPins, StringArray),
 };
 const FieldInfo kPartTypeFields[] = {
-    KELM_FIELD(KelmStruct_PartType, m_nTimeStamp, Long),
-    KELM_FIELD(KelmStruct_PartType, m_sPartitionName, String),
-    KELM_FIELD(KelmStruct_PartType, m_sItemSpec, String),
+    KELM_ITEM_FIELDS(KelmStruct_PartType),
     KELM_FIELD(KelmStruct_PartType, m_sPartNumber, String),
     KELM_FIELD(KelmStruct_PartType, m_sPartName, String),
     KELM_FIELD(KelmStruct_PartType, m_sPartLabel, String),
@@ -63,6 +62,7 @@ const FieldInfo kPartTypeFields[] = {
     {u"m_psarrCells", offsetof(KelmStruct_PartType, m_psarrCells), FieldKind::RecordArray, &kCell},
 };
 
+#undef KELM_ITEM_FIELDS
 #undef KELM_FIELD
 
 template <std::size_t N>

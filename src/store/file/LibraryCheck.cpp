@@ -340,14 +340,14 @@ private:
 
 }  // namespace
 
-std::size_t LibraryCheckReport::Count(FindingSeverity severity) const {
-    return static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(),
-                                                  [&](const LibraryFinding& f) { return f.severity == severity; }));
-}
-
 HRESULT CheckLibrary(const std::string& qvmPath, const LibraryCheckOptions& options, LibraryCheckReport& report) {
     report = LibraryCheckReport{};
     return Checker(qvmPath, options, report).Run();
 }
 
 }  // namespace kelm::store
+
+std::size_t kelmapi::LibraryCheckReport::Count(FindingSeverity severity) const {
+    return static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(),
+                                                  [&](const LibraryFinding& f) { return f.severity == severity; }));
+}

@@ -17,34 +17,18 @@
 #include <string>
 #include <vector>
 
-#include "kelmapi/automation.h"
+#include "kelmapi/library.h"
 
 namespace kelm::store {
 
-enum class FindingSeverity { Error, Warning };
-
-struct LibraryFinding {
-    FindingSeverity severity = FindingSeverity::Error;
-    std::string kind;  // damaged-file, missing-cell, missing-symbol, missing-pin, duplicate-part,
-                       // missing-file, orphan-file, unused-cell, unused-symbol, reservation, stale-lock
-    std::string file;  // the file concerned, as the library names it (PartsDBLibs\Res.pdb); may be empty
-    long line = 0;     // the line of the file; 0 when the finding is not about one line
-    std::string message;
-};
+// The findings and the report are the public ones (kelmapi/library.h).
+using kelmapi::FindingSeverity;
+using kelmapi::LibraryCheckReport;
+using kelmapi::LibraryFinding;
 
 struct LibraryCheckOptions {
     // The users who may hold reservations; empty: any non-empty name.
     std::vector<std::string> knownUsers;
-};
-
-struct LibraryCheckReport {
-    std::vector<LibraryFinding> findings;
-    std::size_t partitions = 0;
-    std::size_t parts = 0;
-    std::size_t cells = 0;
-    std::size_t symbols = 0;
-
-    std::size_t Count(FindingSeverity severity) const;
 };
 
 // Checks the library whose configuration file is qvmPath. The status is

@@ -2,6 +2,8 @@
 // files and padstack files.
 #include "store/file/LibraryTools.h"
 
+#include "kelmapi/library.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -15,7 +17,9 @@
 #include "store/format/LibraryConfig.h"
 #include "store/format/LibraryFiles.h"
 #include "store/format/PartitionFiles.h"
+#include "store/file/LibraryCheck.h"
 #include "store/items/StoreStatus.h"
+#include "util/AutoTypes.h"
 
 namespace kelm::store {
 namespace {
@@ -103,6 +107,17 @@ HRESULT SymbolFileAdd(const std::string& qvmPath, const std::string& partition, 
     return Result(written, text, error);
 }
 
+HRESULT CellDBList(const std::string& celPath, StringList& cells, std::string* error) {
+    std::string text, problem;
+    const platform::FileResult read = platform::ReadWholeFile(celPath, text, problem);
+    if (read != platform::FileResult::Ok) return Failure(KELM_E_IO, problem, error);
+    CellGeometryMap geometry;
+    if (!ParseCellDBFile(text, celPath, geometry, problem)) return Failure(KELM_E_CORRUPT, problem, error);
+    cells.clear();
+    for (const auto& cell : geometry) cells.push_back(cell.first);
+    return S_OK;
+}
+
 HRESULT PadstackDBCreate(const std::string& path, std::string* error) {
     std::string text;
     return Result(platform::CreateFileExclusive(path, SerializePadstackFile({}), text), text, error);
@@ -117,3 +132,44 @@ HRESULT PadstackDBList(const std::string& path, std::vector<padstackdb::Padstack
 }
 
 }  // namespace kelm::store
+
+// ---------------------------------------------------------------- kelmapi/library.h
+namespace kelmapi {
+
+using namespace kelm::store;
+
+HRESULT CreateLibrary(const std::string& qvmPath, std::string* error) {
+    return kelm::store::CreateLibrary(qvmPath, error);
+}
+
+HRESULT AddCellGeometry(const std::string& celPath, const std::string& cell, const Names& pins, const Names& padstacks,
+                        std::string* error) {
+    return CellDBAddCell(celPath, cell, pins, padstacks, error);
+}
+
+HRESULT ListCellGeometry(const std::string& celPath, Names& cells, std::string* error) {
+    return CellDBList(celPath, cells, error);
+}
+
+HRESULT AddSymbolFile(const std::string& qvmPath, const std::string& partition, const std::string& symbol,
+                      const Names& pins, std::string* error) {
+    return SymbolFileAdd(qvmPath, partition, symbol, pins, error);
+}
+
+HRESULT CreatePadstackFile(const std::string& path, std::string* error) { return PadstackDBCreate(path, error); }
+
+HRESULT ListPadstackFile(const std::string& path, std::vector<PadstackInfo>& padstacks, std::string* error) {
+    std::vector<kelm::padstackdb::PadstackData> data;
+    RETURN_IF_FAILED(PadstackDBList(path, data, error));
+    padstacks.clear();
+    for (const auto& padstack : data) padstacks.push_back(PadstackInfo{padstack.name, padstack.type, padstack.timestamp});
+    return S_OK;
+}
+
+bool IsSafeFileName(const std::string& name) { return kelm::store::IsSafeFileName(name); }
+
+HRESULT CheckLibrary(const std::string& qvmPath, const Names& knownUsers, LibraryCheckReport& report) {
+    return kelm::store::CheckLibrary(qvmPath, LibraryCheckOptions{knownUsers}, report);
+}
+
+}  // namespace kelmapi

@@ -29,6 +29,9 @@ HRESULT CellDBAddCell(const std::string& celPath, const std::string& cellName, c
 HRESULT SymbolFileAdd(const std::string& qvmPath, const std::string& partition, const std::string& symbol,
                       const StringList& pins, std::string* error = nullptr);
 
+// The names of the cells of a cell database file, sorted.
+HRESULT CellDBList(const std::string& celPath, StringList& cells, std::string* error = nullptr);
+
 // Creates an empty padstack database file (refuses to overwrite), and lists one.
 HRESULT PadstackDBCreate(const std::string& path, std::string* error = nullptr);
 HRESULT PadstackDBList(const std::string& path, std::vector<padstackdb::PadstackData>& padstacks,

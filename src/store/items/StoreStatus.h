@@ -23,7 +23,7 @@ KELMAPI_STATUS_LIST(KELM_STORE_USING)
 #undef KELM_STORE_USING
 
 // A short name for a status, as the command-line tool prints it:
-// "E_FAIL", "partition reserved by another user", "0x80041234" for unknown ones.
+// KelmStatusName's, or "0x80041234" for a status it does not name.
 std::string StatusName(HRESULT status);
 
 }  // namespace kelm::store
