@@ -225,8 +225,23 @@ TEST_F(FileStore, PartTypesNeedTheHolderAndAreUniqueInTheLibrary) {
 
     EXPECT_EQ(S_OK, parts.Delete("R1"));
     EXPECT_EQ(kItemExistsOrMissing, parts.Delete("R1"));
+    EXPECT_EQ(KELM_E_NO_SUCH_ITEM, parts.SetName("x", "R1"));
     EXPECT_EQ(S_OK, parts.GetPartition(partition, "R1"));
     EXPECT_EQ("", partition);
+
+    // The part type edited last is not found in a partition that went away
+    // or after a reload dropped the edits.
+    EXPECT_EQ(S_OK, parts.Add("Resistors", pins, "R2", nullptr, 0, 0));
+    EXPECT_EQ(S_OK, parts.SetName("x", "R2"));
+    ASSERT_EQ(S_OK, server->Load(nullptr, 0));
+    EXPECT_EQ(KELM_E_NO_SUCH_ITEM, parts.SetName("x", "R2"));
+    EXPECT_EQ(S_OK, parts.Add("Resistors", pins, "R2", nullptr, 0, 0));
+    EXPECT_EQ(S_OK, parts.SetName("x", "R2"));
+    KelmSchemePartition partitions(*server);
+    partitions.InitPartitionType(kPartitionTypePart);
+    partitions.SetWorkingUserName("alice");
+    ASSERT_EQ(S_OK, partitions.DeletePartition("Resistors"));
+    EXPECT_EQ(KELM_E_NO_SUCH_ITEM, parts.SetName("x", "R2"));
 }
 
 TEST_F(FileStore, CellsLiveInPartitionsAndKeepOnePinSetPerName) {

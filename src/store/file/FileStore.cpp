@@ -76,6 +76,7 @@ void FileStoreBackend::Reset() {
     m_deleted.clear();
     m_partitions.clear();
     m_byType.clear();
+    m_lastPartHolder = nullptr;
     m_reservations.clear();
     m_reservationStamp = {};
     m_reservationsRead = false;
@@ -227,6 +228,7 @@ HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string
 void FileStoreBackend::SyncPartitionsWithConfig() {
     std::map<std::string, std::unique_ptr<Partition>> next;
     m_byType.clear();
+    m_lastPartHolder = nullptr;
     for (const PartitionId& id : m_config.partitions) {
         const std::string key = Key(id.type, id.name);
         auto it = m_partitions.find(key);
@@ -245,6 +247,7 @@ void FileStoreBackend::SyncPartitionsWithConfig() {
 
 // Drops what was read of the partition (and this session's edits to it).
 void FileStoreBackend::Unload(Partition& partition) {
+    if (m_lastPartHolder == &partition) m_lastPartHolder = nullptr;
     partition.loaded = false;
     partition.dirty = false;
     partition.indexChecked = false;
@@ -453,6 +456,10 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
             if (!platform::MakeFolders(DataFile(id))) return Fail(KELM_E_IO, "cannot create " + DataFile(id));
             continue;
         }
+        // A new part partition with records gets its file from the write below.
+        if (id.type == kPartitionTypePart &&
+            std::any_of(dirty.begin(), dirty.end(), [&](const Partition* p) { return p->id.type == id.type && EqualNoCase(p->id.name, id.name); }))
+            continue;
         const std::string container = PartitionContainer(id);
         if (platform::StampOf(container).exists) continue;
         RETURN_IF_FAILED(ensureFolder(container));

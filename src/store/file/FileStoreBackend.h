@@ -194,6 +194,10 @@ private:
     std::vector<PartitionId> m_deleted; // partitions whose containers go to Deleted at save
     std::map<std::string, std::unique_ptr<Partition>> m_partitions;
     std::map<int, std::vector<Partition*>> m_byType;  // configuration order
+    // The part number found or added last and its partition (null: none),
+    // forgotten whenever partitions are read again or go away.
+    std::string m_lastPart;
+    Partition* m_lastPartHolder = nullptr;
 
     std::vector<Reservation> m_reservations;
     platform::FileStamp m_reservationStamp;
