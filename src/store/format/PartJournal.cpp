@@ -19,15 +19,6 @@ std::string Hex(std::uint64_t value) {
     return text;
 }
 
-// Appends `rest` (which begins after the check field) as a checked line.
-void CheckedLine(std::string& out, std::string_view rest) {
-    out.append(kCheckStart);
-    out += Hex(HashBytes(rest));
-    out += "\",";
-    out.append(rest);
-    out += '\n';
-}
-
 // The part of a checked line after its check; empty when the check fails.
 std::string_view Checked(std::string_view line) {
     if (line.size() <= kCheckedFrom || line.substr(0, kCheckStart.size()) != kCheckStart ||
@@ -77,6 +68,14 @@ bool ReadRecord(std::string_view rest, const std::string& partition, std::vector
 }
 }  // namespace
 
+void AppendCheckedLine(std::string& out, std::string_view rest) {
+    out.append(kCheckStart);
+    out += Hex(HashBytes(rest));
+    out += "\",";
+    out.append(rest);
+    out += '\n';
+}
+
 std::string JournalFileOf(const std::string& partFile) { return partFile + kJournalExtension; }
 
 std::uint64_t HashBytes(std::string_view bytes) {
@@ -115,9 +114,9 @@ void AppendJournalSave(std::string& out, const PartMap& parts, const std::set<st
             jsonl::AppendString(line, number);
             line += '}';
         }
-        CheckedLine(out, line);
+        AppendCheckedLine(out, line);
     }
-    CheckedLine(out, "\"commit\":" + std::to_string(changed.size()) + "}");
+    AppendCheckedLine(out, "\"commit\":" + std::to_string(changed.size()) + "}");
 }
 
 void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartMap& parts,

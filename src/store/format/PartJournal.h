@@ -31,6 +31,10 @@ std::string JournalFileOf(const std::string& partFile);
 // A 64-bit hash of the bytes (not a cryptographic one).
 std::uint64_t HashBytes(std::string_view bytes);
 
+// Appends a record line: its check, then `rest` (the fields after the
+// check and the closing brace, without the line end).
+void AppendCheckedLine(std::string& out, std::string_view rest);
+
 // The header of a new journal for a part file holding `base`.
 std::string JournalHeader(std::string_view base);
 // One save's records: a put for each number in `changed` that `parts`
