@@ -5,9 +5,6 @@
 //   edit-and-save <qvm> <fault-step>
 //            a fixed set of edits, saved with fault injection at that step;
 //            writes <qvm>.done when the save returned 0
-//   delete-and-save <qvm> <fault-step> <first> <count>
-//            deletes part types P<first> .. P<first+count-1>, saved with
-//            fault injection at that step
 //   lock-and-die <qvm>                            take the library lock, end without releasing it
 //   lock-stress <lock> <marker> <rounds> <seed> <index>
 //            per round: take the lock (with forced pauses in its takeover),
@@ -64,18 +61,6 @@ int EditAndSave(const std::string& qvm, int step) {
     const HRESULT saved = server.Save(nullptr, 0, 0);
     platform::SetFaultStepForTesting(0);
     if (saved == S_OK) std::ofstream(platform::NativePath(qvm + ".done")) << "done\n";
-    return Report("save", saved, server);
-}
-int DeleteAndSave(const std::string& qvm, int step, int first, int count) {
-    KelmServer server(nullptr, CreateFileStoreBackend());
-    if (server.Load(qvm.c_str(), 0) != S_OK) return Report("load", E_FAIL, server);
-    KelmPart parts(server, nullptr);
-    parts.SetWorkingUserName("alice");
-    for (int i = first; i < first + count; ++i)
-        if (parts.Delete("P" + std::to_string(i)) != S_OK) return Report("delete", E_FAIL, server);
-    platform::SetFaultStepForTesting(step);
-    const HRESULT saved = server.Save(nullptr, 0, 0);
-    platform::SetFaultStepForTesting(0);
     return Report("save", saved, server);
 }
 int LockStress(const std::string& lockFile, const std::string& marker, int rounds, unsigned long seed, int index) {
@@ -135,8 +120,6 @@ int main(int argc, char** argv) {
         return Report("add-parts", S_OK, server);
     }
     if (command == "edit-and-save" && argc == 4) return EditAndSave(argv[2], std::atoi(argv[3]));
-    if (command == "delete-and-save" && argc == 6)
-        return DeleteAndSave(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     if (command == "lock-and-die" && argc == 3) {
         const std::string qvm = argv[2];
         const std::string lockFile = LibraryLockFile(qvm);
