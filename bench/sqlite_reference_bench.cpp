@@ -316,6 +316,19 @@ int RunOnce(const bench::LibrarySize& o, const char* self) {
                            "COMMIT");
         });
         rows.push_back(row);
+        // The same partition again: its journal exists now.
+        const std::string next = Numbered("P", 1 + o.partPartitions);
+        Row again{"delete another part type of that partition + save"};
+        again.kelm = Seconds(1, [&] {
+            return Ok(kelm->DeleteItemFromQVM(Bstr("Parts001"), Bstr(next), part, &missing), "DeleteItemFromQVM");
+        });
+        again.sqlite = Seconds(1, [&] {
+            const std::string sql = "BEGIN IMMEDIATE; DELETE FROM part_cells WHERE number = '" + next +
+                                    "'; DELETE FROM part_symbols WHERE number = '" + next + "'; DELETE FROM parts WHERE number = '" +
+                                    next + "'; COMMIT";
+            return db.Exec(sql.c_str());
+        });
+        rows.push_back(again);
     }
     rows.push_back({"peak memory: open + one library-wide lookup (VmHWM)", MeasureInChild(self, "kelm", file, lastPart, o.folder),
                     MeasureInChild(self, "sqlite", sqliteFile, lastPart, o.folder), true});

@@ -19,6 +19,17 @@ namespace kelm::platform {
 FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, std::string& error,
                            Flush flush = Flush::Yes);
 
+// Appends the bytes at the end of the file (created when missing) and
+// flushes them to disk, the folder too when the file is new. A crash can
+// leave a part of the bytes at the end; the reader of such a file checks
+// what it reads.
+FileResult AppendDurably(const std::string& path, const std::string& bytes, std::string& error);
+
+// Moves the file's modification time forward (to now, or just past the
+// time it has when the clock has not moved on), so that its stamp changes
+// although its bytes do not. False when the file cannot be touched.
+bool TouchFile(const std::string& path);
+
 // Whether the name is a temporary file of WriteFileAtomic; gives its writer's process id.
 bool IsTemporaryFileName(const std::string& name, long& writer);
 

@@ -11,6 +11,7 @@
 
 #include "platform/Files.h"
 #include "store/format/LibraryConfig.h"
+#include "store/format/PartJournal.h"
 #include "store/format/PartitionFiles.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
@@ -52,7 +53,7 @@ inline LibraryAnswers AnswersFromFiles(const std::string& qvm, const std::set<st
         if (id.type == kPartitionTypePart) {
             PartMap parts;
             const std::string file = folder + "PartsDBLibs/" + id.name + ".pdb";
-            if (platform::ReadWholeFile(file, text, error) != platform::FileResult::Ok) continue;
+            if (ReadPartFile(file, text, error) != platform::FileResult::Ok) continue;  // with its journal
             EXPECT_TRUE(ParsePartFile(text, file, id.name, parts, error)) << error;
             for (const auto& [number, part] : parts) {
                 std::string& holder = answers.partitionOfPart[number];

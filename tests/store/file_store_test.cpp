@@ -225,8 +225,17 @@ TEST_F(FileStore, PartTypesNeedTheHolderAndAreUniqueInTheLibrary) {
 
     EXPECT_EQ(S_OK, parts.Delete("R1"));
     EXPECT_EQ(kItemExistsOrMissing, parts.Delete("R1"));
+    EXPECT_EQ(KELM_E_NO_SUCH_ITEM, parts.SetName("x", "R1"));
     EXPECT_EQ(S_OK, parts.GetPartition(partition, "R1"));
     EXPECT_EQ("", partition);
+
+    // The part type edited last is not found once its partition is deleted.
+    EXPECT_EQ(S_OK, parts.Add("Resistors", pins, "R2", nullptr, 0, 0));
+    KelmSchemePartition partitions(*server);
+    partitions.InitPartitionType(kPartitionTypePart);
+    partitions.SetWorkingUserName("alice");
+    ASSERT_EQ(S_OK, partitions.DeletePartition("Resistors"));
+    EXPECT_EQ(KELM_E_NO_SUCH_ITEM, parts.SetName("x", "R2"));
 }
 
 TEST_F(FileStore, CellsLiveInPartitionsAndKeepOnePinSetPerName) {

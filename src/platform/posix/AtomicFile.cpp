@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -61,6 +62,42 @@ FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, st
     FaultPoint();  // before the folder flush
     if (flush == Flush::Yes) SyncFolderOf(native);
     return FileResult::Ok;
+}
+
+FileResult AppendDurably(const std::string& path, const std::string& bytes, std::string& error) {
+    const std::string native = NativePath(path);
+    bool created = false;
+    int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        created = true;
+    }
+    if (fd < 0) return Failed("cannot write", path, errno, error);
+    const std::size_t half = bytes.size() / 2;
+    bool ok = Step(WriteAll(fd, bytes.data(), half));                         // half the bytes appended
+    ok = Step(ok && WriteAll(fd, bytes.data() + half, bytes.size() - half));  // before the flush
+    ok = ok && ::fdatasync(fd) == 0;
+    const int code = errno;
+    if (::close(fd) != 0) ok = false;
+    if (!ok) return Failed("cannot write", path, code, error);
+    if (created) SyncFolderOf(native);
+    return FileResult::Ok;
+}
+
+bool TouchFile(const std::string& path) {
+    const std::string native = NativePath(path);
+    struct stat info {};
+    if (!Step(true) || ::stat(native.c_str(), &info) != 0) return false;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    timespec next = info.st_mtim;
+    if (++next.tv_nsec >= 1000000000L) {
+        next.tv_nsec = 0;
+        ++next.tv_sec;
+    }
+    if (now.tv_sec > next.tv_sec || (now.tv_sec == next.tv_sec && now.tv_nsec > next.tv_nsec)) next = now;
+    const timespec times[2] = {{0, UTIME_OMIT}, next};
+    return ::utimensat(AT_FDCWD, native.c_str(), times, 0) == 0;
 }
 
 }  // namespace kelm::platform

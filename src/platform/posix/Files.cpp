@@ -33,9 +33,17 @@ bool ListEntries(const std::string& folder, bool folders, std::vector<std::strin
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
-        struct stat info {};
-        if (::stat((native + "/" + name).c_str(), &info) == 0 && (folders ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode)))
-            names.push_back(name);
+        // The entry's own type where the file system gives it (a folder of
+        // thousands of symbol files is listed without a stat per file);
+        // links and unknown types are followed as stat follows them.
+        bool wanted = false;
+        if (entry->d_type == DT_REG || entry->d_type == DT_DIR) {
+            wanted = folders ? entry->d_type == DT_DIR : entry->d_type == DT_REG;
+        } else {
+            struct stat info {};
+            wanted = ::stat((native + "/" + name).c_str(), &info) == 0 && (folders ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode));
+        }
+        if (wanted) names.push_back(name);
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());

@@ -78,4 +78,39 @@ FileResult WriteFileAtomic(const std::string& path, const std::string& bytes, st
     return FileResult::Ok;
 }
 
+FileResult AppendDurably(const std::string& path, const std::string& bytes, std::string& error) {
+    HANDLE file = ::CreateFileA(NativePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Failed("cannot write", path, ::GetLastError(), error);
+    const std::size_t half = bytes.size() / 2;
+    bool ok = Step(WriteAll(file, bytes.data(), half));
+    ok = Step(ok && WriteAll(file, bytes.data() + half, bytes.size() - half));
+    ok = ok && ::FlushFileBuffers(file);
+    const DWORD code = ok ? 0 : ::GetLastError();
+    ::CloseHandle(file);
+    return ok ? FileResult::Ok : Failed("cannot write", path, code, error);
+}
+
+bool TouchFile(const std::string& path) {
+    if (!Step(true)) return false;
+    HANDLE file = ::CreateFileA(NativePath(path).c_str(), FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME written{}, now{};
+    bool ok = ::GetFileTime(file, nullptr, nullptr, &written) != FALSE;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER next{}, current{};
+    next.LowPart = written.dwLowDateTime;
+    next.HighPart = written.dwHighDateTime;
+    ++next.QuadPart;
+    current.LowPart = now.dwLowDateTime;
+    current.HighPart = now.dwHighDateTime;
+    if (current.QuadPart > next.QuadPart) next = current;
+    const FILETIME time{next.LowPart, next.HighPart};
+    ok = ok && ::SetFileTime(file, nullptr, nullptr, &time) != FALSE;
+    ::CloseHandle(file);
+    return ok;
+}
+
 }  // namespace kelm::platform

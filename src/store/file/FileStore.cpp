@@ -76,6 +76,7 @@ void FileStoreBackend::Reset() {
     m_deleted.clear();
     m_partitions.clear();
     m_byType.clear();
+    m_lastPartHolder = nullptr;
     m_reservations.clear();
     m_reservationStamp = {};
     m_reservationsRead = false;
@@ -183,9 +184,13 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     }
     const platform::FileStamp stamp = platform::StampOf(file);
     std::string text, error;
-    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
+    partition.journal = JournalState{};
+    const platform::FileResult read = partition.id.type == kPartitionTypePart
+                                          ? ReadPartFile(file, text, error, &partition.journal)
+                                          : platform::ReadWholeFile(file, text, error);
     bool ok = true;
     partition.changedParts.clear();
+    partition.journaled.clear();
     partition.partText.clear();
     if (read == platform::FileResult::NotFound) {
         partition.parts.clear();
@@ -227,6 +232,7 @@ HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string
 void FileStoreBackend::SyncPartitionsWithConfig() {
     std::map<std::string, std::unique_ptr<Partition>> next;
     m_byType.clear();
+    m_lastPartHolder = nullptr;
     for (const PartitionId& id : m_config.partitions) {
         const std::string key = Key(id.type, id.name);
         auto it = m_partitions.find(key);
@@ -245,12 +251,15 @@ void FileStoreBackend::SyncPartitionsWithConfig() {
 
 // Drops what was read of the partition (and this session's edits to it).
 void FileStoreBackend::Unload(Partition& partition) {
+    if (m_lastPartHolder == &partition) m_lastPartHolder = nullptr;
     partition.loaded = false;
     partition.dirty = false;
     partition.indexChecked = false;
     partition.addCheck = Partition::AddCheck::None;
     partition.parts.clear();
     partition.changedParts.clear();
+    partition.journaled.clear();
+    partition.journal = JournalState{};
     partition.partText.clear();
     partition.cells.clear();
     partition.addedCells.clear();
@@ -422,6 +431,7 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     auto moveToDeleted = [&](const PartitionId& id) -> HRESULT {
         std::vector<std::string> containers{PartitionContainer(id)};
         if (id.type == kPartitionTypeCell) containers.push_back(DataFile(id));
+        if (id.type == kPartitionTypePart) containers.push_back(JournalFileOf(DataFile(id)));
         for (const std::string& container : containers) {
             if (!platform::StampOf(container).exists) continue;
             const std::string relative = container.substr(m_folder.size());
@@ -453,6 +463,10 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
             if (!platform::MakeFolders(DataFile(id))) return Fail(KELM_E_IO, "cannot create " + DataFile(id));
             continue;
         }
+        // A new part partition with records gets its file from the write below.
+        if (id.type == kPartitionTypePart &&
+            std::any_of(dirty.begin(), dirty.end(), [&](const Partition* p) { return p->id.type == id.type && EqualNoCase(p->id.name, id.name); }))
+            continue;
         const std::string container = PartitionContainer(id);
         if (platform::StampOf(container).exists) continue;
         RETURN_IF_FAILED(ensureFolder(container));
@@ -461,19 +475,13 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
         if (created != platform::FileResult::Ok && created != platform::FileResult::Exists) return Fail(KELM_E_IO, error);
     }
     for (Partition* partition : dirty) {
-        const std::string file = DataFile(partition->id);
-        RETURN_IF_FAILED(ensureFolder(file));
-        std::string bytes = partition->id.type == kPartitionTypePart
-                                ? SerializePartFile(partition->parts, partition->partText, &partition->changedParts)
-                                : SerializeCellCatalog(partition->cells);
-        if (platform::WriteFileAtomic(file, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
-        if (partition->id.type == kPartitionTypePart) {
-            partition->partText = std::move(bytes);
-            partition->changedParts.clear();
-        }
+        RETURN_IF_FAILED(ensureFolder(DataFile(partition->id)));
+        const HRESULT journaled = AppendToJournal(*partition);
+        RETURN_IF_FAILED(journaled);
+        if (journaled == S_FALSE) RETURN_IF_FAILED(WritePartition(*partition));
         partition->addedCells.clear();
         partition->dirty = false;
-        partition->stamp = platform::StampOf(file);
+        partition->stamp = platform::StampOf(DataFile(partition->id));
         WriteIndex(*partition);
     }
 
@@ -502,6 +510,57 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
             Unload(*partition);
     }
     RecheckIndexes();
+    return S_OK;
+}
+
+// A few part types changed in a large part file go to its journal: the
+// file is touched first, so that every session sees a change (and no index
+// describes the file without the records), then the records are appended
+// with one flush. S_FALSE: the partition is written whole instead.
+HRESULT FileStoreBackend::AppendToJournal(Partition& partition) {
+    // Small files are rewritten; a journal is folded when it holds more
+    // records than an eighth of the part types (between 32 and 256).
+    constexpr std::size_t kJournalFrom = 32 * 1024;
+    const std::size_t most = std::clamp<std::size_t>(partition.parts.size() / 8, 32, 256);
+    if (partition.id.type != kPartitionTypePart || !partition.stamp.exists || !partition.journal.appendable ||
+        partition.partText.size() < kJournalFrom || partition.journal.records + partition.changedParts.size() > most)
+        return S_FALSE;
+    const std::string file = DataFile(partition.id);
+    std::string bytes, error;
+    if (!partition.journal.exists) bytes = JournalHeader(partition.partText);
+    AppendJournalSave(bytes, partition.parts, partition.changedParts);
+    if (!platform::TouchFile(file)) return Fail(KELM_E_IO, "cannot write " + file);
+    const platform::FileResult appended = platform::AppendDurably(JournalFileOf(file), bytes, error);
+    if (appended != platform::FileResult::Ok) {
+        partition.journal.appendable = false;  // a part of the records may be there, without their commit
+        return Fail(KELM_E_IO, error);
+    }
+    partition.journal.exists = true;
+    partition.journal.records += partition.changedParts.size();
+    partition.journaled.merge(partition.changedParts);
+    partition.changedParts.clear();
+    return S_OK;
+}
+
+// The partition's whole file, atomically; its journal is folded in and goes.
+HRESULT FileStoreBackend::WritePartition(Partition& partition) {
+    const std::string file = DataFile(partition.id);
+    std::string error;
+    if (partition.id.type != kPartitionTypePart) {
+        if (platform::WriteFileAtomic(file, SerializeCellCatalog(partition.cells), error) != platform::FileResult::Ok)
+            return Fail(KELM_E_IO, error);
+        return S_OK;
+    }
+    partition.changedParts.merge(partition.journaled);
+    std::string bytes = SerializePartFile(partition.parts, partition.partText, &partition.changedParts);
+    if (platform::WriteFileAtomic(file, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    // A journal that stays (the removal failed, or a crash came first) names
+    // the file it was written for, and is ignored beside this one.
+    if (partition.journal.exists || platform::StampOf(JournalFileOf(file)).exists) (void)platform::RemoveFile(JournalFileOf(file));
+    partition.journal = JournalState{};
+    partition.partText = std::move(bytes);
+    partition.changedParts.clear();
+    partition.journaled.clear();
     return S_OK;
 }
 

@@ -16,6 +16,7 @@
 #include "store/format/LibraryConfig.h"
 #include "store/file/LibraryLock.h"
 #include "store/format/LibraryFiles.h"
+#include "store/format/PartJournal.h"
 #include "store/format/PartitionFiles.h"
 #include "store/index/LibraryIndex.h"
 #include "store/items/StoreBackend.h"
@@ -113,6 +114,10 @@ private:
         // only those.
         std::string partText;
         std::set<std::string> changedParts;
+        // Part partitions: the journal beside the file (as read, plus this
+        // session's appends) and the part types it changed since `partText`.
+        JournalState journal;
+        std::set<std::string> journaled;
         CellMap cells;
         std::set<std::string> addedCells;  // since the partition was read or saved
         std::map<std::string, StringList> symbols;  // symbol name -> pins, read on first use
@@ -178,6 +183,8 @@ private:
     // Save
     HRESULT CheckLibraryRules(const LibraryConfig& merged, const std::vector<Partition*>& dirty);
     HRESULT WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty);
+    HRESULT WritePartition(Partition& partition);
+    HRESULT AppendToJournal(Partition& partition);
     void WriteIndex(Partition& partition);
 
     bool m_loaded = false;
@@ -194,6 +201,10 @@ private:
     std::vector<PartitionId> m_deleted; // partitions whose containers go to Deleted at save
     std::map<std::string, std::unique_ptr<Partition>> m_partitions;
     std::map<int, std::vector<Partition*>> m_byType;  // configuration order
+    // The part number found or added last and its partition (null: none),
+    // forgotten whenever partitions are read again or go away.
+    std::string m_lastPart;
+    Partition* m_lastPartHolder = nullptr;
 
     std::vector<Reservation> m_reservations;
     platform::FileStamp m_reservationStamp;

@@ -45,6 +45,7 @@ bool FileStoreBackend::FromRecords(const Partition& partition) {
 
 void FileStoreBackend::RecheckIndexes() {
     for (auto& [key, partition] : m_partitions) partition->indexChecked = false;
+    m_lastPartHolder = nullptr;
 }
 
 // The partition holding the part number (null when none does), first in
@@ -95,6 +96,16 @@ HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Parti
 // rewritten since: reading the partition then shows it, and the lookup is
 // made once more with every index checked again.
 HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partition, PartRecord*& part) {
+    // An import sets a dozen properties of the part type it has just added:
+    // the partition found last answers without asking every other one.
+    if (m_lastPartHolder && m_lastPartHolder->loaded && number == m_lastPart) {
+        const auto record = m_lastPartHolder->parts.find(number);
+        if (record != m_lastPartHolder->parts.end()) {
+            partition = m_lastPartHolder;
+            part = &record->second;
+            return S_OK;
+        }
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         RETURN_IF_FAILED(LocatePart(number, partition));
         if (!partition) break;
@@ -102,6 +113,8 @@ HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partit
         const auto record = partition->parts.find(number);
         if (record != partition->parts.end()) {
             part = &record->second;
+            m_lastPart = number;
+            m_lastPartHolder = partition;
             return S_OK;
         }
         RecheckIndexes();
@@ -138,6 +151,8 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     partition->parts.emplace(number, std::move(part));
     partition->changedParts.insert(number);
     partition->dirty = true;
+    m_lastPart = number;
+    m_lastPartHolder = partition;
     // The number was found in no partition, each as this session sees it now.
     for (Partition* other : m_byType[kPartitionTypePart]) {
         const platform::FileStamp seen = FromRecords(*other) ? other->stamp : other->index ? other->index->Stamp() : platform::FileStamp{};

@@ -12,6 +12,7 @@
 #include "store/file/LibraryLock.h"
 #include "store/file/ReservationFile.h"
 #include "store/format/LibraryConfig.h"
+#include "store/format/PartJournal.h"
 #include "store/format/PartitionFiles.h"
 
 namespace kelm::store {
@@ -89,9 +90,10 @@ private:
 
     // S_OK with the text; S_FALSE when there is no such file; otherwise
     // the failure, reported.
-    HRESULT Read(const std::string& path, const std::string& name, std::string& text) {
+    // Part files are read with their journals, as the store reads them.
+    HRESULT Read(const std::string& path, const std::string& name, std::string& text, bool partFile = false) {
         std::string error;
-        const platform::FileResult result = platform::ReadWholeFile(path, text, error);
+        const platform::FileResult result = partFile ? ReadPartFile(path, text, error) : platform::ReadWholeFile(path, text, error);
         if (result == platform::FileResult::Ok) return S_OK;
         if (result == platform::FileResult::NotFound) return S_FALSE;
         Add(FindingSeverity::Error, "damaged-file", name, 0, "cannot be read: " + error);
@@ -171,7 +173,7 @@ private:
             if (id.type != kPartitionTypePart) continue;
             const std::string file = RelativePartitionPath(id.type, id.name);
             std::string text, error;
-            const HRESULT read = Read(m_folder + file, file, text);
+            const HRESULT read = Read(m_folder + file, file, text, true);
             if (read == S_FALSE) MissingContainer(id);
             if (read != S_OK) {
                 m_partsUnread = m_partsUnread || read != S_FALSE;

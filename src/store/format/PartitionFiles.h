@@ -29,6 +29,9 @@ bool ParsePartFile(const std::string& text, const std::string& fileName, const s
 std::string SerializePartFile(const PartMap& parts, std::string_view previous = {},
                               const std::set<std::string>* changed = nullptr);
 
+// Appends one part type's line as SerializePartFile writes it.
+void WritePartLine(std::string& out, const std::string& number, const PartRecord& part);
+
 // Reads a part file for the library-wide indexes without building records:
 // every line is checked as strictly as ParsePartFile checks it, and only the
 // number of each part type and its cells (the first `cellCount` strings of

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/AtomicFile.h"
+#include "store/format/PartJournal.h"
 #include "store/format/PartitionFiles.h"
 #include "store/items/StoreBackend.h"
 #include "util/AutoTypes.h"
@@ -74,7 +75,8 @@ HRESULT ReadIndexEntries(int partitionType, const std::string& dataFile, std::ve
         return S_OK;
     }
     std::string text;
-    const platform::FileResult read = platform::ReadWholeFile(dataFile, text, error);
+    const platform::FileResult read = partitionType == kPartitionTypePart ? ReadPartFile(dataFile, text, error)
+                                                                         : platform::ReadWholeFile(dataFile, text, error);
     if (read == platform::FileResult::NotFound) {
         error.clear();
         return S_OK;
