@@ -4,8 +4,8 @@
 
 #include "platform/Files.h"
 #include "store/db/CellDB.h"
-#include "store/file/LibraryTools.h"
 #include "store/db/PadstackDB.h"
+#include "store/file/LibraryTools.h"
 #include "store/items/StoreStatus.h"
 #include "support/TempLibrary.h"
 
@@ -13,7 +13,7 @@ using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
 
-TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacks) {
+TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacksAndRefusesDamage) {
     TempLibrary lib;
     const std::string cel = lib.Folder() + "\\CellDBLibs\\Smd.cel";  // as the import builds it: two separators
     ASSERT_EQ(S_OK, CellDBAddCell(cel, "C0603", {"2", "1", "10"}, {"pad-b", "pad-a"}));
@@ -34,69 +34,55 @@ TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacks) {
     EXPECT_EQ(celldb::kCellNotFound, db.FindCell(cell, "c0603"));
     db.Close();
     EXPECT_EQ(celldb::kCellNotFound, db.FindCell(cell, "C0603"));
-}
 
-TEST(CellDatabase, MissingOrDamagedFilesDoNotLoad) {
-    TempLibrary lib;
-    celldb::CCellDB db;
-    db.Init();
     EXPECT_NE(0, db.Load(lib.Path("CellDBLibs/None.cel").c_str(), 1));
     EXPECT_NE(0, db.Load(nullptr, 1));
     lib.WriteFile("CellDBLibs/Bad.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":1}\n{\"cell\":\"A\",\"pins\":[1]}\n");
     EXPECT_EQ(KELM_E_CORRUPT, db.Load(lib.Path("CellDBLibs/Bad.cel").c_str(), 1));
-    EXPECT_EQ(KELM_E_CORRUPT, CellDBAddCell(lib.Path("CellDBLibs/Bad.cel"), "B", {}, {}));
-    EXPECT_EQ(KELM_E_BAD_ARGUMENT, CellDBAddCell(lib.Path("CellDBLibs/Bad.cel"), "", {}, {}));
+    lib.WriteFile("CellDBLibs/Twice.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":2}\n{\"cell\":\"A\",\"pins\":[],\"padstacks\":[]}\n"
+                                          "{\"cell\":\"A\",\"pins\":[],\"padstacks\":[]}\n");
+    EXPECT_EQ(KELM_E_CORRUPT, db.Load(lib.Path("CellDBLibs/Twice.cel").c_str(), 1));
+    EXPECT_EQ(KELM_E_BAD_ARGUMENT, CellDBAddCell(cel, "", {}, {}));
 }
 
-TEST(PadstackDatabase, FindsCreatesAndSavesPadstacks) {
+TEST(PadstackDatabase, FindsCreatesAndSavesPadstacksSortedByName) {
     TempLibrary lib;
     const std::string file = lib.Path("pads.pdb");
     ASSERT_EQ(S_OK, PadstackDBCreate(file));
     EXPECT_EQ(kItemExistsOrMissing, PadstackDBCreate(file));
     padstackdb::CPadstackDB db;
+    padstackdb::CPadstackDBPadstack record, other;
     ASSERT_EQ(0, db.Init());
+    EXPECT_LT(db.FindPadstack(record, "A"), 0);  // nothing loaded
+    EXPECT_LT(db.NewPadstack(record, "A"), 0);
+    EXPECT_LT(db.Save(nullptr), 0);
+    EXPECT_EQ(-1, record.SetType(3));  // bound to nothing
     ASSERT_EQ(0, db.Load(file.c_str(), 0));
-    padstackdb::CPadstackDBPadstack record;
     EXPECT_NE(0, db.FindPadstack(record, "DEFAULT"));
     ASSERT_EQ(0, db.NewPadstack(record, "DEFAULT"));
-    EXPECT_EQ(kItemExistsOrMissing, db.NewPadstack(record, "DEFAULT"));
+    EXPECT_EQ(kItemExistsOrMissing, db.NewPadstack(other, "DEFAULT"));
     EXPECT_EQ(0, record.SetType(padstackdb::ePadstackType_Default));
     EXPECT_EQ(0, record.SetTimestamp(1700000000));
-    padstackdb::CPadstackDBPadstack other;
     ASSERT_EQ(0, db.NewPadstack(other, "ALPHA"));
     ASSERT_EQ(0, db.Save(nullptr));
-    db.Close();
 
     std::vector<padstackdb::PadstackData> padstacks;
     ASSERT_EQ(S_OK, PadstackDBList(file, padstacks));
     ASSERT_EQ(2u, padstacks.size());
-    EXPECT_EQ("ALPHA", padstacks[0].name);  // sorted by name
+    EXPECT_EQ("ALPHA", padstacks[0].name);
     EXPECT_EQ("DEFAULT", padstacks[1].name);
     EXPECT_EQ(3, padstacks[1].type);
     EXPECT_EQ(1700000000, padstacks[1].timestamp);
-
     padstackdb::CPadstackDB again;
     again.Init();
     ASSERT_EQ(0, again.Load(file.c_str(), 0));
-    EXPECT_EQ(0, again.FindPadstack(record, "DEFAULT"));
-    ASSERT_NE(nullptr, record.Data());
+    ASSERT_EQ(0, again.FindPadstack(record, "DEFAULT"));
     EXPECT_EQ(3, record.Data()->type);
-}
 
-TEST(PadstackDatabase, RefusesWhatItCannotDo) {
-    TempLibrary lib;
-    padstackdb::CPadstackDB db;
-    padstackdb::CPadstackDBPadstack record;
-    db.Init();
-    EXPECT_LT(db.Load("", 0), 0);
-    EXPECT_LT(db.Load(lib.Path("none.pdb").c_str(), 0), 0);
-    EXPECT_LT(db.FindPadstack(record, "A"), 0);
-    EXPECT_LT(db.NewPadstack(record, "A"), 0);
-    EXPECT_LT(db.Save(nullptr), 0);
-    EXPECT_EQ(-1, record.SetType(3));  // bound to nothing
+    EXPECT_LT(again.Load("", 0), 0);
+    EXPECT_LT(again.Load(lib.Path("none.pdb").c_str(), 0), 0);
     lib.WriteFile("bad.pdb", "{\"kelm\":\"padstacks\",\"version\":1,\"lines\":1}\n{\"name\":\"\"}\n");
-    EXPECT_EQ(KELM_E_CORRUPT, db.Load(lib.Path("bad.pdb").c_str(), 0));
-    std::vector<padstackdb::PadstackData> padstacks;
+    EXPECT_EQ(KELM_E_CORRUPT, again.Load(lib.Path("bad.pdb").c_str(), 0));
     EXPECT_EQ(KELM_E_CORRUPT, PadstackDBList(lib.Path("bad.pdb"), padstacks));
     EXPECT_EQ(KELM_E_IO, PadstackDBList(lib.Path("none.pdb"), padstacks));
 }
