@@ -18,8 +18,7 @@ class CorruptFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         lib.AddPartitions({"PartsDBLibs\\Resistors.pdb", "CellDBLibs\\Smd.cel"});
-        lib.Reserve("PartsDBLibs\\Resistors.pdb", "alice");
-        lib.Reserve("CellDBLibs\\Smd.cel", "alice");
+        for (const char* path : {"PartsDBLibs\\Resistors.pdb", "CellDBLibs\\Smd.cel"}) lib.Reserve(path, "alice");
         auto session = lib.Open();
         KelmPart parts(*session, nullptr);
         parts.SetWorkingUserName("alice");

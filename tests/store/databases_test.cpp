@@ -1,16 +1,23 @@
 // The cell database (CCellDB over a partition's .cel file), the padstack
-// database (CPadstackDB over a padstack file) and the tools that write them.
+// database (CPadstackDB over a padstack file) and the tools that write them,
+// under the library lock (exclusive, gone once released) and saying why they fail.
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "ChildProcess.h"
 #include "platform/Files.h"
+#include "platform/Machine.h"
 #include "store/db/CellDB.h"
 #include "store/db/PadstackDB.h"
+#include "store/file/LibraryLock.h"
 #include "store/file/LibraryTools.h"
 #include "store/items/StoreStatus.h"
 #include "support/TempLibrary.h"
 
 using namespace kelm;
 using namespace kelm::store;
+using kelm::testing::RunStoreChild;
 using kelm::testing::TempLibrary;
 
 TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacksAndRefusesDamage) {
@@ -20,7 +27,7 @@ TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacksAndRefusesDamage
     ASSERT_EQ(S_OK, CellDBAddCell(cel, "C0805", {"1"}, {}));
     ASSERT_EQ(S_OK, CellDBAddCell(cel, "C0805", {"1", "2"}, {"pad"}));  // replaced
     celldb::CCellDB db;
-    EXPECT_EQ(0, db.Init());
+    db.Init();
     ASSERT_EQ(0, db.Load(cel.c_str(), 1));
     celldb::CCellDBCell cell;
     ASSERT_EQ(0, db.FindCell(cell, "C0603"));
@@ -37,8 +44,6 @@ TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacksAndRefusesDamage
 
     EXPECT_NE(0, db.Load(lib.Path("CellDBLibs/None.cel").c_str(), 1));
     EXPECT_NE(0, db.Load(nullptr, 1));
-    lib.WriteFile("CellDBLibs/Bad.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":1}\n{\"cell\":\"A\",\"pins\":[1]}\n");
-    EXPECT_EQ(KELM_E_CORRUPT, db.Load(lib.Path("CellDBLibs/Bad.cel").c_str(), 1));
     lib.WriteFile("CellDBLibs/Twice.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":2}\n{\"cell\":\"A\",\"pins\":[],\"padstacks\":[]}\n"
                                           "{\"cell\":\"A\",\"pins\":[],\"padstacks\":[]}\n");
     EXPECT_EQ(KELM_E_CORRUPT, db.Load(lib.Path("CellDBLibs/Twice.cel").c_str(), 1));
@@ -73,16 +78,13 @@ TEST(PadstackDatabase, FindsCreatesAndSavesPadstacksSortedByName) {
     EXPECT_EQ("DEFAULT", padstacks[1].name);
     EXPECT_EQ(3, padstacks[1].type);
     EXPECT_EQ(1700000000, padstacks[1].timestamp);
-    padstackdb::CPadstackDB again;
-    again.Init();
-    ASSERT_EQ(0, again.Load(file.c_str(), 0));
-    ASSERT_EQ(0, again.FindPadstack(record, "DEFAULT"));
-    EXPECT_EQ(3, record.Data()->type);
+    ASSERT_EQ(0, db.FindPadstack(other, "DEFAULT"));
+    EXPECT_EQ(3, other.Data()->type);
 
-    EXPECT_LT(again.Load("", 0), 0);
-    EXPECT_LT(again.Load(lib.Path("none.pdb").c_str(), 0), 0);
+    EXPECT_LT(db.Load("", 0), 0);
+    EXPECT_LT(db.Load(lib.Path("none.pdb").c_str(), 0), 0);
     lib.WriteFile("bad.pdb", "{\"kelm\":\"padstacks\",\"version\":1,\"lines\":1}\n{\"name\":\"\"}\n");
-    EXPECT_EQ(KELM_E_CORRUPT, again.Load(lib.Path("bad.pdb").c_str(), 0));
+    EXPECT_EQ(KELM_E_CORRUPT, db.Load(lib.Path("bad.pdb").c_str(), 0));
     EXPECT_EQ(KELM_E_CORRUPT, PadstackDBList(lib.Path("bad.pdb"), padstacks));
     EXPECT_EQ(KELM_E_IO, PadstackDBList(lib.Path("none.pdb"), padstacks));
 }
@@ -93,4 +95,47 @@ TEST(LibraryTools, CreateLibraryRefusesToOverwrite) {
     EXPECT_EQ(S_OK, CreateLibrary(lib.Path("sub/dir/other.qvm")));
     EXPECT_TRUE(platform::StampOf(lib.Path("sub/dir/other.qvm")).exists);
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, CreateLibrary(lib.Path("sub/")));
+}
+
+TEST(CellDBAdd, TwoConcurrentWritersKeepEveryCell) {
+    TempLibrary lib;
+    const std::string cel = lib.Path("CellDBLibs\\Smd.cel");
+    const int cells = 40;
+    bool first = false;
+    std::thread other([&] { first = RunStoreChild({"celldb-add", cel, "A", std::to_string(cells)}); });
+    const bool second = RunStoreChild({"celldb-add", cel, "B", std::to_string(cells)});
+    other.join();
+    ASSERT_TRUE(first && second);
+    celldb::CCellDB db;
+    db.Init();
+    ASSERT_EQ(0, db.Load(cel.c_str(), 1));
+    celldb::CCellDBCell cell;
+    for (int i = 0; i < cells; ++i)
+        for (const std::string prefix : {"A", "B"}) EXPECT_EQ(0, db.FindCell(cell, prefix + std::to_string(i))) << prefix << i;
+}
+
+TEST(CellDBAdd, WaitsForTheLibraryLockAndNamesWhatWentWrong) {
+    TempLibrary lib;
+    LibraryLock::SetMaxWaitMilliseconds(100);
+    LibraryLock held;
+    std::string error;
+    ASSERT_EQ(S_OK, held.Acquire(lib.Path("lib.lock"), error));
+    EXPECT_EQ(KELM_E_LOCKED, CellDBAddCell(lib.Path("CellDBLibs/Smd.cel"), "C1", {"1"}, {}, &error));
+    EXPECT_NE(std::string::npos, error.find("process " + std::to_string(platform::CurrentProcessId()))) << error;
+    LibraryLock second;
+    EXPECT_EQ(KELM_E_LOCKED, second.Acquire(lib.Path("lib.lock"), error));
+    held.Release();
+    EXPECT_FALSE(platform::StampOf(lib.Path("lib.lock")).exists);
+    EXPECT_EQ(S_OK, second.Acquire(lib.Path("lib.lock"), error));
+    second.Release();
+    LibraryLock::SetMaxWaitMilliseconds(10000);
+
+    lib.WriteFile("CellDBLibs/Bad.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":1}\n{\"cell\":\"A\",\"pins\":[1]}\n");
+    EXPECT_EQ(KELM_E_CORRUPT, CellDBAddCell(lib.Path("CellDBLibs/Bad.cel"), "B", {}, {}, &error));
+    EXPECT_NE(std::string::npos, error.find("Bad.cel, line 2")) << error;
+    celldb::CCellDB db;
+    EXPECT_EQ(KELM_E_CORRUPT, db.Load(lib.Path("CellDBLibs/Bad.cel").c_str(), 1));
+    // Outside a library a cell database has a lock of its own, gone afterwards.
+    EXPECT_EQ(S_OK, CellDBAddCell(lib.Path("loose/Own.cel"), "C1", {"1"}, {}, &error));
+    EXPECT_FALSE(platform::StampOf(lib.Path("loose/Own.cel.lock")).exists);
 }
