@@ -33,7 +33,7 @@ TEST(JsonLines, EveryByteValueRoundTrips) {
 TEST(JsonLines, MalformedLinesAreRefusedWithTheirLineNumber) {
     std::string value, error;
     for (const std::string bad : {"{\"s\":\"a\"\n", "{\"s\":\"a\"}x\n", "{\"s\":\"a\tb\"}\n", "{\"s\":\"\\q\"}\n",
-                                  "{\"s\":\"\\u12\"}\n", "{s:\"a\"}\n", "{\"s\":\"a\",}\n", "{\"s\":\"a\"}", "\n",
+                                  "{\"s\":\"\\u12\"}\n", "{\"s\":\"\\u1000\"}\n", "{s:\"a\"}\n", "{\"s\":\"a\",}\n", "{\"s\":\"a\"}", "\n",
                                   "{\"s\":\"a\"}\n{\"s\":\"b\"}\n"}) {
         EXPECT_FALSE(ReadOne(bad, value, error)) << bad;
         EXPECT_EQ(0u, error.find("f, line ")) << error;
