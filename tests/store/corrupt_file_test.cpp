@@ -18,8 +18,7 @@ class CorruptFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         lib.AddPartitions({"PartsDBLibs\\Resistors.pdb", "CellDBLibs\\Smd.cel"});
-        lib.Reserve("PartsDBLibs\\Resistors.pdb", "alice");
-        lib.Reserve("CellDBLibs\\Smd.cel", "alice");
+        for (const char* path : {"PartsDBLibs\\Resistors.pdb", "CellDBLibs\\Smd.cel"}) lib.Reserve(path, "alice");
         auto session = lib.Open();
         KelmPart parts(*session, nullptr);
         parts.SetWorkingUserName("alice");
@@ -34,22 +33,19 @@ protected:
         ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
     }
 
-    // Loads the library and reads every partition: the first failure.
+    // Loads the library, reads every partition and the reservations: the first failure.
     HRESULT ReadAll(std::string& error) {
         KelmServer server(nullptr, CreateDefaultBackend());
         HRESULT status = server.Load(lib.File().c_str(), 1);
-        if (status == S_OK) {
-            KelmSchemePartition partitions(server);
-            StringList list;
-            partitions.GetAllPartitions(list, 1);
-            for (const std::string& path : list) {
-                int count = 0;
-                status = partitions.GetNumObjectsInPartition(path, count);
-                if (status != S_OK) break;
-            }
-            std::string holder;
-            if (status == S_OK) status = partitions.GetPartitionReservation("PartsDBLibs\\Resistors.pdb", holder);
+        KelmSchemePartition partitions(server);
+        StringList list;
+        if (status == S_OK) partitions.GetAllPartitions(list, 1);
+        for (const std::string& path : list) {
+            int count = 0;
+            if (status == S_OK) status = partitions.GetNumObjectsInPartition(path, count);
         }
+        std::string holder;
+        if (status == S_OK) status = partitions.GetPartitionReservation("PartsDBLibs\\Resistors.pdb", holder);
         error = server.LastErrorText();
         return status;
     }
@@ -61,10 +57,7 @@ protected:
         ASSERT_FALSE(good.empty());
         std::string error;
         const std::size_t stride = std::max<std::size_t>(1, good.size() / 150);
-        auto next = [&](std::size_t offset) {
-            const std::size_t newline = good.find('\n', offset + 1);
-            return std::min(offset + stride, newline == std::string::npos ? good.size() : newline);
-        };
+        auto next = [&](std::size_t offset) { return std::min({offset + stride, good.find('\n', offset + 1), good.size()}); };
         for (std::size_t length = 0; length < good.size(); length = next(length)) {
             lib.WriteFile(file, good.substr(0, length));
             ASSERT_EQ(KELM_E_CORRUPT, ReadAll(error)) << file << " cut to " << length << " bytes";

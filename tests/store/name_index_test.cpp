@@ -22,14 +22,10 @@ TEST(NameIndex, AgreesWithAPlainSearchOnRandomListsFromASeed) {
         const bool present = std::find(list.begin(), list.end(), probe) != list.end();
         ASSERT_EQ(present, index.Contains(list, probe, NameOf<std::string>)) << "step " << step;
         if (!present) list.push_back(probe);
-        switch (random() % 200) {
-        case 0: list.resize(list.size() / 2); break;  // a shorter list is indexed again
-        case 1: {
-            NameIndex copy = index;  // a copy starts empty and is built again
-            const StringList copied = list;
-            ASSERT_TRUE(copy.Contains(copied, probe, NameOf<std::string>));
-            break;
-        }
+        const unsigned event = random() % 200;
+        if (event == 0) list.resize(list.size() / 2);  // a shorter list is indexed again
+        if (event == 1) {
+            ASSERT_TRUE(NameIndex(index).Contains(StringList(list), probe, NameOf<std::string>));  // a copy builds anew
         }
     }
     for (const std::size_t size : {0u, 5u, 16u, 17u, 300u}) {
@@ -44,28 +40,25 @@ TEST(NameIndex, AgreesWithAPlainSearchOnRandomListsFromASeed) {
 }
 
 TEST(NameIndex, ReadersRefuseARepeatFarDownALongList) {
-    std::string cells, symbols;
-    for (int i = 0; i < 200; ++i) {
-        cells += (i ? ",\"C" : "\"C") + std::to_string(i) + "\"";
-        symbols += (i ? ",{\"spec\":\"G:S" : "{\"spec\":\"G:S") + std::to_string(i) + "\",\"pins\":[]}";
+    std::string cells = "\"C0\"", symbols = "{\"spec\":\"G:S0\",\"pins\":[]}";
+    for (int i = 1; i < 200; ++i) {
+        cells += ",\"C" + std::to_string(i) + "\"";
+        symbols += ",{\"spec\":\"G:S" + std::to_string(i) + "\",\"pins\":[]}";
     }
-    const auto file = [](const std::string& cellList, const std::string& symbolList) {
-        return "{\"kelm\":\"parts\",\"version\":1,\"lines\":1}\n{\"number\":\"P\",\"pins\":[],\"name\":\"\",\"label\":\"\","
-               "\"nameDefault\":0,\"labelDefault\":0,\"description\":\"\",\"type\":\"\",\"time\":0,\"cells\":[" +
-               cellList + "],\"symbols\":[" + symbolList + "]}\n";
-    };
-    const auto read = [](const std::string& text, std::string& error) {
+    const struct {
+        std::string cells, symbols, error;
+    } kCases[] = {{cells, symbols, ""},
+                  {cells + ",\"C150\"", symbols, "a cell listed twice"},
+                  {cells, symbols + ",{\"spec\":\"G:S7\",\"pins\":[]}", "symbol \"G:S7\" listed twice"}};
+    for (const auto& c : kCases) {
+        const std::string text = "{\"kelm\":\"parts\",\"version\":1,\"lines\":1}\n{\"number\":\"P\",\"pins\":[],\"name\":\"\","
+                                 "\"label\":\"\",\"nameDefault\":0,\"labelDefault\":0,\"description\":\"\",\"type\":\"\",\"time\":0,"
+                                 "\"cells\":[" + c.cells + "],\"symbols\":[" + c.symbols + "]}\n";
         PartMap parts;
-        std::string scanError;
-        const bool parsed = ParsePartFile(text, "P.pdb", "P", parts, error);
-        EXPECT_EQ(parsed, ScanPartFile(text, "P.pdb", [](const PartLine&) {}, scanError));
+        std::string error, scanError;
+        EXPECT_EQ(c.error.empty(), ParsePartFile(text, "P.pdb", "P", parts, error)) << error;
+        EXPECT_EQ(c.error.empty(), ScanPartFile(text, "P.pdb", [](const PartLine&) {}, scanError));
         EXPECT_EQ(error, scanError);
-        return parsed;
-    };
-    std::string error;
-    EXPECT_TRUE(read(file(cells, symbols), error)) << error;
-    EXPECT_FALSE(read(file(cells + ",\"C150\"", symbols), error));
-    EXPECT_NE(std::string::npos, error.find("a cell listed twice")) << error;
-    EXPECT_FALSE(read(file(cells, symbols + ",{\"spec\":\"G:S7\",\"pins\":[]}"), error));
-    EXPECT_NE(std::string::npos, error.find("symbol \"G:S7\" listed twice")) << error;
+        EXPECT_NE(std::string::npos, error.find(c.error)) << error;
+    }
 }

@@ -19,10 +19,6 @@ using namespace kelm::store;
 using kelm::testing::TempLibrary;
 
 namespace {
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 int PartCount(const TempLibrary& lib) {
     auto session = lib.Open(1);
     KelmSchemePartition partitions(*session);
@@ -61,11 +57,13 @@ TEST(SaveFailure, NamesTheFileAndTheCauseAndLosesNothing) {
             ++failures;
             EXPECT_EQ(KELM_E_IO, saved);
             const std::string text = session->LastErrorText();
+            std::string lower = text;
+            for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             EXPECT_NE(std::string::npos, text.find(lib.Folder().substr(0, lib.Folder().size() - 1))) << text;
             EXPECT_TRUE(std::any_of(test.causes.begin(), test.causes.end(),
-                                    [&](const std::string& cause) { return Lower(text).find(cause) != std::string::npos; }))
+                                    [&](const std::string& cause) { return lower.find(cause) != std::string::npos; }))
                 << text;
-            EXPECT_NE(std::string::npos, lib.ReadFile("LogFiles/KelmStore.log").find(text));
+            EXPECT_NE(std::string::npos, lib.ReadFile("LogFiles/KelmStore.log").find("(ERROR)   lib: " + text));
 
             const int seen = PartCount(lib);
             EXPECT_TRUE(seen == 1 || seen == 4) << seen;
@@ -79,18 +77,4 @@ TEST(SaveFailure, NamesTheFileAndTheCauseAndLosesNothing) {
         }
         EXPECT_GE(failures, 4);
     }
-}
-
-TEST(DamagedFile, IsNamedWithItsLineInTheStatusTextAndTheLog) {
-    TempLibrary lib;
-    lib.AddPartitions({"PartsDBLibs\\Resistors.pdb"});
-    lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":1}\n{\"number\":\n");
-    auto session = lib.Open();
-    KelmSchemePartition partitions(*session);
-    partitions.InitPartitionType(kPartitionTypePart);
-    int count = 0;
-    EXPECT_EQ(KELM_E_CORRUPT, partitions.GetNumObjectsInPartition("Resistors", count));
-    const std::string text = session->LastErrorText();
-    EXPECT_NE(std::string::npos, text.find("Resistors.pdb, line 2")) << text;
-    EXPECT_NE(std::string::npos, lib.ReadFile("LogFiles/KelmStore.log").find("(ERROR)   lib: " + text));
 }
