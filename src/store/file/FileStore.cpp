@@ -79,6 +79,8 @@ void FileStoreBackend::Reset() {
     m_reservations.clear();
     m_reservationStamp = {};
     m_reservationsRead = false;
+    m_wide.Close();
+    m_wideChecked = false;
 }
 
 void FileStoreBackend::Close() { Reset(); }
@@ -518,6 +520,7 @@ void FileStoreBackend::WriteIndex(Partition& partition) {
     }
     partition.index = m_index.Write(partition.id, partition.stamp, entries);
     partition.indexChecked = partition.index != nullptr;
+    partition.wide = -1;  // the library-wide index describes the file before
 }
 
 }  // namespace kelm::store

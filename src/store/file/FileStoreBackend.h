@@ -18,6 +18,7 @@
 #include "store/format/LibraryFiles.h"
 #include "store/format/PartitionFiles.h"
 #include "store/index/LibraryIndex.h"
+#include "store/index/LibraryWideIndex.h"
 #include "store/items/StoreBackend.h"
 
 namespace kelm::store {
@@ -101,6 +102,9 @@ private:
         // when `indexChecked` is false (after a save, reload or refresh).
         IndexPtr index;
         bool indexChecked = false;
+        // The partition's number in the library-wide index while that index
+        // describes the data file as it is now; -1: answered from `index`.
+        std::int64_t wide = -1;
         // Part partitions: the part numbers this session added since it last
         // saved were all checked against this partition as its file was
         // with `addsCheckedAt` (None: no number added; Mixed: against more
@@ -165,6 +169,9 @@ private:
     HRESULT IndexOf(Partition& partition, const PartitionIndex*& index);
     static bool FromRecords(const Partition& partition);
     void RecheckIndexes();
+    HRESULT CheckWideIndex();
+    void MergeWideIndex();
+    HRESULT WideLookup(int kind, const std::string& name, LibraryWideIndex::Answer& answer);
     HRESULT LocatePart(const std::string& number, Partition*& holder);
     HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);
     HRESULT CellPinsIn(Partition& partition, const std::string& cell, StringList& pins);
@@ -200,6 +207,8 @@ private:
     bool m_reservationsRead = false;
 
     LibraryIndex m_index;
+    LibraryWideIndex m_wide;
+    bool m_wideChecked = false;
 };
 
 }  // namespace kelm::store
