@@ -81,6 +81,7 @@ void FileStoreBackend::Reset() {
     m_reservationsRead = false;
     m_wide.Close();
     m_wideChecked = false;
+    m_wideMerge = false;
 }
 
 void FileStoreBackend::Close() { Reset(); }
@@ -127,6 +128,8 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     m_config = std::move(config);
     m_configStamp = stamp;
     SyncPartitionsWithConfig();
+    m_wideChecked = false;
+    CheckWideIndex();
     return S_OK;
 }
 

@@ -169,7 +169,7 @@ private:
     HRESULT IndexOf(Partition& partition, const PartitionIndex*& index);
     static bool FromRecords(const Partition& partition);
     void RecheckIndexes();
-    HRESULT CheckWideIndex();
+    void CheckWideIndex();
     void MergeWideIndex();
     HRESULT WideLookup(int kind, const std::string& name, LibraryWideIndex::Answer& answer);
     HRESULT LocatePart(const std::string& number, Partition*& holder);
@@ -209,6 +209,7 @@ private:
     LibraryIndex m_index;
     LibraryWideIndex m_wide;
     bool m_wideChecked = false;
+    bool m_wideMerge = false;  // at the next lookup
 };
 
 }  // namespace kelm::store

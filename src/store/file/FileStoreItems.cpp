@@ -49,19 +49,21 @@ void FileStoreBackend::RecheckIndexes() {
     m_wideChecked = false;
 }
 
-// The library-wide index, checked once against the data files (one stamp
-// each) on first use and after every save or reload. Partitions whose data
-// file changed since it was merged, or that are new, answer from their own
-// index; when there are many of them, or the file is missing or damaged,
-// it is merged again from the partitions' indexes and written back (its
-// answers depend only on those stamps, so no lock is needed to write it).
-HRESULT FileStoreBackend::CheckWideIndex() {
-    if (m_wideChecked) return S_OK;
+// The library-wide index, checked against the data files (one stamp each)
+// when the library is opened and again after every save or reload.
+// Partitions whose data file changed since it was merged, or that are new,
+// answer from their own index; when there are many of them, or the file is
+// missing or damaged, the next lookup merges it again from the partitions'
+// indexes and writes it back (its answers depend only on those stamps, so
+// no lock is needed to write it).
+void FileStoreBackend::CheckWideIndex() {
+    if (m_wideChecked) return;
     m_wideChecked = true;
+    m_wideMerge = false;
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
     if (!m_wide.Open(m_index.WideFile())) {
-        MergeWideIndex();
-        return S_OK;
+        m_wideMerge = true;
+        return;
     }
     std::size_t covered = 0;
     for (std::size_t i = 0; i < m_wide.Partitions(); ++i) {
@@ -72,8 +74,7 @@ HRESULT FileStoreBackend::CheckWideIndex() {
         ++covered;
     }
     const std::size_t stale = m_partitions.size() - covered;
-    if (stale > 4 && stale > m_partitions.size() / 16) MergeWideIndex();
-    return S_OK;
+    m_wideMerge = stale > 4 && stale > m_partitions.size() / 16;
 }
 
 void FileStoreBackend::MergeWideIndex() {
@@ -103,7 +104,11 @@ void FileStoreBackend::MergeWideIndex() {
 // answered from it. A failed check merges it again, once.
 HRESULT FileStoreBackend::WideLookup(int kind, const std::string& name, LibraryWideIndex::Answer& answer) {
     answer = {};
-    RETURN_IF_FAILED(CheckWideIndex());
+    CheckWideIndex();
+    if (m_wideMerge) {
+        m_wideMerge = false;
+        MergeWideIndex();
+    }
     if (m_wide.Partitions() == 0) return S_OK;  // none: every partition answers from its own index
     for (int attempt = 0; attempt < 2; ++attempt) {
         switch (m_wide.Lookup(kind, name, answer)) {

@@ -17,8 +17,9 @@
 //       (u32 partition, string); a string is u32 length and bytes
 #include "store/index/LibraryWideIndex.h"
 
+#include <algorithm>
 #include <cstring>
-#include <unordered_map>
+#include <tuple>
 
 #include "store/items/StoreBackend.h"
 
@@ -61,10 +62,13 @@ std::uint64_t Get(std::string_view bytes, std::size_t at, int width) {
 struct Writer {
     std::string out;
     void U32(std::uint64_t value) {
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                               static_cast<char>(value >> 24)};
+        out.append(bytes, 4);
     }
     void U64(std::uint64_t value) {
-        for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        U32(value & 0xFFFFFFFFu);
+        U32(value >> 32);
     }
     void Text(std::string_view text) {
         U32(text.size());
@@ -104,41 +108,47 @@ const LibraryWideIndex::Holder* LibraryWideIndex::Answer::In(std::uint32_t parti
 }
 
 std::string LibraryWideIndex::Build(const std::vector<Source>& partitions) {
-    struct Record {
+    // Every (name, partition) pair, sorted so that the pairs of one name lie
+    // together: holders first, in partition order, then the users of a cell.
+    struct Pair {
+        std::uint64_t hash;
+        std::string_view name;
         int kind;
-        std::string name;
-        std::vector<std::pair<std::uint32_t, StringList>> holders;
-        std::vector<std::pair<std::uint32_t, std::string_view>> users;
+        bool user;
+        std::uint32_t partition;
+        std::uint32_t entry;
     };
-    std::vector<Record> records;
-    std::unordered_map<std::string, std::size_t> byKey;
-    std::string key;
-    auto recordOf = [&](int kind, std::string_view name) -> Record& {
-        key.assign(1, static_cast<char>(kind));
-        key.append(name);
-        const auto [it, added] = byKey.emplace(key, records.size());
-        if (added) records.push_back({kind, std::string(name), {}, {}});
-        return records[it->second];
-    };
+    std::vector<Pair> pairs;
+    std::size_t count = 0;
+    for (const Source& source : partitions) {
+        count += source.index->Size();
+        if (source.id.type == kPartitionTypePart)
+            for (std::size_t entry = 0; entry < source.index->Size(); ++entry) count += source.index->ListSize(entry);
+    }
+    pairs.reserve(count);
     for (std::uint32_t p = 0; p < partitions.size(); ++p) {
         const PartitionIndex& index = *partitions[p].index;
         const int kind = partitions[p].id.type;
-        for (std::size_t entry = 0; entry < index.Size(); ++entry) {
+        for (std::uint32_t entry = 0; entry < index.Size(); ++entry) {
             const std::string_view name = index.Name(entry);
-            if (kind == kPartitionTypeCell) {
-                recordOf(kind, name).holders.push_back({p, index.List(entry)});
-                continue;
-            }
-            recordOf(kind, name).holders.push_back({p, {}});
+            pairs.push_back({KeyHash(kind, name), name, kind, false, p, entry});
             if (kind != kPartitionTypePart) continue;
-            const StringList cells = index.List(entry);
-            for (const std::string& cell : cells) recordOf(kPartitionTypeCell, cell).users.push_back({p, name});
+            for (std::size_t item = 0, items = index.ListSize(entry); item < items; ++item) {
+                const std::string_view cell = index.ListItem(entry, item);
+                pairs.push_back({KeyHash(kPartitionTypeCell, cell), cell, kPartitionTypeCell, true, p, entry});
+            }
         }
     }
-    byKey = {};
+    std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
+        return std::tie(a.hash, a.kind, a.name, a.user, a.partition, a.entry) <
+               std::tie(b.hash, b.kind, b.name, b.user, b.partition, b.entry);
+    });
+    std::size_t records = 0;
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        if (i == 0 || pairs[i].kind != pairs[i - 1].kind || pairs[i].name != pairs[i - 1].name) ++records;
 
     std::size_t slots = kPageSlots;
-    while (slots < 2 * records.size()) slots *= 2;
+    while (slots < 2 * records) slots *= 2;
     Writer head;
     head.out.assign(kMagic, sizeof kMagic);
     head.U32(kVersion);
@@ -162,31 +172,48 @@ std::string LibraryWideIndex::Build(const std::vector<Source>& partitions) {
 
     std::vector<std::uint64_t> slotTable(slots);
     Writer body;
-    for (const Record& record : records) {
+    std::size_t estimate = 0;
+    for (const Source& source : partitions) estimate += 2 * source.index->Bytes();
+    body.out.reserve(estimate);
+    for (std::size_t first = 0, next = 0; first < pairs.size(); first = next) {
+        const Pair& key = pairs[first];
+        next = first + 1;
+        while (next < pairs.size() && pairs[next].kind == key.kind && pairs[next].name == key.name) ++next;
+        std::size_t holders = first;
+        while (holders < next && !pairs[holders].user) ++holders;
         const std::size_t at = body.out.size();
         body.U64(0);
         body.U32(0);
-        body.U32(static_cast<std::uint32_t>(record.kind));
-        body.Text(record.name);
-        body.U32(record.holders.size());
-        for (const auto& [partition, list] : record.holders) {
-            body.U32(partition);
-            body.U32(list.size());
-            for (const std::string& item : list) body.Text(item);
+        body.U32(static_cast<std::uint32_t>(key.kind));
+        body.Text(key.name);
+        body.U32(holders - first);
+        for (std::size_t i = first; i < holders; ++i) {
+            const PartitionIndex& index = *partitions[pairs[i].partition].index;
+            body.U32(pairs[i].partition);
+            if (key.kind != kPartitionTypeCell) {
+                body.U32(0);
+                continue;
+            }
+            const std::size_t items = index.ListSize(pairs[i].entry);
+            body.U32(items);
+            for (std::size_t item = 0; item < items; ++item) body.Text(index.ListItem(pairs[i].entry, item));
         }
-        body.U32(record.users.size());
-        for (const auto& [partition, number] : record.users) {
-            body.U32(partition);
-            body.Text(number);
+        std::size_t users = 0;  // a part type naming the cell twice uses it once
+        for (std::size_t i = holders; i < next; ++i)
+            users += i == holders || pairs[i].partition != pairs[i - 1].partition || pairs[i].entry != pairs[i - 1].entry;
+        body.U32(users);
+        for (std::size_t i = holders; i < next; ++i) {
+            if (i > holders && pairs[i].partition == pairs[i - 1].partition && pairs[i].entry == pairs[i - 1].entry) continue;
+            body.U32(pairs[i].partition);
+            body.Text(partitions[pairs[i].partition].index->Name(pairs[i].entry));
         }
         const std::size_t length = body.out.size() - at - 12;
         for (int i = 0; i < 4; ++i) body.out[at + 8 + static_cast<std::size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
         Put64(body.out, at, Checksum(body.out.data() + at + 12, length));
         body.Align();
-        const std::uint64_t hash = KeyHash(record.kind, record.name);
-        std::size_t slot = static_cast<std::size_t>(hash >> 32) & (slots - 1);
+        std::size_t slot = static_cast<std::size_t>(key.hash >> 32) & (slots - 1);
         while (slotTable[slot] != 0) slot = (slot + 1) & (slots - 1);
-        slotTable[slot] = (static_cast<std::uint64_t>(at / 8 + 1) << 32) | static_cast<std::uint32_t>(hash);
+        slotTable[slot] = (static_cast<std::uint64_t>(at / 8 + 1) << 32) | static_cast<std::uint32_t>(key.hash);
     }
     std::string out = std::move(head.out);
     out.resize(recordsAt, '\0');
