@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <sstream>
@@ -329,7 +330,9 @@ private:
             Expect(Kelm()->SaveQVM(), S_OK, "SaveQVM");
             m_model.disk = m_model.view;
         } else if (op < 93) {
-            Log("ReloadQVM");
+            const bool merge = Chance(50);  // the library-wide index is gone: merged again by the next lookup
+            if (merge) std::filesystem::remove(m_library.Path("lib.index/Library.idx"));
+            Log(merge ? "ReloadQVM without the library-wide index" : "ReloadQVM");
             Expect(Kelm()->ReloadQVM(), S_OK, "ReloadQVM");
             m_model.view = m_model.disk;
         } else {
