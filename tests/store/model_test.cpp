@@ -85,16 +85,13 @@ struct Model {
     // The rule of the editing methods: a free partition is taken for the call.
     HRESULT Acquire(const std::string& name, Kind kind, bool& took) {
         took = false;
-        if (!Exists(name, kind) || Holder(name).empty()) {
-            const HRESULT reserved = Reserve(name, kind, true);
-            took = reserved == S_OK;
-            return reserved;
-        }
-        return SameNoCase(Holder(name), user) ? S_OK : E_FAIL;
+        if (Exists(name, kind) && !Holder(name).empty()) return SameNoCase(Holder(name), user) ? S_OK : E_FAIL;
+        const HRESULT reserved = Reserve(name, kind, true);
+        took = reserved == S_OK;
+        return reserved;
     }
     HRESULT CheckHolder(const std::string& key, const std::string& editor) const {
-        if (Holder(key).empty()) return KELM_E_NOT_RESERVED;
-        return SameNoCase(Holder(key), editor) ? S_OK : KELM_E_RESERVED_BY_OTHER;
+        return Holder(key).empty() ? KELM_E_NOT_RESERVED : SameNoCase(Holder(key), editor) ? S_OK : KELM_E_RESERVED_BY_OTHER;
     }
     // Cell partitions holding a cell, in configuration order (sorted by name).
     Names CellPartitions(const std::string& cell) const {

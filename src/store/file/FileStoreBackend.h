@@ -171,7 +171,8 @@ private:
     void RecheckIndexes();
     void CheckWideIndex();
     void MergeWideIndex();
-    HRESULT WideLookup(int kind, const std::string& name, LibraryWideIndex::Answer& answer);
+    HRESULT WideLookup(int kind, const std::string& name, const LibraryWideIndex::Answer*& answer);
+    void ForgetWideAnswer();
     HRESULT LocatePart(const std::string& number, Partition*& holder);
     HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);
     HRESULT CellPinsIn(Partition& partition, const std::string& cell, StringList& pins);
@@ -210,6 +211,9 @@ private:
     LibraryWideIndex m_wide;
     bool m_wideChecked = false;
     bool m_wideMerge = false;  // at the next lookup
+    LibraryWideIndex::Answer m_wideAnswer;  // of the last name asked
+    int m_wideAnswerKind = -1;
+    std::string m_wideAnswerName;
 };
 
 }  // namespace kelm::store

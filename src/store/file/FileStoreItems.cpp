@@ -60,6 +60,7 @@ void FileStoreBackend::CheckWideIndex() {
     if (m_wideChecked) return;
     m_wideChecked = true;
     m_wideMerge = false;
+    ForgetWideAnswer();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
     if (!m_wide.Open(m_index.WideFile())) {
         m_wideMerge = true;
@@ -89,6 +90,7 @@ void FileStoreBackend::MergeWideIndex() {
         merged.push_back(partition);
     }
     m_wide.Close();
+    ForgetWideAnswer();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
     std::string bytes = LibraryWideIndex::Build(sources), error;
     const std::string file = m_index.WideFile();
@@ -100,18 +102,25 @@ void FileStoreBackend::MergeWideIndex() {
         if (m_wide.Stamp(i) == merged[i]->index->Stamp()) merged[i]->wide = static_cast<std::int64_t>(i);
 }
 
-// The library-wide index's answer for the name; empty when no partition is
-// answered from it. A failed check merges it again, once.
-HRESULT FileStoreBackend::WideLookup(int kind, const std::string& name, LibraryWideIndex::Answer& answer) {
-    answer = {};
+// The library-wide index's answer for the name, kept until the next
+// question about another name (a question asked of every partition of a
+// scheme reads the index once); empty when no partition is answered from
+// it. A failed check merges it again, once.
+HRESULT FileStoreBackend::WideLookup(int kind, const std::string& name, const LibraryWideIndex::Answer*& answer) {
+    static const LibraryWideIndex::Answer none;
+    answer = &none;
     CheckWideIndex();
     if (m_wideMerge) {
         m_wideMerge = false;
         MergeWideIndex();
     }
     if (m_wide.Partitions() == 0) return S_OK;  // none: every partition answers from its own index
+    answer = &m_wideAnswer;
+    if (m_wideAnswerKind == kind && m_wideAnswerName == name) return S_OK;
+    m_wideAnswerKind = kind;
+    m_wideAnswerName = name;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        switch (m_wide.Lookup(kind, name, answer)) {
+        switch (m_wide.Lookup(kind, name, m_wideAnswer)) {
         case LibraryWideIndex::Found::Yes:
         case LibraryWideIndex::Found::No: return S_OK;
         case LibraryWideIndex::Found::Damaged:
@@ -121,8 +130,15 @@ HRESULT FileStoreBackend::WideLookup(int kind, const std::string& name, LibraryW
     }
     m_wide.Close();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
-    answer = {};
+    ForgetWideAnswer();
+    answer = &none;
     return S_OK;
+}
+
+void FileStoreBackend::ForgetWideAnswer() {
+    m_wideAnswer = {};
+    m_wideAnswerKind = -1;
+    m_wideAnswerName.clear();
 }
 
 // The partition holding the part number (null when none does), first in
@@ -130,7 +146,7 @@ HRESULT FileStoreBackend::WideLookup(int kind, const std::string& name, LibraryW
 HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& holder) {
     holder = nullptr;
     RETURN_IF_FAILED(RequireLoaded());
-    LibraryWideIndex::Answer wide;
+    const LibraryWideIndex::Answer* wide = nullptr;
     RETURN_IF_FAILED(WideLookup(kPartitionTypePart, number, wide));
     const std::uint64_t hash = PartitionIndex::Hash(number);
     for (Partition* partition : m_byType[kPartitionTypePart]) {
@@ -138,7 +154,7 @@ HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& hold
         if (FromRecords(*partition)) {
             holds = partition->parts.count(number) != 0;
         } else if (partition->wide >= 0) {
-            holds = wide.In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
+            holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
         } else {
             const PartitionIndex* index = nullptr;
             RETURN_IF_FAILED(IndexOf(*partition, index));
@@ -156,7 +172,7 @@ HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& hold
 HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly) {
     holders.clear();
     RETURN_IF_FAILED(RequireLoaded());
-    LibraryWideIndex::Answer wide;
+    const LibraryWideIndex::Answer* wide = nullptr;
     RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     const std::uint64_t hash = PartitionIndex::Hash(cell);
     for (Partition* partition : m_byType[kPartitionTypeCell]) {
@@ -164,7 +180,7 @@ HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Parti
         if (FromRecords(*partition)) {
             holds = partition->cells.count(cell) != 0;
         } else if (partition->wide >= 0) {
-            holds = wide.In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
+            holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
         } else {
             const PartitionIndex* index = nullptr;
             RETURN_IF_FAILED(IndexOf(*partition, index));
@@ -451,9 +467,9 @@ bool FileStoreBackend::CellExists(const ObjectState&, const std::string& cell, c
     Partition* partition = nullptr;
     if (FAILED(Resolve(partitionText, kPartitionTypeCell, partition))) return false;
     if (FromRecords(*partition)) return partition->cells.count(cell) != 0;
-    LibraryWideIndex::Answer wide;
+    const LibraryWideIndex::Answer* wide = nullptr;
     if (FAILED(WideLookup(kPartitionTypeCell, cell, wide))) return false;
-    if (partition->wide >= 0) return wide.In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
+    if (partition->wide >= 0) return wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
     const PartitionIndex* index = nullptr;
     return SUCCEEDED(IndexOf(*partition, index)) && index->Find(cell) != PartitionIndex::npos;
 }
@@ -491,10 +507,10 @@ HRESULT FileStoreBackend::CellPinsIn(Partition& partition, const std::string& ce
         pins = it->second.pins;
         return S_OK;
     }
-    LibraryWideIndex::Answer wide;
+    const LibraryWideIndex::Answer* wide = nullptr;
     RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     if (partition.wide >= 0) {
-        const LibraryWideIndex::Holder* holder = wide.In(static_cast<std::uint32_t>(partition.wide));
+        const LibraryWideIndex::Holder* holder = wide->In(static_cast<std::uint32_t>(partition.wide));
         if (!holder) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\" in partition " + partition.id.name);
         pins = holder->list;
         return S_OK;
@@ -543,7 +559,7 @@ HRESULT FileStoreBackend::CellGetType(const ObjectState& state, int& type, const
 HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& parts, const std::string& cell) {
     RETURN_IF_FAILED(RequireLoaded());
     parts.clear();
-    LibraryWideIndex::Answer wide;
+    const LibraryWideIndex::Answer* wide = nullptr;
     RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     for (Partition* partition : m_byType[kPartitionTypePart]) {
         if (FromRecords(*partition)) {
@@ -552,7 +568,7 @@ HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& par
             continue;
         }
         if (partition->wide >= 0) {
-            for (const LibraryWideIndex::User& user : wide.users)
+            for (const LibraryWideIndex::User& user : wide->users)
                 if (user.partition == partition->wide) parts.push_back(user.number);
             continue;
         }
@@ -634,12 +650,12 @@ HRESULT FileStoreBackend::SymbolGetPartitionNames(const ObjectState&, StringList
     Partition* partition = Find(kPartitionTypeSymbol, partitionName);
     if (!partition) return S_OK;  // no such partition holds nothing
     bool holds = false;
-    LibraryWideIndex::Answer wide;
+    const LibraryWideIndex::Answer* wide = nullptr;
     if (!partition->loaded) RETURN_IF_FAILED(WideLookup(kPartitionTypeSymbol, symbol, wide));
     if (partition->loaded) {
         holds = partition->symbols.count(symbol) != 0;
     } else if (partition->wide >= 0) {
-        holds = wide.In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
+        holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
     } else {
         const PartitionIndex* index = nullptr;
         RETURN_IF_FAILED(IndexOf(*partition, index));
