@@ -1,7 +1,8 @@
-// A file's bytes for reading in place: a read-only mapping where the system
-// gives one (POSIX mmap, Windows CreateFileMapping), else the whole file
-// read into memory. The bytes stay as they were when opened, even when the
-// file is replaced meanwhile (the store replaces files by renaming).
+// A file's bytes for reading in place: a read-only mapping (POSIX mmap),
+// else the whole file read into memory (where mmap fails, and on Windows,
+// which would keep a mapped file from being replaced). The bytes stay as
+// they were when opened, even when the file is replaced meanwhile (the
+// store replaces files by renaming).
 #pragma once
 
 #include <cstddef>
