@@ -97,9 +97,13 @@ void FileStoreBackend::MergeWideIndex() {
     if (!platform::MakeFolders(file.substr(0, file.find_last_of('\\'))) ||
         platform::WriteFileAtomic(file, bytes, error, platform::Flush::No) != platform::FileResult::Ok || !m_wide.Open(file))
         return;  // answered from the partitions' own indexes
+    // Another session may have merged it again meanwhile: each partition is
+    // taken as the file read now has it.
     if (m_wide.Partitions() != merged.size()) return;
     for (std::size_t i = 0; i < merged.size(); ++i)
-        if (m_wide.Stamp(i) == merged[i]->index->Stamp()) merged[i]->wide = static_cast<std::int64_t>(i);
+        if (m_wide.Id(i).type == merged[i]->id.type && m_wide.Id(i).name == merged[i]->id.name &&
+            m_wide.Stamp(i) == merged[i]->index->Stamp())
+            merged[i]->wide = static_cast<std::int64_t>(i);
 }
 
 // The library-wide index's answer for the name, kept until the next
