@@ -125,7 +125,8 @@ inline bool GenerateSqliteLibrary(const LibrarySize& o, const std::string& file)
         text(partCell, 1, Numbered("CELL", n % (o.cells ? o.cells : 1), 5));
         text(partCell, 2, number);
         text(partSymbol, 1, number);
-        text(partSymbol, 2, Numbered("Symbols", 0, 3) + ":" + Numbered("SYM", n % (o.symbols ? o.symbols : 1), 5));
+        const int symbolNumber = n % (o.symbols ? o.symbols : 1);
+        text(partSymbol, 2, Numbered("Symbols", symbolNumber % o.symbolPartitions, 3) + ":" + Numbered("SYM", symbolNumber, 5));
         ok = run(part) && run(partCell) && run(partSymbol);
     }
     for (int c = 0; c < o.cells && ok; ++c) {

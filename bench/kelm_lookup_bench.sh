@@ -3,6 +3,10 @@
 # (200,000 part types in 100 partitions, ...): `kelm find NUMBER --kind part`
 # and `kelm where-used CELL`, each run R times (default 5) as new processes;
 # prints the median and the fastest wall time. Goal: 10 ms per process.
+# The generator derives the library's indexes once (as after any save), so
+# each process times opening the library and one indexed lookup. On a
+# machine shared with other work the wall time includes waiting for a CPU:
+# `perf stat -r 20 kelm ...` shows the process's own CPU time beside it.
 # When kelm_sqlite_reference_bench is built and the sqlite3 program is
 # installed, the same questions asked with `sqlite3` on the SQLite reference
 # file are timed beside them.

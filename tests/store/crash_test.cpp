@@ -5,6 +5,7 @@
 // saved.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -72,6 +73,7 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
         ASSERT_EQ(S_OK, parts.AddCell("NEWCELL", "R2"));
         ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
     }
+    std::filesystem::remove(base.Path("lib.index/Library.idx"));  // the child merges it again: its write is a step too
     const Snapshot before = Take(base);
 
     TempLibrary finished;
@@ -89,17 +91,12 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
         RunStoreChild({"edit-and-save", lib.File(), std::to_string(step)});
         const bool done = platform::StampOf(lib.File() + ".done").exists;
         const Snapshot now = Take(lib);
-        for (const std::string& file : kTracked) {
-            EXPECT_TRUE(now.at(file) == before.at(file) || now.at(file) == after.at(file))
-                << "step " << step << ": " << file << " is neither old nor new";
-        }
+        for (const std::string& file : kTracked)
+            EXPECT_TRUE(now.at(file) == before.at(file) || now.at(file) == after.at(file)) << "step " << step << ": " << file;
         // Additions come before the configuration, deletions after it.
-        if (now.at("lib.qvm") == after.at("lib.qvm")) {
-            EXPECT_EQ(after.at("PartsDBLibs/Resistors.pdb"), now.at("PartsDBLibs/Resistors.pdb")) << "step " << step;
-        }
-        if (!now.at("PartsDBLibs/Caps.pdb")) {
-            EXPECT_EQ(after.at("lib.qvm"), now.at("lib.qvm")) << "step " << step;
-        }
+        const bool newConfig = now.at("lib.qvm") == after.at("lib.qvm");
+        EXPECT_TRUE(!newConfig || now.at("PartsDBLibs/Resistors.pdb") == after.at("PartsDBLibs/Resistors.pdb")) << "step " << step;
+        EXPECT_TRUE(newConfig || now.at("PartsDBLibs/Caps.pdb")) << "step " << step;
         ExpectUsable(lib, step);
         if (done) {
             EXPECT_EQ(after, now);

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <sstream>
@@ -84,16 +85,13 @@ struct Model {
     // The rule of the editing methods: a free partition is taken for the call.
     HRESULT Acquire(const std::string& name, Kind kind, bool& took) {
         took = false;
-        if (!Exists(name, kind) || Holder(name).empty()) {
-            const HRESULT reserved = Reserve(name, kind, true);
-            took = reserved == S_OK;
-            return reserved;
-        }
-        return SameNoCase(Holder(name), user) ? S_OK : E_FAIL;
+        if (Exists(name, kind) && !Holder(name).empty()) return SameNoCase(Holder(name), user) ? S_OK : E_FAIL;
+        const HRESULT reserved = Reserve(name, kind, true);
+        took = reserved == S_OK;
+        return reserved;
     }
     HRESULT CheckHolder(const std::string& key, const std::string& editor) const {
-        if (Holder(key).empty()) return KELM_E_NOT_RESERVED;
-        return SameNoCase(Holder(key), editor) ? S_OK : KELM_E_RESERVED_BY_OTHER;
+        return Holder(key).empty() ? KELM_E_NOT_RESERVED : SameNoCase(Holder(key), editor) ? S_OK : KELM_E_RESERVED_BY_OTHER;
     }
     // Cell partitions holding a cell, in configuration order (sorted by name).
     Names CellPartitions(const std::string& cell) const {
@@ -329,7 +327,9 @@ private:
             Expect(Kelm()->SaveQVM(), S_OK, "SaveQVM");
             m_model.disk = m_model.view;
         } else if (op < 93) {
-            Log("ReloadQVM");
+            const bool merge = Chance(50);  // the library-wide index is gone: merged again by the next lookup
+            if (merge) std::filesystem::remove(m_library.Path("lib.index/Library.idx"));
+            Log(merge ? "ReloadQVM without the library-wide index" : "ReloadQVM");
             Expect(Kelm()->ReloadQVM(), S_OK, "ReloadQVM");
             m_model.view = m_model.disk;
         } else {

@@ -68,8 +68,7 @@ TEST_F(TwoSessions, ConfigurationChangesOfBothAreMerged) {
 TEST_F(TwoSessions, APartitionChangedByAnotherSessionRefusesTheSave) {
     lib.Reserve(kParts, "alice");
     KelmPart first(*a, nullptr), second(*b, nullptr);
-    first.SetWorkingUserName("alice");
-    second.SetWorkingUserName("alice");
+    for (KelmPart* parts : {&first, &second}) parts->SetWorkingUserName("alice");
     ASSERT_EQ(S_OK, first.Add("Resistors", {}, "R1", nullptr, 0, 0));
     ASSERT_EQ(S_OK, second.Add("Resistors", {}, "R2", nullptr, 0, 0));
     ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0));
@@ -114,8 +113,7 @@ TEST_F(TwoSessions, ProcessesSavingAtTheSameTimeLoseNothing) {
     }
     one.join();
     two.join();
-    EXPECT_TRUE(first);
-    EXPECT_TRUE(second);
+    EXPECT_TRUE(first && second);
     EXPECT_EQ(100u, PartsIn("Caps").size());
     EXPECT_EQ(100u, PartsIn("Diodes").size());
     EXPECT_EQ(5u, PartsIn("Resistors").size());

@@ -80,6 +80,9 @@ void FileStoreBackend::Reset() {
     m_reservations.clear();
     m_reservationStamp = {};
     m_reservationsRead = false;
+    m_wide.Close();
+    m_wideChecked = false;
+    m_wideMerge = false;
 }
 
 void FileStoreBackend::Close() { Reset(); }
@@ -126,6 +129,8 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     m_config = std::move(config);
     m_configStamp = stamp;
     SyncPartitionsWithConfig();
+    m_wideChecked = false;
+    CheckWideIndex();
     return S_OK;
 }
 
@@ -577,6 +582,7 @@ void FileStoreBackend::WriteIndex(Partition& partition) {
     }
     partition.index = m_index.Write(partition.id, partition.stamp, entries);
     partition.indexChecked = partition.index != nullptr;
+    partition.wide = -1;  // the library-wide index describes the file before
 }
 
 }  // namespace kelm::store

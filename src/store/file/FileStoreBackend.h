@@ -19,6 +19,7 @@
 #include "store/format/PartJournal.h"
 #include "store/format/PartitionFiles.h"
 #include "store/index/LibraryIndex.h"
+#include "store/index/LibraryWideIndex.h"
 #include "store/items/StoreBackend.h"
 
 namespace kelm::store {
@@ -102,6 +103,9 @@ private:
         // when `indexChecked` is false (after a save, reload or refresh).
         IndexPtr index;
         bool indexChecked = false;
+        // The partition's number in the library-wide index while that index
+        // describes the data file as it is now; -1: answered from `index`.
+        std::int64_t wide = -1;
         // Part partitions: the part numbers this session added since it last
         // saved were all checked against this partition as its file was
         // with `addsCheckedAt` (None: no number added; Mixed: against more
@@ -170,6 +174,10 @@ private:
     HRESULT IndexOf(Partition& partition, const PartitionIndex*& index);
     static bool FromRecords(const Partition& partition);
     void RecheckIndexes();
+    void CheckWideIndex();
+    void MergeWideIndex();
+    HRESULT WideLookup(int kind, const std::string& name, const LibraryWideIndex::Answer*& answer);
+    void ForgetWideAnswer();
     HRESULT LocatePart(const std::string& number, Partition*& holder);
     HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);
     HRESULT CellPinsIn(Partition& partition, const std::string& cell, StringList& pins);
@@ -211,6 +219,12 @@ private:
     bool m_reservationsRead = false;
 
     LibraryIndex m_index;
+    LibraryWideIndex m_wide;
+    bool m_wideChecked = false;
+    bool m_wideMerge = false;  // at the next lookup
+    LibraryWideIndex::Answer m_wideAnswer;  // of the last name asked
+    int m_wideAnswerKind = -1;
+    std::string m_wideAnswerName;
 };
 
 }  // namespace kelm::store

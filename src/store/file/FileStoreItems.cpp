@@ -5,6 +5,7 @@
 // partition it changes.
 #include <algorithm>
 
+#include "platform/AtomicFile.h"
 #include "store/file/FileStoreBackend.h"
 #include "util/AutoTypes.h"
 
@@ -46,6 +47,103 @@ bool FileStoreBackend::FromRecords(const Partition& partition) {
 void FileStoreBackend::RecheckIndexes() {
     for (auto& [key, partition] : m_partitions) partition->indexChecked = false;
     m_lastPartHolder = nullptr;
+    m_wideChecked = false;
+}
+
+// The library-wide index, checked against the data files (one stamp each)
+// when the library is opened and again after every save or reload.
+// Partitions whose data file changed since it was merged, or that are new,
+// answer from their own index; when there are many of them, or the file is
+// missing or damaged, the next lookup merges it again from the partitions'
+// indexes and writes it back (its answers depend only on those stamps, so
+// no lock is needed to write it).
+void FileStoreBackend::CheckWideIndex() {
+    if (m_wideChecked) return;
+    m_wideChecked = true;
+    m_wideMerge = false;
+    ForgetWideAnswer();
+    for (auto& [key, partition] : m_partitions) partition->wide = -1;
+    if (!m_wide.Open(m_index.WideFile())) {
+        m_wideMerge = true;
+        return;
+    }
+    std::size_t covered = 0;
+    for (std::size_t i = 0; i < m_wide.Partitions(); ++i) {
+        const PartitionId& id = m_wide.Id(i);
+        Partition* partition = Find(id.type, id.name);
+        if (!partition || partition->wide >= 0 || !(platform::StampOf(DataFile(partition->id)) == m_wide.Stamp(i))) continue;
+        partition->wide = static_cast<std::int64_t>(i);
+        ++covered;
+    }
+    const std::size_t stale = m_partitions.size() - covered;
+    m_wideMerge = stale > 4 && stale > m_partitions.size() / 16;
+}
+
+void FileStoreBackend::MergeWideIndex() {
+    std::vector<LibraryWideIndex::Source> sources;
+    std::vector<Partition*> merged;
+    for (const PartitionId& id : m_config.partitions) {
+        Partition* partition = Find(id.type, id.name);
+        std::string error;
+        if (!partition || FAILED(m_index.Current(partition->id, DataFile(partition->id), partition->index, error))) continue;
+        partition->indexChecked = true;
+        sources.push_back({partition->id, partition->index.get()});
+        merged.push_back(partition);
+    }
+    m_wide.Close();
+    ForgetWideAnswer();
+    for (auto& [key, partition] : m_partitions) partition->wide = -1;
+    std::string bytes = LibraryWideIndex::Build(sources), error;
+    const std::string file = m_index.WideFile();
+    if (!platform::MakeFolders(file.substr(0, file.find_last_of('\\'))) ||
+        platform::WriteFileAtomic(file, bytes, error, platform::Flush::No) != platform::FileResult::Ok || !m_wide.Open(file))
+        return;  // answered from the partitions' own indexes
+    // Another session may have merged it again meanwhile: each partition is
+    // taken as the file read now has it.
+    if (m_wide.Partitions() != merged.size()) return;
+    for (std::size_t i = 0; i < merged.size(); ++i)
+        if (m_wide.Id(i).type == merged[i]->id.type && m_wide.Id(i).name == merged[i]->id.name &&
+            m_wide.Stamp(i) == merged[i]->index->Stamp())
+            merged[i]->wide = static_cast<std::int64_t>(i);
+}
+
+// The library-wide index's answer for the name, kept until the next
+// question about another name (a question asked of every partition of a
+// scheme reads the index once); empty when no partition is answered from
+// it. A failed check merges it again, once.
+HRESULT FileStoreBackend::WideLookup(int kind, const std::string& name, const LibraryWideIndex::Answer*& answer) {
+    static const LibraryWideIndex::Answer none;
+    answer = &none;
+    CheckWideIndex();
+    if (m_wideMerge) {
+        m_wideMerge = false;
+        MergeWideIndex();
+    }
+    if (m_wide.Partitions() == 0) return S_OK;  // none: every partition answers from its own index
+    answer = &m_wideAnswer;
+    if (m_wideAnswerKind == kind && m_wideAnswerName == name) return S_OK;
+    m_wideAnswerKind = kind;
+    m_wideAnswerName = name;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        switch (m_wide.Lookup(kind, name, m_wideAnswer)) {
+        case LibraryWideIndex::Found::Yes:
+        case LibraryWideIndex::Found::No: return S_OK;
+        case LibraryWideIndex::Found::Damaged:
+            if (attempt == 0) MergeWideIndex();
+            break;
+        }
+    }
+    m_wide.Close();
+    for (auto& [key, partition] : m_partitions) partition->wide = -1;
+    ForgetWideAnswer();
+    answer = &none;
+    return S_OK;
+}
+
+void FileStoreBackend::ForgetWideAnswer() {
+    m_wideAnswer = {};
+    m_wideAnswerKind = -1;
+    m_wideAnswerName.clear();
 }
 
 // The partition holding the part number (null when none does), first in
@@ -53,11 +151,15 @@ void FileStoreBackend::RecheckIndexes() {
 HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& holder) {
     holder = nullptr;
     RETURN_IF_FAILED(RequireLoaded());
+    const LibraryWideIndex::Answer* wide = nullptr;
+    RETURN_IF_FAILED(WideLookup(kPartitionTypePart, number, wide));
     const std::uint64_t hash = PartitionIndex::Hash(number);
     for (Partition* partition : m_byType[kPartitionTypePart]) {
         bool holds = false;
         if (FromRecords(*partition)) {
             holds = partition->parts.count(number) != 0;
+        } else if (partition->wide >= 0) {
+            holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
         } else {
             const PartitionIndex* index = nullptr;
             RETURN_IF_FAILED(IndexOf(*partition, index));
@@ -75,11 +177,15 @@ HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& hold
 HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly) {
     holders.clear();
     RETURN_IF_FAILED(RequireLoaded());
+    const LibraryWideIndex::Answer* wide = nullptr;
+    RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     const std::uint64_t hash = PartitionIndex::Hash(cell);
     for (Partition* partition : m_byType[kPartitionTypeCell]) {
         bool holds = false;
         if (FromRecords(*partition)) {
             holds = partition->cells.count(cell) != 0;
+        } else if (partition->wide >= 0) {
+            holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
         } else {
             const PartitionIndex* index = nullptr;
             RETURN_IF_FAILED(IndexOf(*partition, index));
@@ -380,6 +486,9 @@ bool FileStoreBackend::CellExists(const ObjectState&, const std::string& cell, c
     Partition* partition = nullptr;
     if (FAILED(Resolve(partitionText, kPartitionTypeCell, partition))) return false;
     if (FromRecords(*partition)) return partition->cells.count(cell) != 0;
+    const LibraryWideIndex::Answer* wide = nullptr;
+    if (FAILED(WideLookup(kPartitionTypeCell, cell, wide))) return false;
+    if (partition->wide >= 0) return wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
     const PartitionIndex* index = nullptr;
     return SUCCEEDED(IndexOf(*partition, index)) && index->Find(cell) != PartitionIndex::npos;
 }
@@ -415,6 +524,14 @@ HRESULT FileStoreBackend::CellPinsIn(Partition& partition, const std::string& ce
         const auto it = partition.cells.find(cell);
         if (it == partition.cells.end()) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\" in partition " + partition.id.name);
         pins = it->second.pins;
+        return S_OK;
+    }
+    const LibraryWideIndex::Answer* wide = nullptr;
+    RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
+    if (partition.wide >= 0) {
+        const LibraryWideIndex::Holder* holder = wide->In(static_cast<std::uint32_t>(partition.wide));
+        if (!holder) return Fail(KELM_E_NO_SUCH_ITEM, "no cell \"" + cell + "\" in partition " + partition.id.name);
+        pins = holder->list;
         return S_OK;
     }
     const PartitionIndex* index = nullptr;
@@ -461,10 +578,17 @@ HRESULT FileStoreBackend::CellGetType(const ObjectState& state, int& type, const
 HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& parts, const std::string& cell) {
     RETURN_IF_FAILED(RequireLoaded());
     parts.clear();
+    const LibraryWideIndex::Answer* wide = nullptr;
+    RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     for (Partition* partition : m_byType[kPartitionTypePart]) {
         if (FromRecords(*partition)) {
             for (const auto& [number, part] : partition->parts)
                 if (std::find(part.cells.begin(), part.cells.end(), cell) != part.cells.end()) parts.push_back(number);
+            continue;
+        }
+        if (partition->wide >= 0) {
+            for (const LibraryWideIndex::User& user : wide->users)
+                if (user.partition == partition->wide) parts.push_back(user.number);
             continue;
         }
         const PartitionIndex* index = nullptr;
@@ -545,8 +669,12 @@ HRESULT FileStoreBackend::SymbolGetPartitionNames(const ObjectState&, StringList
     Partition* partition = Find(kPartitionTypeSymbol, partitionName);
     if (!partition) return S_OK;  // no such partition holds nothing
     bool holds = false;
+    const LibraryWideIndex::Answer* wide = nullptr;
+    if (!partition->loaded) RETURN_IF_FAILED(WideLookup(kPartitionTypeSymbol, symbol, wide));
     if (partition->loaded) {
         holds = partition->symbols.count(symbol) != 0;
+    } else if (partition->wide >= 0) {
+        holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
     } else {
         const PartitionIndex* index = nullptr;
         RETURN_IF_FAILED(IndexOf(*partition, index));

@@ -23,9 +23,11 @@ std::vector<std::string> RemoveLeftovers(const std::string& qvmPath) {
     std::vector<std::string> folders{root, folder + "PartsDBLibs", folder + "CellDBLibs"}, names;
     if (platform::ListFolders(folder + "SymbolLibs", names))
         for (const std::string& partition : names) folders.push_back(folder + "SymbolLibs\\" + partition + "\\sym");
-    // The index keeps a folder per kind, as the partitions do.
+    // The index keeps a folder per kind, as the partitions do, and the
+    // library-wide index in its own folder.
     const std::string index = LibraryIndexFolder(qvmPath);
     for (const char* kind : {"PartsDBLibs", "CellDBLibs", "SymbolLibs"}) folders.push_back(index + kind);
+    folders.push_back(index.substr(0, index.size() - 1));
     std::vector<std::string> removed;
     for (const std::string& place : folders) {
         if (!platform::ListFiles(place, names)) continue;

@@ -30,6 +30,8 @@ public:
     void Open(const std::string& indexFolder);
 
     std::string FileOf(const PartitionId& id) const;
+    // The library-wide index (see LibraryWideIndex).
+    std::string WideFile() const { return m_folder + "Library.idx"; }
 
     // The index of the partition as `dataFile` is now: `index` itself when
     // it still describes the file, else the index file, else one derived

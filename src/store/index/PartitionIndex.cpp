@@ -202,6 +202,16 @@ StringList PartitionIndex::List(std::size_t entry) const {
     return list;
 }
 
+std::size_t PartitionIndex::ListSize(std::size_t entry) const {
+    const std::uint32_t begin = U32(m_listStart + 4 * entry);
+    const std::uint32_t end = std::min<std::uint32_t>(U32(m_listStart + 4 * (entry + 1)), static_cast<std::uint32_t>(m_items));
+    return end > begin ? end - begin : 0;
+}
+
+std::string_view PartitionIndex::ListItem(std::size_t entry, std::size_t item) const {
+    return Item(U32(m_listStart + 4 * entry) + item);
+}
+
 bool PartitionIndex::ListHolds(std::size_t entry, std::string_view item) const {
     const std::uint32_t end = std::min<std::uint32_t>(U32(m_listStart + 4 * (entry + 1)), static_cast<std::uint32_t>(m_items));
     for (std::uint32_t i = U32(m_listStart + 4 * entry); i < end; ++i)

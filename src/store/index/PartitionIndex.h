@@ -46,6 +46,9 @@ public:
     std::size_t Bytes() const { return m_bytes.size(); }
     std::string_view Name(std::size_t entry) const;
     StringList List(std::size_t entry) const;
+    // The list of an entry item by item, without copies.
+    std::size_t ListSize(std::size_t entry) const;
+    std::string_view ListItem(std::size_t entry, std::size_t item) const;
 
     static std::uint64_t Hash(std::string_view name);
     // The entry of that name, or npos.

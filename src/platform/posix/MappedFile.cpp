@@ -1,0 +1,54 @@
+#include "platform/MappedFile.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelm::platform {
+
+bool MappedFile::Open(const std::string& path) {
+    Close();
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_stamp.exists = true;
+    m_stamp.size = static_cast<std::uint64_t>(info.st_size);
+    m_stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    m_stamp.identity = static_cast<std::uint64_t>(info.st_ino) ^ (static_cast<std::uint64_t>(info.st_dev) << 40);
+    m_size = static_cast<std::size_t>(info.st_size);
+    if (m_size > 0) {
+        void* view = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (view != MAP_FAILED) {
+            m_view = view;
+            m_data = static_cast<const char*>(view);
+        } else {
+            std::string error;
+            ::close(fd);
+            if (ReadWholeFile(path, m_copy, error) != FileResult::Ok) {
+                Close();
+                return false;
+            }
+            m_data = m_copy.data();
+            m_size = m_copy.size();
+            return true;
+        }
+    }
+    ::close(fd);
+    return true;
+}
+
+void MappedFile::Close() {
+    if (m_view) ::munmap(m_view, m_size);
+    m_view = nullptr;
+    m_data = nullptr;
+    m_size = 0;
+    m_copy.clear();
+    m_stamp = {};
+}
+
+}  // namespace kelm::platform
