@@ -1,5 +1,7 @@
 #include "query/ItemLookup.h"
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
 #include "query/SearchSchemes.h"
@@ -27,9 +29,16 @@ bool CellExists(LibrarySession& session, const std::string& partitionName, const
         partitions.push_back(partitionName);
     }
     store::KelmCell cells(session.Store(), nullptr, nullptr);
+    // Across the scheme, the partitions holding the cell are asked for once
+    // (one index lookup) instead of each partition in turn; both lists name
+    // partitions as the configuration does.
+    StringList holders;
+    const bool holdersKnown = partitionName.empty() && SUCCEEDED(cells.GetPartitionNames(holders, cellName));
     for (const std::string& partition : partitions) {
         if (partition == excludedPartitionName) continue;
-        if (cells.DoesCellExist(cellName, partition)) return true;
+        const bool holds = holdersKnown ? std::find(holders.begin(), holders.end(), partition) != holders.end()
+                                        : cells.DoesCellExist(cellName, partition);
+        if (holds) return true;
     }
     return false;
 }
