@@ -86,7 +86,6 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
         for (const json& other : report["findings"]) EXPECT_EQ(other["kind"], c.kind) << c.name << ": " << report.dump(1);
         const json& finding = report["findings"][0];
         EXPECT_EQ(finding["severity"], c.severity) << c.name;
-        EXPECT_EQ(finding["kind"], c.kind) << c.name;
         EXPECT_EQ(finding["file"], c.file) << c.name;
         EXPECT_EQ(finding["line"], c.line) << c.name;
         EXPECT_NE(finding["message"].get<std::string>().find(c.message), std::string::npos) << c.name << ": " << finding["message"];
@@ -97,7 +96,6 @@ TEST_F(CheckCommand, ExitCodesFollowErrorsWarningsAndTheOptions) {
     const KelmResult clean = Kelm({"check"});
     EXPECT_EQ(clean.code, 0);
     EXPECT_NE(clean.out.find("4 partitions, 2 part types, 1 cells, 1 symbols"), std::string::npos) << clean.out;
-    EXPECT_NE(clean.out.find("0 errors, 0 warnings."), std::string::npos) << clean.out;
     ASSERT_EQ(Kelm({"reserve", "Caps", "-k", "part"}, "mallory").code, 0);
     const KelmResult warned = Kelm({"check", "--users", "alice,bob"});
     EXPECT_EQ(warned.code, 0);
