@@ -48,6 +48,7 @@ TEST(Edits, APartTypeMovesUnderANewNumberAndOverwriteIsMinusOneOnly) {
     // Part numbers are unique in the library: a move between partitions needs a new number.
     EXPECT_EQ(lib.Copy("Resistors", "R-0603-10K", "Capacitors", "R-0603-10K", kPart, false, true), kExists);
     ASSERT_EQ(lib.Copy("Resistors", "R-0603-10K", "Capacitors", "R-10K", kPart, false, true), S_OK);
+    for (const char* partition : {"Resistors", "Capacitors"}) EXPECT_EQ(lib.Holder(partition, kPart), "");  // given back
     // A refused copy leaves the item alone.
     AutoBstr smd = Bstr("Smd"), soic = Bstr("SOIC14"), res = Bstr("RES0603");
     EXPECT_EQ(lib->CopyItemInQVM(smd.get(), soic.get(), smd.get(), res.get(), kCell, 1, VARIANT_FALSE), kExists);

@@ -51,7 +51,6 @@ TEST(Queries, ItemsAndCountsThroughTheFilter) {
     EXPECT_EQ(lib->GetPartitionItemsCount(missing.get(), all.get(), kCell, &count), KELM_E_NO_SUCH_PARTITION);
     EXPECT_EQ(lib->GetPartitionItemsCount(missing.get(), some.get(), kCell, &count), KELM_E_NO_SUCH_PARTITION);
     EXPECT_EQ(count, 0);
-    EXPECT_EQ(lib->GetPartitionItems(missing.get(), all.get(), static_cast<KelmEnum_ObjType>(4), out.Out()), E_FAIL);
 }
 
 // The random model test of the store compares lookups, existence, pins and
