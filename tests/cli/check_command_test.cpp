@@ -27,7 +27,6 @@ protected:
         args.insert(args.end(), options.begin(), options.end());
         return Run(args);
     }
-    void Append(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::app | std::ios::binary) << text; }
     void Replace(const fs::path& file, const std::string& from, const std::string& to) {
         std::string text = ReadFileBytes(file);
         const std::size_t at = text.find(from);
@@ -51,7 +50,7 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
          "error", "damaged-file", "PartsDBLibs/Res.pdb", 3, ""},
         {"cut", [&](const fs::path& lib) { Replace(lib / "CellDBLibs/Smd.cells", "\"lines\":1", "\"lines\":2"); },
          "error", "damaged-file", "CellDBLibs/Smd.cells", 3, "cut short"},
-        {"symbol", [&](const fs::path& lib) { Append(lib / "SymbolLibs/Gates/sym/RES.1", "x"); },
+        {"symbol", [&](const fs::path& lib) { std::ofstream(lib / "SymbolLibs/Gates/sym/RES.1", std::ios::app) << "x"; },
          "error", "damaged-file", "SymbolLibs/Gates/sym/RES.1", 3, ""},
         {"nocell", [&](const fs::path& lib) { Replace(lib / "PartsDBLibs/Res.pdb", "\"cells\":[\"R0603\"]", "\"cells\":[\"R0805\"]"); },
          "error", "missing-cell", "PartsDBLibs/Res.pdb", 2, "R1 uses cell R0805"},
