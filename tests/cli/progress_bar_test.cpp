@@ -11,17 +11,14 @@ TEST(ProgressBar, ShowsCountRateAndTimeLeftOnceTheRateHasSettledWithinTheWidth) 
     const struct {
         std::size_t done, total;
         double seconds;
-        std::string has;  // "!" + text: must not have it
+        std::string text;
     } cases[] = {
-        {500, 1000, 2.0, "[###############               ] 500/1000"}, {500, 1000, 2.0, "250/s"}, {500, 1000, 2.0, "0:02 left"},
-        {1000, 1000, 65.0, "1:05"}, {1000, 1000, 65.0, "!left"},
-        {1, 50000, 0.5, "--/s  --:-- left"},                    // the first frames guess nothing
-        {12, 10, 1.0, "[" + std::string(30, '#') + "] 12/10"},  // more done than announced
+        {500, 1000, 2.0, "[" + std::string(15, '#') + std::string(15, ' ') + "] 500/1000  250/s  0:02 left"},
+        {1000, 1000, 65.0, "[" + std::string(30, '#') + "] 1000/1000  15/s  1:05"},  // done: the time it took
+        {1, 50000, 0.5, "[" + std::string(30, ' ') + "] 1/50000  --/s  --:-- left"},  // the first frames guess nothing
+        {12, 10, 1.0, "[" + std::string(30, '#') + "] 12/10  12/s  0:01"},           // more done than announced
     };
-    for (const auto& c : cases) {
-        const std::string text = ProgressBar::Render(c.done, c.total, c.seconds);
-        EXPECT_EQ(text.find(c.has.substr(c.has.starts_with("!") ? 1 : 0)) == std::string::npos, c.has.starts_with("!")) << c.has << " in " << text;
-    }
+    for (const auto& c : cases) EXPECT_EQ(ProgressBar::Render(c.done, c.total, c.seconds), c.text);
     for (const int width : {0, 20, 60}) EXPECT_LE(ProgressBar::Render(123456, 200000, 7.0, width).size(), static_cast<std::size_t>(width));
     for (const bool enabled : {false, true}) {
         std::ostringstream out;

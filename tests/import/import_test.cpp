@@ -54,10 +54,8 @@ TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
     ASSERT_EQ(parts.GetRecord("RES_10K\\A", record), S_OK);  // only the first backslash is replaced
     EXPECT_EQ(record.partition, "Resistors");
     EXPECT_EQ(record.pins, (StringList{"1", "2"}));
-    EXPECT_EQ(record.name, "RES\\10K\\A name");
-    EXPECT_EQ(record.label, "RES\\10K\\A label");
-    EXPECT_EQ(record.type, "RES\\10K\\A type");
-    EXPECT_EQ(record.description, "RES\\10K\\A description");
+    EXPECT_EQ(record.name + "|" + record.label + "|" + record.type + "|" + record.description,
+              "RES\\10K\\A name|RES\\10K\\A label|RES\\10K\\A type|RES\\10K\\A description");
     EXPECT_EQ(record.timestamp, 1234567);
     EXPECT_EQ(record.cells, (StringList{"R0603", "R0805"}));
     ASSERT_EQ(record.symbols.size(), 1u);
