@@ -22,12 +22,21 @@ public:
 
     // False when the file cannot be opened (an empty file maps to no bytes).
     bool Open(const std::string& path);
-    void Close();
+    void Close() {
+        Unmap();
+        m_view = nullptr;
+        m_data = nullptr;
+        m_size = 0;
+        m_copy.clear();
+        m_stamp = {};
+    }
     std::string_view Bytes() const { return {m_data, m_size}; }
     // The stamp of the file that was opened.
     const FileStamp& Stamp() const { return m_stamp; }
 
 private:
+    void Unmap();  // releases m_view, where there is one
+
     const char* m_data = nullptr;
     std::size_t m_size = 0;
     void* m_view = nullptr;  // the mapping, when there is one

@@ -42,13 +42,8 @@ bool MappedFile::Open(const std::string& path) {
     return true;
 }
 
-void MappedFile::Close() {
+void MappedFile::Unmap() {
     if (m_view) ::munmap(m_view, m_size);
-    m_view = nullptr;
-    m_data = nullptr;
-    m_size = 0;
-    m_copy.clear();
-    m_stamp = {};
 }
 
 }  // namespace kelm::platform

@@ -19,12 +19,6 @@ bool MappedFile::Open(const std::string& path) {
     return true;
 }
 
-void MappedFile::Close() {
-    m_view = nullptr;
-    m_data = nullptr;
-    m_size = 0;
-    m_copy.clear();
-    m_stamp = {};
-}
+void MappedFile::Unmap() {}  // nothing is mapped here
 
 }  // namespace kelm::platform
