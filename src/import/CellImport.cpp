@@ -29,10 +29,7 @@ public:
 
     HRESULT Run(VARIANT_BOOL overwrite) {
         const std::string holder = PartitionHolder(m_session, m_partition, store::kPartitionTypeCell);
-        if (holder.empty()) {
-            m_log.LogError(kTag, Format("Partition (%s) is not reserved in QVM.", m_partition.c_str()));
-            return E_FAIL;
-        }
+        if (holder.empty()) return NotReserved();
         store::KelmCell cells(m_session.Store(), nullptr, nullptr);
         cells.SetWorkingUserName(holder);  // the import runs on the holder's behalf
         cells.SetWorkingPartition(m_partition);
@@ -60,6 +57,8 @@ public:
             AttachPadstacks(cells);
             return S_OK;
         }
+        // The holder seen by this session gave the partition back meanwhile.
+        if (added == KELM_E_NOT_RESERVED) return NotReserved();
         if (added == store::kItemExistsOrMissing) {
             m_log.LogError(kTag, Format("Cell already exists. Error adding it to QVM. Partition (%s), Cell (%s).",
                                         m_partition.c_str(), m_cell.c_str()));
@@ -75,6 +74,11 @@ public:
     }
 
 private:
+    HRESULT NotReserved() {
+        m_log.LogError(kTag, Format("Partition (%s) is not reserved in QVM.", m_partition.c_str()));
+        return E_FAIL;
+    }
+
     // Where the partition's cell file holds the cell, its sorted pin numbers
     // replace the record's pins and its padstacks are attached. A missing
     // file or cell is logged and the record's pins stay.

@@ -23,12 +23,14 @@ public:
     PartImport(LibrarySession& session, const std::string& partitionName, const KelmStruct_PartType& record)
         : RecordImport(session, partitionName, record), m_part(session.Store(), nullptr) {}
 
+    HRESULT NotReserved() {
+        m_log.LogError(kTag, Format("Partition (%s) is not reserved in QVM.", m_partition.c_str()));
+        return E_FAIL;
+    }
+
     HRESULT Run(VARIANT_BOOL overwrite) {
         const std::string holder = PartitionHolder(m_session, m_partition, store::kPartitionTypePart);
-        if (holder.empty()) {
-            m_log.LogError(kTag, Format("Partition (%s) is not reserved in QVM.", m_partition.c_str()));
-            return E_FAIL;
-        }
+        if (holder.empty()) return NotReserved();
         // The import runs on behalf of whoever holds the partition.
         m_part.SetWorkingUserName(holder);
 
@@ -94,6 +96,8 @@ private:
             status = m_part.Add(m_partition, pins, m_number, nullptr, 0, 0);
         }
         if (status == store::kItemExistsOrMissing) return PartExists();
+        // The holder seen by this session gave the partition back meanwhile.
+        if (status == KELM_E_NOT_RESERVED) return NotReserved();
         if (status != S_OK) {
             m_log.LogError(kTag, Format("Error adding Part Number to QVM. Partition (%s), Part Number (%s), Error (%d).",
                                         m_partition.c_str(), m_number.c_str(), Signed(status)));

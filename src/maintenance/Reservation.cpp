@@ -48,7 +48,7 @@ std::string PartitionHolder(LibrarySession& session, const std::string& partitio
     store::KelmSchemePartition partitions(session.Store());
     partitions.InitPartitionType(storePartitionType);
     std::string holder;
-    partitions.GetPartitionReservation(partitionName, holder);
+    partitions.GetEditingHolder(partitionName, holder);
     return holder;
 }
 

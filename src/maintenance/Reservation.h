@@ -23,7 +23,8 @@ HRESULT GetPartitionReservation(LibrarySession& session, const std::string& part
 // The holder of a partition named as the client gave it, asked on a new
 // scheme/partition object of the given store partition type; the store's
 // status is not looked at (the imports only want to know whether somebody
-// holds the partition).
+// holds the partition). A holder this session has seen is trusted: the save
+// checks the reservation again under the lock.
 std::string PartitionHolder(LibrarySession& session, const std::string& partitionName, int storePartitionType);
 
 // The reservation rule of the editing methods, for one partition named as

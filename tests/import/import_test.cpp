@@ -133,6 +133,15 @@ TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
     EXPECT_EQ(lib.LogLines().back(), LogLine("(ERROR)", kPartTag,
                                              "Part Number already exists. Error adding it to QVM. Partition (Resistors), Part Number (R1)."));
     EXPECT_EQ(AddPart(part, true), S_OK);
+    // Once the partition changes hands, the save refuses the edits made on
+    // bob's behalf, whatever the import saw; bob's own edit fails fresh.
+    ASSERT_EQ(bob->UnReservePartition(resistors.get(), kPart), S_OK);
+    IKelm* carol = lib.Another("carol");
+    ASSERT_EQ(carol->ReservePartition(resistors.get(), kPart), S_OK);
+    KelmStruct_PartType other = records.Part("R2");
+    AddPart(other);  // may still be taken on bob's behalf: the save decides
+    EXPECT_EQ(lib->SaveQVM(), E_FAIL);
+    KelmOnLibrary::Drop(carol);
     KelmOnLibrary::Drop(bob);
 }
 

@@ -61,10 +61,14 @@ void SleepMilliseconds(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+// Read once: a process does not change its user, and every lock asks.
 std::string LoginName() {
-    if (const char* user = std::getenv("USER"); user && *user) return user;
-    if (const passwd* entry = ::getpwuid(::getuid())) return entry->pw_name;
-    return {};
+    static const std::string name = [] {
+        if (const char* user = std::getenv("USER"); user && *user) return std::string(user);
+        if (const passwd* entry = ::getpwuid(::getuid())) return std::string(entry->pw_name);
+        return std::string();
+    }();
+    return name;
 }
 
 }  // namespace kelm::platform

@@ -33,11 +33,14 @@ bool IsProcessAlive(long pid, std::int64_t notAfter) {
 
 void SleepMilliseconds(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
+// Read once: a process does not change its user, and every lock asks.
 std::string LoginName() {
-    char name[257] = {};
-    DWORD size = sizeof name;
-    if (!::GetUserNameA(name, &size)) return {};
-    return name;
+    static const std::string login = [] {
+        char name[257] = {};
+        DWORD size = sizeof name;
+        return ::GetUserNameA(name, &size) ? std::string(name) : std::string();
+    }();
+    return login;
 }
 
 }  // namespace kelm::platform

@@ -371,6 +371,19 @@ HRESULT FileStoreBackend::GetPartitionReservation(const ObjectState& state, cons
     return S_OK;
 }
 
+HRESULT FileStoreBackend::GetEditingHolder(const ObjectState& state, const std::string& text, std::string& holder) {
+    Partition* partition = nullptr;
+    RETURN_IF_FAILED(Resolve(text, state.partitionType, partition));
+    if (m_reservationsRead) {
+        const int index = FindReservation(m_reservations, RelativePartitionPath(partition->id.type, partition->id.name));
+        if (index >= 0) {
+            holder = m_reservations[static_cast<std::size_t>(index)].holder;
+            return S_OK;
+        }
+    }
+    return GetPartitionReservation(state, text, holder);
+}
+
 HRESULT FileStoreBackend::GetReservations(const ObjectState&, std::vector<Reservation>& reservations) {
     RETURN_IF_FAILED(RequireLoaded());
     RETURN_IF_FAILED(CurrentReservations());

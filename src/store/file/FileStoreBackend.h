@@ -50,6 +50,7 @@ public:
     HRESULT ReservePartition(const ObjectState&, const std::string& partition, const std::string& user) override;
     HRESULT UnReservePartition(const ObjectState&, const std::string& partition, const std::string& user) override;
     HRESULT GetPartitionReservation(const ObjectState&, const std::string& partition, std::string& holder) override;
+    HRESULT GetEditingHolder(const ObjectState&, const std::string& partition, std::string& holder) override;
     HRESULT GetReservations(const ObjectState&, std::vector<Reservation>&) override;
     HRESULT RefreshPartition(const ObjectState&, const std::string& partition) override;
 

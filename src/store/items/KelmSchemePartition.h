@@ -25,6 +25,7 @@ public:
     HRESULT ReservePartition(const std::string& partition, const std::string& user);
     HRESULT UnReservePartition(const std::string& partition, const std::string& user);
     HRESULT GetPartitionReservation(const std::string& partition, std::string& holder);
+    HRESULT GetEditingHolder(const std::string& partition, std::string& holder);
 
     // Tools only (not used by the component's methods).
     HRESULT GetReservations(std::vector<Reservation>& reservations);

@@ -110,6 +110,12 @@ public:
     virtual HRESULT ReservePartition(const ObjectState&, const std::string& /*partition*/, const std::string& /*user*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT UnReservePartition(const ObjectState&, const std::string& /*partition*/, const std::string& /*user*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetPartitionReservation(const ObjectState&, const std::string& /*partition*/, std::string& /*holder*/) { return KELM_E_STORE_UNAVAILABLE; }
+    // The holder an edit of this session goes on behalf of: a holder the
+    // session has seen may be trusted, since the save checks it again under
+    // the lock; a partition seen free is asked about afresh.
+    virtual HRESULT GetEditingHolder(const ObjectState& state, const std::string& partition, std::string& holder) {
+        return GetPartitionReservation(state, partition, holder);
+    }
     // Tools: every reservation of the library; re-read one partition from disk.
     virtual HRESULT GetReservations(const ObjectState&, std::vector<Reservation>&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT RefreshPartition(const ObjectState&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }

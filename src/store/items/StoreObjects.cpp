@@ -27,6 +27,7 @@ HRESULT KelmSchemePartition::GetDefaultSchemeProtection(int& protection) { retur
 HRESULT KelmSchemePartition::ReservePartition(const std::string& partition, const std::string& user) { return Backend().ReservePartition(m_state, partition, user); }
 HRESULT KelmSchemePartition::UnReservePartition(const std::string& partition, const std::string& user) { return Backend().UnReservePartition(m_state, partition, user); }
 HRESULT KelmSchemePartition::GetPartitionReservation(const std::string& partition, std::string& holder) { return Backend().GetPartitionReservation(m_state, partition, holder); }
+HRESULT KelmSchemePartition::GetEditingHolder(const std::string& partition, std::string& holder) { return Backend().GetEditingHolder(m_state, partition, holder); }
 HRESULT KelmSchemePartition::GetReservations(std::vector<Reservation>& reservations) { return Backend().GetReservations(m_state, reservations); }
 HRESULT KelmSchemePartition::RefreshPartition(const std::string& partition) { return Backend().RefreshPartition(m_state, partition); }
 
