@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Files.h"
 
 namespace kelm::platform {
 
@@ -28,11 +27,8 @@ public:
         m_data = nullptr;
         m_size = 0;
         m_copy.clear();
-        m_stamp = {};
     }
     std::string_view Bytes() const { return {m_data, m_size}; }
-    // The stamp of the file that was opened.
-    const FileStamp& Stamp() const { return m_stamp; }
 
 private:
     void Unmap();  // releases m_view, where there is one
@@ -41,7 +37,6 @@ private:
     std::size_t m_size = 0;
     void* m_view = nullptr;  // the mapping, when there is one
     std::string m_copy;      // the bytes, when there is none
-    FileStamp m_stamp;
 };
 
 }  // namespace kelm::platform

@@ -73,6 +73,10 @@ TEST_F(LibraryIndexes, EveryLineFormIsFoundAndEveryDamageCaught) {
             EXPECT_NE(std::string::npos, session->LastErrorText().find("Caps.pdb, line ")) << c.what;
         }
     }
+    // A damaged cell catalog is "corrupt" too when a lookup derives its index.
+    lib.WriteFile("CellDBLibs/Smd.cells", "{\"kelm\":\"cells\",\"version\":1,\"lines\":1}\n{\"cell\":\"X\",\"pins\":[}\n");
+    StringList holders;
+    EXPECT_EQ(KELM_E_CORRUPT, KelmCell(*lib.Open(1), nullptr, nullptr).GetPartitionNames(holders, "X"));
 }
 
 TEST_F(LibraryIndexes, APartFileReplacedAfterTheScanIsScannedAgain) {

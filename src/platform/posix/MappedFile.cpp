@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Files.h"
+
 namespace kelm::platform {
 
 bool MappedFile::Open(const std::string& path) {
@@ -16,10 +18,6 @@ bool MappedFile::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
-    m_stamp.exists = true;
-    m_stamp.size = static_cast<std::uint64_t>(info.st_size);
-    m_stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    m_stamp.identity = static_cast<std::uint64_t>(info.st_ino) ^ (static_cast<std::uint64_t>(info.st_dev) << 40);
     m_size = static_cast<std::size_t>(info.st_size);
     if (m_size > 0) {
         void* view = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, fd, 0);

@@ -1,5 +1,7 @@
 #include "platform/MappedFile.h"
 
+#include "platform/Files.h"
+
 namespace kelm::platform {
 
 // Windows refuses to replace a file while any process has a view of it, and
@@ -9,8 +11,7 @@ namespace kelm::platform {
 bool MappedFile::Open(const std::string& path) {
     Close();
     std::string error;
-    m_stamp = StampOf(path);
-    if (!m_stamp.exists || ReadWholeFile(path, m_copy, error) != FileResult::Ok) {
+    if (ReadWholeFile(path, m_copy, error) != FileResult::Ok) {
         Close();
         return false;
     }
