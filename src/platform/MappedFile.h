@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Files.h"
+
 
 namespace kelm::platform {
 
@@ -32,6 +34,17 @@ public:
 
 private:
     void Unmap();  // releases m_view, where there is one
+    // The whole file read into memory instead, where nothing is mapped.
+    bool ReadInstead(const std::string& path) {
+        std::string error;
+        if (ReadWholeFile(path, m_copy, error) != FileResult::Ok) {
+            Close();
+            return false;
+        }
+        m_data = m_copy.data();
+        m_size = m_copy.size();
+        return true;
+    }
 
     const char* m_data = nullptr;
     std::size_t m_size = 0;

@@ -25,15 +25,8 @@ bool MappedFile::Open(const std::string& path) {
             m_view = view;
             m_data = static_cast<const char*>(view);
         } else {
-            std::string error;
             ::close(fd);
-            if (ReadWholeFile(path, m_copy, error) != FileResult::Ok) {
-                Close();
-                return false;
-            }
-            m_data = m_copy.data();
-            m_size = m_copy.size();
-            return true;
+            return ReadInstead(path);
         }
     }
     ::close(fd);

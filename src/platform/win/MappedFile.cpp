@@ -1,7 +1,5 @@
 #include "platform/MappedFile.h"
 
-#include "platform/Files.h"
-
 namespace kelm::platform {
 
 // Windows refuses to replace a file while any process has a view of it, and
@@ -10,14 +8,7 @@ namespace kelm::platform {
 // bytes are read here, and nothing stays open.
 bool MappedFile::Open(const std::string& path) {
     Close();
-    std::string error;
-    if (ReadWholeFile(path, m_copy, error) != FileResult::Ok) {
-        Close();
-        return false;
-    }
-    m_data = m_copy.data();
-    m_size = m_copy.size();
-    return true;
+    return ReadInstead(path);
 }
 
 void MappedFile::Unmap() {}  // nothing is mapped here
