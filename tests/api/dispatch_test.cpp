@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "api/Kelm.h"
-#include "api/LastFailure.h"
 #include "platform/CodePage.h"
 #include "support/LateBinding.h"
 #include "support/TempFolder.h"
@@ -66,10 +65,7 @@ protected:
         error = {};
         argErr = 99;
     }
-    std::string Library(const char* name = "Demo.qvm") const { return folder.Path() + name; }
-    void Open(const char* user = "alice") {
-        ASSERT_EQ(S_OK, Call("Kelmstore_Open", {Str(Library()), Str(user), Bool(false)}));
-    }
+    void Open() { ASSERT_EQ(S_OK, Call("Kelmstore_Open", {Str(folder.Path() + "Demo.qvm"), Str("alice"), Bool(false)})); }
 
     testing::TempFolder folder;
     ComPtr<IKelm> kelm;
@@ -81,7 +77,7 @@ protected:
 class EveryMethod : public Dispatch, public ::testing::WithParamInterface<testing::OutStyle> {};
 
 TEST_P(EveryMethod, OnTheExampleLibrary) {
-    testing::ExpectEveryMethodLateBound(testing::ThroughInvoke(kelm.get()), folder.Path(), GetParam());
+    testing::ExpectEveryMethodLateBound(testing::ThroughInvoke(kelm.get()), folder.Path(), GetParam(), kelm.get());
 }
 
 INSTANTIATE_TEST_SUITE_P(OutStyles, EveryMethod,
@@ -233,65 +229,6 @@ TEST_F(Dispatch, OutParametersTakeTheirTypeOrAVariantOnly) {
     EXPECT_EQ(DISP_E_EXCEPTION,
               Call("GetPartitionItemsCount", {Str("Resistors"), Str("*"), I4(3), Ref(VT_VARIANT, nullptr)}));
     EXPECT_EQ(E_POINTER, error.scode);
-}
-
-// What a failure says, late bound and to the kelm tool alike.
-TEST_F(Dispatch, FailuresAreDescribedInWords) {
-    // Another user holds Resistors.
-    {
-        ComPtr<IKelm> bob;
-        ASSERT_EQ(S_OK, CKelm::CreateInstance(nullptr, IID_IKelm, bob.OutVoid()));
-        AutoBstr file(platform::AnsiToBstr(Library())), user(platform::AnsiToBstr("bob")),
-            name(platform::AnsiToBstr("Resistors"));
-        ASSERT_EQ(S_OK, bob->Kelmstore_Open(file.get(), user.get(), VARIANT_FALSE));
-        ASSERT_EQ(S_OK, bob->ReservePartition(name.get(), KelmEnum_ObjType_PartType));
-    }
-    BSTR scheme = nullptr;
-    VARIANT items = Var(VT_EMPTY);
-    struct Case {
-        const char* method;
-        std::vector<VARIANT> args;
-        HRESULT status;
-        std::vector<std::string> says;
-    };
-    const std::vector<Case> cases = {
-        {"Kelmstore_Open",
-         {Str(Library("Missing.qvm")), Str("alice"), Bool(false)},
-         E_FAIL,
-         {"Kelmstore_Open failed for library \"" + Library("Missing.qvm") + "\"", "does not exist"}},
-        {"Kelmstore_Open", {Str(Library("Demo.txt")), Str("alice"), Bool(false)}, E_INVALIDARG, {".qvm"}},
-        {"GetSearchScheme_Default", {Ref(VT_BSTR, &scheme)}, E_FAIL, {"no library is open"}},
-        {"Kelmstore_Open", {Str(Library()), Str("alice"), Bool(false)}, S_OK, {}},
-        {"GetPartitionItems",
-         {Str("Resistors"), Str("*"), I4(7), Ref(VT_VARIANT, &items)},
-         E_FAIL,
-         {"partition \"Resistors\", filter \"*\" (object kind 7)", "object kind 7 is none of"}},
-        {"ReservePartition",
-         {Str("Resistors"), I4(3)},
-         KELM_E_RESERVED_BY_OTHER,
-         {"ReservePartition failed for partition \"Resistors\" (part types): "}},
-        {"FindItemPartition", {Str("NOPE"), I2(2), Ref(VT_BSTR, &scheme)}, E_FAIL, {"item \"NOPE\" (cells)"}},
-        {"SaveQVM", {}, S_OK, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.method);
-        const HRESULT hr = Call(c.method, c.args);
-        IKelm* object = kelm.get();
-        if (SUCCEEDED(c.status)) {
-            EXPECT_EQ(S_OK, hr);
-            continue;
-        }
-        EXPECT_EQ(DISP_E_EXCEPTION, hr);
-        EXPECT_EQ(c.status, error.scode);
-        EXPECT_EQ("KelmAPI.Kelm", platform::BstrToAnsi(error.bstrSource));
-        for (const std::string& words : c.says)
-            EXPECT_NE(std::string::npos, Description().find(words)) << Description();
-        EXPECT_EQ('.', Description().back());
-        EXPECT_EQ(Description(), LastFailureDescription(object, c.status));  // what the kelm tool prints
-        EXPECT_EQ("", LastFailureDescription(object, E_OUTOFMEMORY));
-    }
-    SysFreeString(scheme);
-    VariantClear(&items);
 }
 
 TEST_F(Dispatch, NamesAndCallShapes) {

@@ -8,7 +8,9 @@
 #include <variant>
 #include <vector>
 
+#include "api/LastFailure.h"
 #include "platform/CodePage.h"
+#include "support/ImportRecords.h"
 #include "util/AutoTypes.h"
 
 namespace kelm::testing {
@@ -16,15 +18,6 @@ namespace {
 
 AutoBstr Bstr(const std::string& text) { return AutoBstr(platform::AnsiToBstr(text)); }
 std::string Text(BSTR text) { return platform::BstrToAnsi(text); }
-
-SAFEARRAY* StringArray(const std::vector<std::string>& items) {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
-    for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
-        AutoBstr item = Bstr(items[static_cast<std::size_t>(i)]);
-        SafeArrayPutElement(array, &i, item.get());  // copies the string
-    }
-    return array;
-}
 
 // The strings of an array of strings or of VARIANTs holding strings.
 std::string Joined(SAFEARRAY* strings) {
@@ -96,6 +89,7 @@ struct Call {
     std::vector<In> in;
     HRESULT status;   // as the method returns it
     std::string out;  // the out-parameter rendered; empty for methods without one
+    std::string says = "";  // words a failure's description holds
 };
 
 constexpr KelmEnum_ObjType kSymbol = KelmEnum_ObjType_LogicSymbol, kCell = KelmEnum_ObjType_Cell,
@@ -104,24 +98,15 @@ constexpr VARIANT_BOOL T = VARIANT_TRUE, N = VARIANT_FALSE;
 
 // The import records: a cell with two pins, and a part whose one cell
 // record (QFN16, whose geometry is in Smd.cel) gives it three pins.
-struct Records {
+struct Records : ImportRecords {
     Records() {
         GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0x409, GUID_KelmStruct_Cell, cellInfo.Out());
         GetRecordInfoFromGuids(LIBID_KelmAPI, 1, 0, 0x409, GUID_KelmStruct_PartType, partInfo.Out());
-        cell = {0, nullptr, nullptr, Bstr("QFN16").release(), StringArray({"1", "2"})};
-        part.m_sPartNumber = Bstr("P-QFN16").release();
-        part.m_sPartName = Bstr("Quad flat").release();
-        part.m_psarrCells = SafeArrayCreateVectorEx(VT_RECORD, 0, 1, cellInfo.get());
-        SafeArrayDataLock cells(part.m_psarrCells);
-        cells.data<KelmStruct_Cell>()[0] = {0, nullptr, nullptr, Bstr("QFN16").release(), StringArray({"1", "2", "3"})};
-    }
-    ~Records() {
-        partInfo->RecordClear(&part);
-        cellInfo->RecordClear(&cell);
+        part.m_psarrCells = Cells({Cell("QFN16", StringList{"1", "2", "3"})});
     }
     ComPtr<IRecordInfo> cellInfo, partInfo;
-    KelmStruct_Cell cell{};
-    KelmStruct_PartType part{};
+    KelmStruct_Cell cell = Cell("QFN16", StringList{"1", "2"});
+    KelmStruct_PartType part = Part("P-QFN16");
 };
 
 }  // namespace
@@ -137,12 +122,13 @@ Invoker ThroughInvoke(IDispatch* dispatch) {
     };
 }
 
-void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder, OutStyle style, bool described) {
+void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder, OutStyle style, IKelm* described) {
     Records records;
     const std::vector<Call> calls = {
-        {"Kelmstore_Open", {folder + "Demo.txt", "alice", N}, E_INVALIDARG, ""},
-        {"Kelmstore_Open", {folder + "Missing.qvm", "alice", N}, E_FAIL, ""},
-        {"GetSearchScheme_Default", {}, E_FAIL, ""},
+        {"Kelmstore_Open", {folder + "Demo.txt", "alice", N}, E_INVALIDARG, "", "does not end in \".qvm\""},
+        {"Kelmstore_Open", {folder + "Missing.qvm", "alice", N}, E_FAIL, "",
+         "Kelmstore_Open failed for library \"" + folder + "Missing.qvm\", user \"alice\": the library file does not exist."},
+        {"GetSearchScheme_Default", {}, E_FAIL, "", "no library is open"},
         {"Kelmstore_Open", {folder + "Demo.qvm", "alice", N}, S_OK, ""},
         {"GetSearchScheme_Default", {}, S_OK, "(Default)"},
         {"GetSearchScheme_All", {}, S_OK, "(Default)|Smd only"},
@@ -151,7 +137,9 @@ void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder
         {"GetPartitionItemsCount", {"Resistors", "*", kPart}, S_OK, "2"},
         {"GetPartitionItems", {"Gates", "*", kSymbol}, S_OK, "Gates:INV|Gates:NAND2"},
         {"FindItemPartition", {"DIP14", kCell}, S_OK, "Thru"},
-        {"FindItemPartition", {"NOPE", kCell}, E_FAIL, ""},
+        {"FindItemPartition", {"NOPE", kCell}, E_FAIL, "", "item \"NOPE\" (cells)"},
+        {"GetPartitionItems", {"Resistors", "*", KelmEnum_ObjType(7)}, E_FAIL, "",
+         "partition \"Resistors\", filter \"*\" (object kind 7): object kind 7 is none of"},
         {"DoesItemExist", {"", "Thru", "DIP14", kCell}, S_OK, "false"},
         {"DoesItemExist", {"", "", "DIP14", kCell}, S_OK, "true"},
         {"GetPinCount", {"", "SN74HC00", kPart}, S_OK, "14"},
@@ -232,10 +220,14 @@ void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder
             // A failed method comes back as an exception that says what failed.
             EXPECT_EQ(DISP_E_EXCEPTION, hr);
             EXPECT_EQ(call.status, error.scode);
-            if (described) {
+            const std::string description = Text(error.bstrDescription);
+            if (described != nullptr) {
                 EXPECT_EQ("KelmAPI.Kelm", Text(error.bstrSource));
-                EXPECT_EQ(0u, Text(error.bstrDescription).rfind(std::string(call.method) + " failed", 0))
-                    << Text(error.bstrDescription);
+                EXPECT_EQ(0u, description.rfind(std::string(call.method) + " failed", 0)) << description;
+                EXPECT_NE(std::string::npos, description.find(call.says)) << description;
+                EXPECT_EQ('.', description.back());
+                EXPECT_EQ(description, LastFailureDescription(described, call.status));  // what the kelm tool prints
+                EXPECT_EQ("", LastFailureDescription(described, E_OUTOFMEMORY));
             }
         } else {
             EXPECT_EQ(S_OK, hr) << std::hex << hr;  // S_FALSE is no error to a late-bound caller

@@ -23,10 +23,10 @@ using Invoker = std::function<HRESULT(const DispatchMethod& method, DISPPARAMS& 
 Invoker ThroughInvoke(IDispatch* dispatch);
 
 // Runs the whole session on a copy of examples/library in `folder` (ending
-// in a separator).
-// `described`: a failure's EXCEPINFO names the method in words (the
-// system's own dispatcher leaves the description empty).
+// in a separator). `described`: the object behind our own dispatcher, whose
+// failures are described in words, the same words the kelm tool prints (the
+// system's dispatcher leaves the description empty: pass null).
 void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder, OutStyle style,
-                                bool described = true);
+                                IKelm* described = nullptr);
 
 }  // namespace kelm::testing

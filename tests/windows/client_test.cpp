@@ -49,7 +49,7 @@ TEST(Client, EveryMethodThroughTheSystemsDispatcher) {
             DispInvoke(kelm.get(), info.get(), method.id, DISPATCH_METHOD, &params, nullptr, &error, &argErr);
         return hr == E_NOTIMPL ? ours(method, params, error, argErr) : hr;
     };
-    testing::ExpectEveryMethodLateBound(standard, folder.Path(), testing::OutStyle::Typed, false);
+    testing::ExpectEveryMethodLateBound(standard, folder.Path(), testing::OutStyle::Typed);
 }
 
 // No error-info interface: callers take the words from EXCEPINFO, not from
