@@ -1,8 +1,6 @@
-// Late binding from the method table, on a copy of the example library:
-// every method with typed and with VARIANT out-parameters, the conversion
-// of inputs, type mismatches, and the exception report of a failed method.
-// The same file runs natively and, against the registered type library,
-// under Wine.
+// Late binding from the method table on a copy of the example library: every method with typed
+// and VARIANT out-parameters, the conversion of inputs, type mismatches and call shapes. Runs
+// natively and, against the registered type library, under Wine.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -42,7 +40,6 @@ protected:
         ASSERT_EQ(S_OK, CKelm::CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()));
     }
     void TearDown() override { Clear(); }
-
     // A string argument that lives as long as the test.
     VARIANT Str(const std::string& text) {
         VARIANT v = Var(VT_BSTR);
@@ -66,7 +63,6 @@ protected:
         argErr = 99;
     }
     void Open() { ASSERT_EQ(S_OK, Call("Kelmstore_Open", {Str(folder.Path() + "Demo.qvm"), Str("alice"), Bool(false)})); }
-
     testing::TempFolder folder;
     ComPtr<IKelm> kelm;
     std::vector<AutoBstr> strings;
@@ -86,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(OutStyles, EveryMethod,
                              return style.param == testing::OutStyle::Typed ? "Typed" : "Variant";
                          });
 
-// A kind, a filter and a count as scripts pass them: what arrives, or how
-// the call is refused (puArgErr counts from the last argument).
+// A kind, a filter, a count and a flag as scripts pass them: what arrives,
+// or how the call is refused (puArgErr counts from the last argument).
 TEST_F(Dispatch, InputsAreConvertedLikeTheSystemsDispatcher) {
     Open();
     LONG kind = 3;
@@ -124,23 +120,14 @@ TEST_F(Dispatch, InputsAreConvertedLikeTheSystemsDispatcher) {
         EXPECT_EQ(c.argErr, argErr);
         EXPECT_EQ(c.count, count);
     }
-}
-
-TEST_F(Dispatch, FlagsTakeNumbersAndWords) {
-    Open();
-    struct Case {
-        VARIANT onlyNames;
-        bool names;  // bare names rather than paths
-    };
-    const Case cases[] = {{Bool(true), true},  {I4(1), true},  {I2(-1), true},
-                          {Str("True"), true}, {I4(0), false}, {Str("false"), false}};
-    for (const Case& c : cases) {
+    for (const auto& [onlyNames, names] : {std::pair{Bool(true), true}, {I4(1), true}, {I2(-1), true},
+                                           {Str("True"), true}, {I4(0), false}, {Str("false"), false}}) {
         SAFEARRAY* partitions = nullptr;
         ASSERT_EQ(S_OK, Call("GetPartitionList_DefaultSearchScheme",
-                             {I4(3), c.onlyNames, Bool(true), Ref(VT_ARRAY | VT_BSTR, &partitions)}));
+                             {I4(3), onlyNames, Bool(true), Ref(VT_ARRAY | VT_BSTR, &partitions)}));
         AutoSafeArray owned(partitions);
         SafeArrayDataLock lock(partitions);
-        EXPECT_EQ(c.names, platform::BstrToAnsi(lock.data<BSTR>()[0]) == "Resistors");
+        EXPECT_EQ(names, platform::BstrToAnsi(lock.data<BSTR>()[0]) == "Resistors");  // bare names, not paths
     }
     EXPECT_EQ(DISP_E_TYPEMISMATCH,
               Call("GetPartitionList_DefaultSearchScheme", {I4(3), Str("maybe"), Bool(true), Var(VT_EMPTY)}));
@@ -166,7 +153,6 @@ TEST_F(Dispatch, ConversionsAgreeWithVariantChangeType) {
         if (value.vt == VT_BOOL) value.boolVal = random() % 2 ? VARIANT_TRUE : VARIANT_FALSE;
         if (value.vt == VT_BSTR) value = Str(words[random() % std::size(words)]);
         SCOPED_TRACE(::testing::Message() << "case " << i << ": vt " << value.vt);
-
         VARIANT number = Var(VT_EMPTY);
         const HRESULT toNumber = VariantChangeType(&number, &value, 0, VT_I4);
         LONG count = -1;
@@ -184,7 +170,6 @@ TEST_F(Dispatch, ConversionsAgreeWithVariantChangeType) {
                                                                            : "(object kind " + std::to_string(number.lVal) + ")";
             EXPECT_NE(std::string::npos, Description().find(kind)) << Description();
         }
-
         VARIANT text = Var(VT_EMPTY);
         const HRESULT toText = VariantChangeType(&text, &value, 0, VT_BSTR);
         BSTR partition = nullptr;
@@ -243,7 +228,6 @@ TEST_F(Dispatch, NamesAndCallShapes) {
     names[0] = unknown.data();
     EXPECT_EQ(DISP_E_UNKNOWNNAME, kelm->GetIDsOfNames(IID_NULL, names, 1, 0, ids));
     EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, kelm->GetIDsOfNames(IID_IKelm, names, 1, 0, ids));
-
     VARIANT arg = I4(1);
     DISPID named = 0;
     DISPPARAMS none{nullptr, nullptr, 0, 0}, one{&arg, nullptr, 1, 0}, withName{&arg, &named, 1, 1},
@@ -268,7 +252,6 @@ TEST_F(Dispatch, NamesAndCallShapes) {
     for (const Case& c : cases) {
         EXPECT_EQ(c.hr, kelm->Invoke(c.id, *c.iid, 0, c.flags, c.params, nullptr, nullptr, nullptr)) << c.id;
     }
-
     // Named arguments: identifiers are parameter positions; each given once,
     // after the positional ones.
     Open();
@@ -285,7 +268,6 @@ TEST_F(Dispatch, NamesAndCallShapes) {
         EXPECT_EQ(c.hr, kelm->Invoke(124, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
     }
     EXPECT_EQ(2, items);
-
     UINT count = 9;
     EXPECT_EQ(S_OK, kelm->GetTypeInfoCount(&count));
     EXPECT_EQ(E_POINTER, kelm->GetTypeInfoCount(nullptr));

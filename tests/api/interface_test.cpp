@@ -1,9 +1,6 @@
-// The interface is written twice: the method list of kelmapi.h (from which
-// IKelm, the Kelm class and late binding are expanded) and KelmAPI.idl (the
-// type library's source). This reads the IDL and holds the two equal:
-// order, dispatch identifiers, help strings, parameter names, types and
-// directions, and the interface's GUID and dual attributes. (Under Wine the
-// system's dispatcher calls every method through the compiled type library.)
+// The interface is written twice: the method list of kelmapi.h and KelmAPI.idl (the type
+// library's source). This holds them equal: order, dispatch identifiers, help strings, parameter
+// names, types and directions, and the interface's GUID and dual attributes.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -45,7 +42,6 @@ TEST(Interface, TheIdlDeclaresTheMethodListOfThePublicHeader) {
     ASSERT_TRUE(
         std::regex_search(idl, found, std::regex(R"(uuid\(([0-9A-F-]+)\),\s*dual,\s*oleautomation,\s*nonextensible,[^\]]*\]\s*interface IKelm : IDispatch)")));
     EXPECT_EQ(KELMAPI_IID_STRING, "{" + found[1].str() + "}");
-
     const std::regex method(R"re(\[id\((\d+)\), helpstring\("([^"]*)"\)\]\s*HRESULT (\w+)\(([^;]*)\);)re");
     const std::regex param(R"(^\s*(\[(in|out)\]\s*)?(.*\S)\s+(\w+)\s*$)");
     const auto table = KelmDispatchTable();
@@ -58,7 +54,6 @@ TEST(Interface, TheIdlDeclaresTheMethodListOfThePublicHeader) {
         EXPECT_EQ(want.name, m[3].str());
         EXPECT_EQ(want.id, std::stol(m[1].str()));
         EXPECT_EQ("method " + std::string(want.name), m[2].str());
-
         // Parameters, split at the commas outside parentheses.
         std::vector<std::string> params;
         std::string current;

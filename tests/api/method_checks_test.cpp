@@ -42,7 +42,6 @@ TEST(MethodChecks, NullOutThenOpenTestThenKindForAll27Methods) {
     KelmStruct_Cell cell = records.Cell("C-1", StringList{"1"});
     AutoBstr a = Bstr("Resistors"), b = Bstr("R-0805-1K"), c = Bstr("Capacitors"), d = Bstr("X"), flow = Bstr("f");
     AutoBstr wrongFile = Bstr("library.txt"), missingFile = Bstr("missing.qvm");
-
     const auto B = [](Outs* o) { return o ? &o->text : nullptr; };
     const auto S = [](Outs* o) { return o ? &o->array : nullptr; };
     const auto N = [](Outs* o) { return o ? &o->number : nullptr; };

@@ -22,7 +22,6 @@ TEST(Module, FactoryObjectsAndServerLocks) {
     EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IDispatch, &refused), E_NOINTERFACE);
     EXPECT_EQ(DllGetClassObject(CLSID_Kelm, IID_IClassFactory, nullptr), E_POINTER);
     ASSERT_EQ(DllCanUnloadNow(), S_OK);
-
     ComPtr<IClassFactory> factory(Factory());
     EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
     EXPECT_EQ(factory->QueryInterface(IID_IClassFactory, nullptr), E_POINTER);
@@ -33,7 +32,6 @@ TEST(Module, FactoryObjectsAndServerLocks) {
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()), S_OK);
     factory.reset();
     EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // a live object counts
-
     ComPtr<IDispatch> dispatch;  // the same object, the same identity
     EXPECT_EQ(kelm->QueryInterface(IID_IDispatch, dispatch.OutVoid()), S_OK);
     EXPECT_EQ(static_cast<void*>(dispatch.get()), static_cast<void*>(kelm.get()));
@@ -79,7 +77,6 @@ TEST(Module, AggregatedObjectDelegatesToTheOuterObject) {
     void* refused = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(factory->CreateInstance(&outer, IID_IKelm, &refused), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(refused, nullptr);
-
     ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)), S_OK);
     IUnknown* self = nullptr;  // the non-delegating unknown answers for itself
     ASSERT_EQ(outer.inner->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&self)), S_OK);

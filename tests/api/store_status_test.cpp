@@ -100,7 +100,6 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
     const auto part = [](const char* op, const char* message) {
         return Row{op, [=](ScriptedStore& s) { s.Returns(op, kOdd); }, nullptr, S_OK, -1, message};
     };
-
     std::vector<Row> rows = {
         {"reload", answers("KelmServer::Load", kPositive), reload, E_FAIL},
         {"save", answers("KelmServer::Save", kPositive), save, E_FAIL, -1, "Library not saved."},
@@ -171,7 +170,6 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
         {"reopen: init", answers("KelmServer::Init", kPositive), reopen, E_FAIL},
         {"reopen: load", answers("KelmServer::Load", kPositive), reopen, E_FAIL},
     };
-
     // A positive store status is success to these methods; a negative one is passed on.
     for (const auto& [op, call] : {std::pair{"KelmSchemePartition::GetDefaultSearchSchemeName", schemeName},
                                    {"KelmSchemePartition::GetSchemes", allSchemes},

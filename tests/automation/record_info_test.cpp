@@ -67,7 +67,6 @@ TEST(RecordInfo, FieldsByNameInPlaceAndWithTypeChecks) {
     EXPECT_EQ(std::u16string(names[1]), u"m_sPartitionName");
     EXPECT_EQ(names[2], nullptr);
     for (BSTR name : names) SysFreeString(name);
-
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_BSTR;
@@ -85,7 +84,6 @@ TEST(RecordInfo, FieldsByNameInPlaceAndWithTypeChecks) {
     EXPECT_EQ(carray, nullptr);
     EXPECT_EQ(info->GetFieldNoCopy(&cell, u"m_nNothing", &inPlace, nullptr), TYPE_E_ELEMENTNOTFOUND);
     EXPECT_EQ(info->PutFieldNoCopy(0, &cell, u"m_nNothing", &value), TYPE_E_ELEMENTNOTFOUND);
-
     value.vt = VT_I4;
     value.lVal = 3;
     EXPECT_EQ(info->PutField(0, &cell, u"m_sCellName", &value), DISP_E_TYPEMISMATCH);
@@ -110,7 +108,6 @@ TEST(RecordInfo, RecordArraysCopyDeeplyAndAreClearedWithTheArray) {
     ComPtr<IRecordInfo> held;
     ASSERT_EQ(SafeArrayGetRecordInfo(cells, held.Out()), S_OK);
     EXPECT_TRUE(info->IsMatchingType(held.get()));
-
     KelmStruct_Cell cell{};
     cell.m_nTimeStamp = 7;
     cell.m_sCellName = SysAllocString(u"DIP8");
@@ -124,7 +121,6 @@ TEST(RecordInfo, RecordArraysCopyDeeplyAndAreClearedWithTheArray) {
     EXPECT_EQ(stored[1].m_nTimeStamp, 7);
     EXPECT_EQ(std::u16string(stored[1].m_sCellName), u"DIP8");
     EXPECT_EQ(stored[1].m_psarrPins->rgsabound[0].cElements, 2u);
-
     ComPtr<IRecordInfo> partInfo = InfoFor(GUID_KelmStruct_PartType);
     KelmStruct_PartType part{};
     part.m_sPartNumber = SysAllocString(u"R-100");

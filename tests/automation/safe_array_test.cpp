@@ -31,7 +31,6 @@ TEST(SafeArray, BoundsTypesAndRefusedArguments) {
     psa = SafeArrayCreateVector(VT_BSTR, 0, 0);  // empty: the upper bound lies below the lower one
     EXPECT_EQ(Bound(psa, 1, true), -1);
     EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
-
     for (VARTYPE refused : {VT_EMPTY, VT_NULL, VT_RECORD}) EXPECT_EQ(SafeArrayCreateVector(refused, 0, 1), nullptr);
     SAFEARRAYBOUND one{1, 0};
     EXPECT_EQ(SafeArrayCreate(VT_I4, 0, &one), nullptr);
@@ -99,14 +98,12 @@ TEST(SafeArray, StringAndVariantElementsAreCopiedInOutAndFreed) {
     LONG first = 5;
     ASSERT_EQ(SafeArrayGetElement(psa, &first, &out), S_OK);
     EXPECT_EQ(out, nullptr);
-
     SAFEARRAY* copy = nullptr;
     ASSERT_EQ(SafeArrayCopy(psa, &copy), S_OK);
     EXPECT_EQ(Bound(copy, 1, false), 5);
     EXPECT_NE(ElementAt(copy, 1), ElementAt(psa, 1));
     EXPECT_EQ(std::u16string(ElementAt(copy, 1)), u"pin2");
     EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
-
     SAFEARRAYBOUND grow{3, 5};
     ASSERT_EQ(SafeArrayRedim(psa, &grow), S_OK);
     EXPECT_EQ(Bound(psa, 1, true), 7);
@@ -115,7 +112,6 @@ TEST(SafeArray, StringAndVariantElementsAreCopiedInOutAndFreed) {
     ASSERT_EQ(SafeArrayRedim(psa, &shrink), S_OK);  // frees the cut element
     EXPECT_EQ(Bound(psa, 1, true), 5);
     EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
-
     psa = SafeArrayCreateVector(VT_VARIANT, 0, 1);
     VARIANT v;
     VariantInit(&v);

@@ -24,21 +24,18 @@ TEST(Variant, ClearFreesOwnedValuesLeavesReferencesAndStopsAtALockedArray) {
     v.bstrVal = SysAllocString(u"owned");
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(v.vt, VT_EMPTY);
-
     CountedObject object;
     object.AddRef();
     v.vt = VT_UNKNOWN;
     v.punkVal = &object;
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(object.refs, 1u);
-
     BSTR text = SysAllocString(u"caller's");
     v.vt = VT_BYREF | VT_BSTR;
     v.pbstrVal = &text;
     EXPECT_EQ(VariantClear(&v), S_OK);
     EXPECT_EQ(std::u16string(text), u"caller's");
     SysFreeString(text);
-
     v.vt = VT_ARRAY | VT_BSTR;
     v.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
     static_cast<BSTR*>(v.parray->pvData)[0] = SysAllocString(u"element");
@@ -62,7 +59,6 @@ TEST(Variant, CopyIsDeepAndReplacesTheDestination) {
     ASSERT_EQ(VariantCopy(&target, &source), S_OK);
     EXPECT_NE(target.bstrVal, source.bstrVal);
     EXPECT_EQ(SysStringLen(target.bstrVal), 3u);
-
     CountedObject object;
     source.vt = VT_UNKNOWN;  // the string stays with the target's copy
     SysFreeString(source.bstrVal);
@@ -71,7 +67,6 @@ TEST(Variant, CopyIsDeepAndReplacesTheDestination) {
     EXPECT_EQ(object.refs, 2u);
     VariantClear(&target);
     EXPECT_EQ(object.refs, 1u);
-
     source.vt = VT_ARRAY | VT_BSTR;
     source.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
     ASSERT_EQ(VariantCopy(&target, &source), S_OK);

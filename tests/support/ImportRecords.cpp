@@ -3,14 +3,6 @@
 #include "platform/CodePage.h"
 
 namespace kelm::testing {
-namespace {
-
-// A one-dimensional array descriptor over storage the builder keeps.
-struct RecordArray {
-    SAFEARRAY descriptor{};
-};
-
-}  // namespace
 
 ImportRecords::~ImportRecords() {
     for (SAFEARRAY* array : m_arrays) SafeArrayDestroy(array);
@@ -47,16 +39,15 @@ SAFEARRAY* ImportRecords::Integers(int count) {
 template <typename T>
 SAFEARRAY* ImportRecords::Records(const std::vector<T>& records) {
     auto storage = std::make_shared<std::vector<T>>(records);
-    auto array = std::make_shared<RecordArray>();
-    array->descriptor.cDims = 1;
-    array->descriptor.fFeatures = FADF_RECORD | FADF_STATIC;
-    array->descriptor.cbElements = sizeof(T);
-    array->descriptor.pvData = storage->data();
-    array->descriptor.rgsabound[0].cElements = static_cast<ULONG>(records.size());
-    array->descriptor.rgsabound[0].lLbound = 0;
+    auto array = std::make_shared<SAFEARRAY>();  // a one-dimensional descriptor over storage the builder keeps
+    array->cDims = 1;
+    array->fFeatures = FADF_RECORD | FADF_STATIC;
+    array->cbElements = sizeof(T);
+    array->pvData = storage->data();
+    array->rgsabound[0].cElements = static_cast<ULONG>(records.size());
     m_recordData.push_back(storage);
     m_recordData.push_back(array);
-    return &array->descriptor;
+    return array.get();
 }
 
 SAFEARRAY* ImportRecords::Cells(const std::vector<KelmStruct_Cell>& records) { return Records(records); }

@@ -21,7 +21,6 @@ public:
     ImportRecords(const ImportRecords&) = delete;
     ImportRecords& operator=(const ImportRecords&) = delete;
     ~ImportRecords();
-
     BSTR Str(const std::string& text);
     SAFEARRAY* Strings(const StringList& items);
     SAFEARRAY* Integers(int count);  // an array of 32-bit integers, not flagged as strings
@@ -29,7 +28,6 @@ public:
     SAFEARRAY* Symbols(const std::vector<KelmStruct_LogicSymbol>& records);
     // An array of records whose lock fails (its lock count is at the maximum).
     SAFEARRAY* Unlockable();
-
     // One record; a null pin list leaves m_psarrPins null.
     KelmStruct_Cell Cell(const std::string& name, std::optional<StringList> pins = std::nullopt,
                          LONG timeStamp = 0);
@@ -41,7 +39,6 @@ public:
 private:
     template <typename T>
     SAFEARRAY* Records(const std::vector<T>& records);
-
     std::vector<BSTR> m_strings;
     std::vector<SAFEARRAY*> m_arrays;                  // destroyed with SafeArrayDestroy
     std::deque<std::shared_ptr<void>> m_recordData;    // storage behind hand-made descriptors

@@ -48,7 +48,6 @@ inline Names Strings(SAFEARRAY* array) {
 class KelmOnLibrary {
 public:
     enum Library { kExample, kEmpty };
-
     explicit KelmOnLibrary(Library library = kExample, const std::string& user = "alice") {
         if (library == kExample) {
             CopyTree(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", m_folder.Root());
@@ -57,27 +56,21 @@ public:
             m_qvm = (m_folder.Root() / "Main.qvm").string();
             EXPECT_EQ(store::CreateLibrary(m_qvm), S_OK);
         }
-        m_kelm = New();
-        EXPECT_EQ(Open(user), S_OK);
+        m_kelm = Another(user);
     }
     ~KelmOnLibrary() { Drop(m_kelm); }
     KelmOnLibrary(const KelmOnLibrary&) = delete;
     KelmOnLibrary& operator=(const KelmOnLibrary&) = delete;
-
     IKelm* operator->() const { return m_kelm; }
     IKelm& Kelm() const { return *m_kelm; }
     LibrarySession& Session() const { return static_cast<CKelm*>(m_kelm)->Session(); }
     const std::string& Qvm() const { return m_qvm; }
     std::string Folder() const { return Session().LibraryFolder(); }
     const TempFolder& Temp() const { return m_folder; }
-
-    HRESULT Open(const std::string& user, VARIANT_BOOL readOnly = VARIANT_FALSE) const {
-        AutoBstr file = Bstr(m_qvm), name = Bstr(user);
-        return m_kelm->Kelmstore_Open(file.get(), name.get(), readOnly);
-    }
     // Another object on the same library, open under a user; Drop() it.
     IKelm* Another(const std::string& user) const {
-        IKelm* other = New();
+        IKelm* other = nullptr;
+        EXPECT_EQ(CKelm::CreateInstance(nullptr, IID_IKelm, reinterpret_cast<void**>(&other)), S_OK);
         AutoBstr file = Bstr(m_qvm), name = Bstr(user);
         EXPECT_EQ(other->Kelmstore_Open(file.get(), name.get(), VARIANT_FALSE), S_OK);
         return other;
@@ -87,7 +80,6 @@ public:
         kelm->Kelmstore_Close();
         kelm->Release();
     }
-
     // Results of the query methods; a failed call gives an empty list, -1 or "<status>".
     Names Items(const std::string& partition, const std::string& filter, KelmEnum_ObjType kind) const {
         AutoBstr p = Bstr(partition), f = Bstr(filter);
@@ -130,15 +122,10 @@ public:
         const HRESULT hr = m_kelm->GetPartitionReservation(p.get(), kind, out.Out());
         return SUCCEEDED(hr) ? Text(out.get()) : StatusText(hr);
     }
-
     // The edits, by name; each gives the method's status.
     HRESULT Reserve(const std::string& partition, KelmEnum_ObjType kind) const {
         AutoBstr p = Bstr(partition);
         return m_kelm->ReservePartition(p.get(), kind);
-    }
-    HRESULT Release(const std::string& partition, KelmEnum_ObjType kind) const {
-        AutoBstr p = Bstr(partition);
-        return m_kelm->UnReservePartition(p.get(), kind);
     }
     HRESULT AddPartition(const std::string& partition, KelmEnum_ObjType kind, bool toDefault = true) const {
         AutoBstr p = Bstr(partition);
@@ -148,21 +135,12 @@ public:
         AutoBstr p = Bstr(partition);
         return m_kelm->DeletePartition(p.get(), kind);
     }
-    // The status, and the "no item to delete" flag.
-    std::pair<HRESULT, VARIANT_BOOL> Delete(const std::string& partition, const std::string& item,
-                                            KelmEnum_ObjType kind) const {
-        AutoBstr p = Bstr(partition), i = Bstr(item);
-        VARIANT_BOOL missing = 5;
-        const HRESULT hr = m_kelm->DeleteItemFromQVM(p.get(), i.get(), kind, &missing);
-        return {hr, missing};
-    }
     HRESULT Copy(const std::string& from, const std::string& item, const std::string& to, const std::string& as,
                  KelmEnum_ObjType kind, bool overwrite = false, bool move = false) const {
         AutoBstr a = Bstr(from), b = Bstr(item), c = Bstr(to), d = Bstr(as);
         return m_kelm->CopyItemInQVM(a.get(), b.get(), c.get(), d.get(), kind, overwrite ? VARIANT_TRUE : VARIANT_FALSE,
                                      move ? VARIANT_TRUE : VARIANT_FALSE);
     }
-
     // The log's lines without their time stamp column and line break.
     Names LogLines() const {
         Names lines;
@@ -173,7 +151,6 @@ public:
         }
         return lines;
     }
-
     static std::string StatusText(HRESULT hr) {
         char text[16];
         std::snprintf(text, sizeof text, "<%08lX>", static_cast<unsigned long>(static_cast<unsigned int>(hr)));
@@ -185,12 +162,6 @@ private:
         EXPECT_EQ(hr, S_OK) << StatusText(hr);
         return hr == S_OK;
     }
-    static IKelm* New() {
-        IKelm* kelm = nullptr;
-        EXPECT_EQ(CKelm::CreateInstance(nullptr, IID_IKelm, reinterpret_cast<void**>(&kelm)), S_OK);
-        return kelm;
-    }
-
     TempFolder m_folder;
     std::string m_qvm;
     IKelm* m_kelm = nullptr;

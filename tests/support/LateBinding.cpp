@@ -181,7 +181,6 @@ void ExpectEveryMethodLateBound(const Invoker& invoke, const std::string& folder
         const DispatchMethod* method = FindDispatchMethod(std::u16string(name.begin(), name.end()));
         ASSERT_NE(nullptr, method);
         called.insert(call.method);
-
         std::vector<AutoBstr> strings;
         std::optional<Out> out;  // a method has at most one
         std::vector<VARIANT> args;

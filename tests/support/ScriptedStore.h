@@ -25,7 +25,6 @@ public:
         return m_scripts[op].text = std::move(text), *this;
     }
     int Count(const std::string& op) const { return m_counts.count(op) ? m_counts.at(op) : 0; }
-
     using State = store::ObjectState;
     using In = const std::string&;
     using List = StringList&;
@@ -112,7 +111,6 @@ private:
         std::optional<StringList> list;
         std::optional<std::string> text;
     };
-
     HRESULT Answer(const std::string& op, const std::vector<std::string>& keys) {
         ++m_counts[op];
         auto it = m_scripts.find(op);
@@ -133,7 +131,6 @@ private:
     static void Fill(const Script& s, StringList& out) { if (s.list) out = *s.list; }
     static void Fill(const Script& s, std::string& out) { if (s.text) out = *s.text; }
     static void Fill(const Script&, int&) {}
-
     std::map<std::string, Script> m_scripts;
     std::map<std::string, int> m_counts;
 };

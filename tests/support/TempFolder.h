@@ -26,7 +26,6 @@ public:
                                      std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(m_path, ignored);
     }
-
     const std::filesystem::path& Root() const { return m_path; }
     // The folder as an 8-bit path ending in a separator.
     std::string Path() const { return (m_path / "").string(); }

@@ -1,9 +1,6 @@
-// A JScript client of the registered KelmAPI.dll, run by cscript:
-//   cscript //nologo client.js <folder with a copy of the example library>
-// JScript passes arguments by value only, so it calls the methods without
-// out-parameters; a failure arrives as an exception with the method's
-// status in `number` and its words in `description`. On the first mismatch
-// the script names the step and exits with 1.
+// A JScript client of the registered KelmAPI.dll (cscript //nologo client.js <copy of the example
+// library>): the methods without out-parameters (JScript passes by value only); a failure is an
+// exception with the status in `number`. The first mismatch names the step and exits with 1.
 var Cell = 2, PartType = 3;  // KelmEnum_ObjType
 var folder = WScript.Arguments(0);
 var qvm = folder + "\\Demo.qvm";

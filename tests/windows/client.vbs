@@ -1,10 +1,6 @@
-' A VBScript client of the registered KelmAPI.dll, run by cscript:
-'   cscript //nologo client.vbs <folder with a copy of the example library>
-' Every method with an out-parameter is called with plain variables (which
-' VBScript passes as references to VARIANTs) and its result checked against
-' the example library; failures are checked through Err.Number and
-' Err.Description. On the first mismatch the script names the step and
-' exits with 1.
+' A VBScript client of the registered KelmAPI.dll (cscript //nologo client.vbs <copy of the example
+' library>): every method with an out-parameter called with plain variables (references to VARIANTs),
+' failures through Err. The first mismatch names the step and exits with 1.
 Option Explicit
 Const Symbol = 1     ' KelmEnum_ObjType_LogicSymbol
 Const Cell = 2       ' KelmEnum_ObjType_Cell
@@ -37,9 +33,8 @@ Sub ExpectValue(stepName, value, expected)
     If CStr(value) <> CStr(expected) Then Fail stepName, "got " & value & ", expected " & expected
 End Sub
 
-' A list (an array of VARIANTs holding strings) read two ways: by index up
-' to UBound, and with For Each (Wine's VBScript has no Join). Errors while
-' reading it are caught here, so that no check is skipped.
+' A list (an array of VARIANTs holding strings) read by index up to UBound and with For Each
+' (Wine's VBScript has no Join); errors while reading it are caught here.
 Sub ExpectList(stepName, list, expected)
     Dim i, byIndex, byEach, item
     If Err.Number <> 0 Then Fail stepName, "status " & Hex(Err.Number) & ": " & Err.Description
@@ -62,7 +57,6 @@ On Error Resume Next
 Set kelm = CreateObject("KelmAPI.Kelm")
 Expect "CreateObject", 0
 
-' ------------------------------------------------ failures, with their words
 kelm.Kelmstore_Open folder & "\Missing.qvm", "alice", False
 ExpectFailure "open of a missing library", &H80004005, "Kelmstore_Open"
 kelm.GetSearchScheme_Default result
@@ -71,7 +65,6 @@ ExpectFailure "a query with nothing open", &H80004005, "GetSearchScheme_Default"
 kelm.Kelmstore_Open qvm, "alice", False
 Expect "open", 0
 
-' ------------------------------------------------ every out-parameter
 kelm.GetSearchScheme_Default result
 ExpectValue "default scheme", result, "(Default)"
 kelm.GetSearchScheme_All result
@@ -105,7 +98,6 @@ kelm.GetPartitionItems "Resistors", "*", 7, result
 ExpectFailure "a bad kind", &H80004005, "GetPartitionItems"
 If result <> "kept" Then Fail "a bad kind", "the variable changed: " & result
 
-' ------------------------------------------------ reservations
 Set other = CreateObject("KelmAPI.Kelm")
 other.Kelmstore_Open qvm, "bob", False
 other.ReservePartition "Resistors", PartType

@@ -1,7 +1,5 @@
-// A C++ client of the registered KelmAPI.dll: the object made through COM
-// by ProgID, every IKelm method called through the system's dispatcher on
-// the registered type library (our own Invoke is run by the api tests),
-// the interfaces it refuses and DllCanUnloadNow of the loaded module.
+// A C++ client of the registered KelmAPI.dll by ProgID: every method through the system's
+// dispatcher on the registered type library, the interfaces it refuses, DllCanUnloadNow.
 #include <gtest/gtest.h>
 
 #include <filesystem>

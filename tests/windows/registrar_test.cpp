@@ -81,7 +81,6 @@ TEST_F(Registrar, RegisterAndUnregister) {
     EXPECT_EQ(7u, count);
     EXPECT_EQ(L"x", Value(L"Shared\\Plain", L"Mark"));
     EXPECT_FALSE(Exists(L"Shared\\{guid}\\Stale"));
-
     Create(L"Shared\\{guid}\\Foreign");  // goes with the ForceRemove key
     Create(L"Shared\\Other");          // someone else's key below the NoRemove key
     ASSERT_EQ(S_OK, Run(kScript, RegistryMode::Unregister));

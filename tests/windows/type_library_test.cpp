@@ -1,9 +1,5 @@
-// The registered type library (compiled from KelmAPI.idl, embedded in the
-// module) read back through ITypeInfo against the C++ contract of
-// include/kelmapi/kelmapi.h: the records field by field at their C++
-// offsets, the enumeration's values and the class's default interface. (The
-// interface is held to the method list by the IDL test and by the client
-// calling every method through the system's dispatcher.)
+// The registered type library read back through ITypeInfo against kelmapi.h: the records field by
+// field at their C++ offsets, the enumeration's values and the class's default interface.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -99,7 +95,6 @@ TEST_F(TypeLibrary, EnumerationAndClass) {
         EXPECT_EQ(values[i], std::make_pair(Name(kinds.get(), v->memid), V_I4(v->lpvarValue)));
         kinds->ReleaseVarDesc(v);
     }
-
     ComPtr<ITypeInfo> coclass = Info(CLSID_Kelm), iface;
     ASSERT_TRUE(coclass);
     INT flags = 0;
