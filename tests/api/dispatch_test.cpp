@@ -88,13 +88,7 @@ TEST_F(Dispatch, InputsAreConvertedLikeTheSystemsDispatcher) {
     Open();
     LONG kind = 3;
     VARIANT boxedKind = I2(3);
-    struct Case {
-        const char* what;
-        VARIANT filter, kind;
-        HRESULT hr;
-        UINT argErr;
-        LONG count;
-    };
+    struct Case { const char* what; VARIANT filter, kind; HRESULT hr; UINT argErr; LONG count; };
     const Case cases[] = {
         {"I4", Str("*"), I4(3), S_OK, 99, 2},
         {"I2", Str("*"), I2(3), S_OK, 99, 2},
@@ -232,13 +226,7 @@ TEST_F(Dispatch, NamesAndCallShapes) {
     DISPID named = 0;
     DISPPARAMS none{nullptr, nullptr, 0, 0}, one{&arg, nullptr, 1, 0}, withName{&arg, &named, 1, 1},
         missing{nullptr, nullptr, 4, 0};
-    struct Case {
-        DISPID id;
-        const IID* iid;
-        WORD flags;
-        DISPPARAMS* params;
-        HRESULT hr;
-    };
+    struct Case { DISPID id; const IID* iid; WORD flags; DISPPARAMS* params; HRESULT hr; };
     const Case cases[] = {
         {3, &IID_NULL, DISPATCH_METHOD, &none, DISP_E_MEMBERNOTFOUND},
         {2, &IID_NULL, DISPATCH_PROPERTYGET, &none, DISP_E_MEMBERNOTFOUND},
@@ -257,10 +245,7 @@ TEST_F(Dispatch, NamesAndCallShapes) {
     Open();
     LONG items = -1;
     VARIANT args[] = {Ref(VT_I4, &items), I4(3), Str("*"), Str("Resistors")};  // last first
-    struct Named {
-        std::vector<DISPID> ids;
-        HRESULT hr;
-    };
+    struct Named { std::vector<DISPID> ids; HRESULT hr; };
     for (const Named& c : {Named{{3, 2}, S_OK}, Named{{2, 3}, DISP_E_TYPEMISMATCH}, Named{{3, 3}, DISP_E_PARAMNOTFOUND},
                            Named{{3, 1}, DISP_E_PARAMNOTFOUND}, Named{{3, 4}, DISP_E_PARAMNOTFOUND}}) {
         std::vector<DISPID> namedIds = c.ids;

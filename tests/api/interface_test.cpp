@@ -43,7 +43,7 @@ TEST(Interface, TheIdlDeclaresTheMethodListOfThePublicHeader) {
         std::regex_search(idl, found, std::regex(R"(uuid\(([0-9A-F-]+)\),\s*dual,\s*oleautomation,\s*nonextensible,[^\]]*\]\s*interface IKelm : IDispatch)")));
     EXPECT_EQ(KELMAPI_IID_STRING, "{" + found[1].str() + "}");
     const std::regex method(R"re(\[id\((\d+)\), helpstring\("([^"]*)"\)\]\s*HRESULT (\w+)\(([^;]*)\);)re");
-    const std::regex param(R"(^\s*(\[(in|out)\]\s*)?(.*\S)\s+(\w+)\s*$)");
+    const std::regex param(R"((?:\[(in|out)\])?\s*([^,\[]*\S)\s+(\w+)\s*(?:,|$))");
     const auto table = KelmDispatchTable();
     std::size_t index = 0;
     for (auto it = std::sregex_iterator(idl.begin(), idl.end(), method); it != std::sregex_iterator(); ++it, ++index) {
@@ -54,34 +54,22 @@ TEST(Interface, TheIdlDeclaresTheMethodListOfThePublicHeader) {
         EXPECT_EQ(want.name, m[3].str());
         EXPECT_EQ(want.id, std::stol(m[1].str()));
         EXPECT_EQ("method " + std::string(want.name), m[2].str());
-        // Parameters, split at the commas outside parentheses.
-        std::vector<std::string> params;
-        std::string current;
-        int depth = 0;
-        for (char c : m[4].str()) {
-            depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-            if (c == ',' && depth == 0) {
-                params.push_back(current);
-                current.clear();
-            } else {
-                current += c;
-            }
-        }
-        if (current.find_first_not_of(" \n") != std::string::npos) params.push_back(current);
-        ASSERT_EQ(want.params.size(), params.size());
-        for (std::size_t p = 0; p < params.size(); ++p) {
-            std::smatch parts;
-            ASSERT_TRUE(std::regex_match(params[p], parts, param)) << params[p];
+        const std::string list = m[4].str();
+        std::size_t p = 0;
+        for (auto at = std::sregex_iterator(list.begin(), list.end(), param); at != std::sregex_iterator(); ++at, ++p) {
+            const std::smatch& parts = *at;
+            ASSERT_LT(p, want.params.size()) << parts[0];
             const DispatchParam& w = want.params[p];
-            EXPECT_EQ(w.name, parts[4].str());
-            const ParamDirection direction = parts[2] == "in"    ? ParamDirection::In
-                                             : parts[2] == "out" ? ParamDirection::Out
+            EXPECT_EQ(w.name, parts[3].str());
+            const ParamDirection direction = parts[1] == "in"    ? ParamDirection::In
+                                             : parts[1] == "out" ? ParamDirection::Out
                                                                  : ParamDirection::Plain;
             EXPECT_EQ(w.direction, direction) << w.name;
-            const auto [type, userType] = TypeOf(parts[3].str());
-            EXPECT_EQ(w.type, type) << w.name << ": " << parts[3];
+            const auto [type, userType] = TypeOf(parts[2].str());
+            EXPECT_EQ(w.type, type) << w.name << ": " << parts[2];
             EXPECT_EQ(w.userType, userType) << w.name;
         }
+        EXPECT_EQ(want.params.size(), p);
     }
     EXPECT_EQ(table.size(), index);
 }

