@@ -18,8 +18,7 @@ std::string Native(std::string path) {
 }
 }  // namespace
 
-TempLibrary::TempLibrary(const std::string& name)
-    : m_folder(m_temp.Root().generic_string() + "/"), m_file(m_folder + name + ".qvm") {
+TempLibrary::TempLibrary() : m_folder(m_temp.Root().generic_string() + "/"), m_file(m_folder + "lib.qvm") {
     EXPECT_EQ(S_OK, store::CreateLibrary(m_file));
 }
 

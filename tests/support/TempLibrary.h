@@ -18,7 +18,7 @@ namespace kelm::testing {
 
 class TempLibrary {
 public:
-    explicit TempLibrary(const std::string& name = "lib");
+    TempLibrary();
     TempLibrary(const TempLibrary&) = delete;
     TempLibrary& operator=(const TempLibrary&) = delete;
     const std::string& Folder() const { return m_folder; }  // ends in '/'
