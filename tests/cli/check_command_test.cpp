@@ -1,13 +1,10 @@
 // End-to-end: kelm check finds each kind of problem in copies of a small,
 // clean library, and is clean on the example library.
-#include <filesystem>
-
 #include "SmallLibrary.h"
 #include "platform/Machine.h"
 
 namespace kelm::testing {
 namespace {
-
 namespace fs = std::filesystem;
 using nlohmann::json;
 
@@ -16,16 +13,6 @@ protected:
     void SetUp() override {
         SmallLibrary::SetUp();
         ImportParts("number,cells,symbols,pins\nR1,R0603,Gates:RES,\"1,2\"\nR2,R0603,Gates:RES,\"1,2\"\n");
-    }
-    // kelm check on a copy of the library changed by `change`.
-    KelmResult CheckCopy(const std::string& name, const std::function<void(const fs::path&)>& change,
-                         std::vector<std::string> options = {}) {
-        const fs::path copy = m_folder.Root() / name;
-        fs::copy(m_folder.Root() / "lib", copy, fs::copy_options::recursive);
-        change(copy);
-        std::vector<std::string> args = {"-l", name + "/Demo.qvm", "--json", "check"};
-        args.insert(args.end(), options.begin(), options.end());
-        return Run(args);
     }
     void Replace(const fs::path& file, const std::string& from, const std::string& to) {
         std::string text = ReadFileBytes(file);
@@ -76,7 +63,9 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
          }, "warning", "stale-lock", "Demo.lock", 0, "no longer runs"},
     };
     for (const Case& c : cases) {
-        const KelmResult result = CheckCopy(c.name, c.change);
+        fs::copy(m_folder.Root() / "lib", m_folder.Root() / c.name, fs::copy_options::recursive);  // a changed copy
+        c.change(m_folder.Root() / c.name);
+        const KelmResult result = Run({"-l", c.name + "/Demo.qvm", "--json", "check"});
         const json document = json::parse(result.out, nullptr, false);
         ASSERT_TRUE(document.is_object() && document.contains("data")) << c.name << ": " << result.out << result.err;
         const json& report = document["data"];
@@ -111,14 +100,10 @@ TEST_F(CheckCommand, ExitCodesFollowErrorsWarningsAndTheOptions) {
     EXPECT_NE(damaged.out.find("error: Demo.qvm, line 1: "), std::string::npos) << damaged.out;
     EXPECT_EQ(Run({"-l", "none/Gone.qvm", "check"}).code, 1);
     EXPECT_EQ(Run({"check"}).code, 2);
-}
-
-TEST(CheckExample, TheExampleLibraryIsClean) {
-    TempFolder folder;
-    fs::copy(fs::path(KELM_SOURCE_DIR) / "examples/library", folder.Root() / "library", fs::copy_options::recursive);
-    const KelmResult result = RunKelm(folder.Root(), {"-l", "library/Demo.qvm", "check", "--fail-on-warnings"});
-    EXPECT_EQ(result.code, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("0 errors, 0 warnings."), std::string::npos) << result.out;
+    fs::copy(fs::path(KELM_SOURCE_DIR) / "examples/library", m_folder.Root() / "example", fs::copy_options::recursive);
+    const KelmResult example = Run({"-l", "example/Demo.qvm", "check", "--fail-on-warnings"});
+    EXPECT_EQ(example.code, 0) << example.out << example.err;
+    EXPECT_NE(example.out.find("0 errors, 0 warnings."), std::string::npos) << example.out;
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <random>
-
 #include "Csv.h"
 
 namespace kelmcli {
 namespace {
-
 struct Read {
     std::vector<std::string> fields;
     long line;
@@ -39,10 +36,8 @@ TEST(Csv, LineEndingsBlankLinesWriterAndDelimiterDetection) {
     }
 }
 
-// Randomized, reproducible with KELM_TEST_SEED: random records written by
-// CsvRecord read back exactly, on the right lines; and a quote put anywhere
-// into one line of a file without line breaks in its fields spoils that
-// line's record only.
+// Randomized, reproducible with KELM_TEST_SEED: records written by CsvRecord read back exactly, on their
+// lines; a stray quote in a file without line breaks in its fields spoils its own line's record only.
 TEST(Csv, RandomRecordsReadBackAndAStrayQuoteSpoilsOnlyItsOwnLine) {
     const char* given = std::getenv("KELM_TEST_SEED");
     const unsigned seed = given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : 20261206u;
@@ -99,6 +94,5 @@ TEST(Csv, RandomRecordsReadBackAndAStrayQuoteSpoilsOnlyItsOwnLine) {
         EXPECT_EQ(count, records.size()) << text;
     }
 }
-
 }  // namespace
 }  // namespace kelmcli

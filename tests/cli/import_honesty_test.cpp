@@ -1,13 +1,10 @@
 // End-to-end: imports of real-world files never change data silently.
-#include <filesystem>
 #include <map>
-
 #include "SmallLibrary.h"
 #include "TextEncoding.h"
 
 namespace kelm::testing {
 namespace {
-
 using nlohmann::json;
 
 TEST(TextEncoding, DecodesEveryByteOrNamesTheFirstBadOne) {
@@ -81,10 +78,8 @@ TEST_F(ImportHonesty, SemicolonAndTabFilesImportWithTheirDelimiterFoundOrGiven) 
     EXPECT_NE(Read("lib/PartsDBLibs/Res.pdb").find("\"name\":\"a, b\""), std::string::npos);
 }
 
-// Every row imports or is reported with its line and reason; the rest go in,
-// adjusted names are counted, and the run's reservation is given back.
-// --overwrite replaces; without it an existing number fails with the
-// component's reason.
+// Every row imports or is reported with its line and reason; adjusted names are counted, the run's
+// reservation is given back; without --overwrite an existing number fails with the component's reason.
 TEST_F(ImportHonesty, BadRowsReportTheirLineAndFailAloneWhileTheOthersImport) {
     Write("mixed.csv",
           "number,name,cells,partition\n"
@@ -196,9 +191,7 @@ TEST_F(ImportHonesty, APartitionNotReservedOrReservedByAnotherUserIsRefused) {
     EXPECT_EQ(Json({"holder", "Res", "--kind", "part"})["holder"], "bob");
 }
 
-// Every field survives export and import, in both formats: export, delete
-// the partition (part numbers are unique), import the file into another
-// partition, and export that one.
+// Every field survives export, deletion (part numbers are unique) and import into another partition.
 TEST_F(ImportHonesty, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
     Write("parts.jsonl",
           "{\"number\":\"R1\",\"name\":\"Res, 1k \xF0\x9F\x94\x8C\",\"label\":\"R?\",\"type\":\"Resistor\","
@@ -224,6 +217,5 @@ TEST_F(ImportHonesty, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
         source = target;
     }
 }
-
 }  // namespace
 }  // namespace kelm::testing

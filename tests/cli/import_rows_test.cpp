@@ -1,18 +1,12 @@
-// The import readers: what the end-to-end imports do not reach (columns in
-// any order and case, record field names, multi-line rows, bad JSON lines,
-// the list notation of cells and symbols).
+// The import readers: what the end-to-end imports do not reach.
 #include <gtest/gtest.h>
-
 #include "ImportRows.h"
 #include "ListNotation.h"
 
 namespace kelmcli {
 namespace {
-
 using Strings = std::vector<std::string>;
 
-// Each input parses to refs that format back to the text given, or is
-// refused with a reason.
 TEST(ListNotation, RefsFormatBackToWhatTheyParseOrAreRefused) {
     for (const auto& [text, formatted] : std::vector<std::pair<std::string, std::string>>{
              {"SOIC8[1, 2,3] ; DIP8;Gates:NAND2[]", "SOIC8[1,2,3];DIP8;Gates:NAND2[]"},
@@ -120,6 +114,5 @@ TEST(ImportRows, JsonLinesTakeShortOrRecordNamesAndBadLinesAreRowErrors) {
     EXPECT_EQ(cells[0].name, "C");
     EXPECT_EQ(cells[0].pins, (Strings{"1"}));
 }
-
 }  // namespace
 }  // namespace kelmcli

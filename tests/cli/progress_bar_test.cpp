@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "ProgressBar.h"
 
 namespace kelmcli {
 namespace {
-
 TEST(ProgressBar, ShowsCountRateAndTimeLeftOnceTheRateHasSettledWithinTheWidth) {
     const struct {
         std::size_t done, total;
@@ -32,6 +28,5 @@ TEST(ProgressBar, ShowsCountRateAndTimeLeftOnceTheRateHasSettledWithinTheWidth) 
         EXPECT_NE(text.rfind("3/3"), std::string::npos) << text;
     }
 }
-
 }  // namespace
 }  // namespace kelmcli

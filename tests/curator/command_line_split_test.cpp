@@ -1,15 +1,10 @@
 // Splitting a command line into arguments by the Windows rules, so that the
 // tool receives on Linux what it would receive on Windows.
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "platform/Process.h"
 
 namespace kelm::platform {
 namespace {
-
 using Args = std::vector<std::string>;
 
 TEST(SplitCommandLine, WindowsQuotingRules) {
@@ -46,6 +41,5 @@ TEST(SplitCommandLine, WindowsQuotingRules) {
     };
     for (const auto& c : cases) EXPECT_EQ(c.args, SplitCommandLine(c.line)) << c.line;
 }
-
 }  // namespace
 }  // namespace kelm::platform

@@ -1,8 +1,5 @@
-// Part type and cell import through a Kelm object on the file store: what a
-// second object reads back after the client saved, and the log lines each
-// path writes.
+// Import through a Kelm object on the file store: what a second object reads back, and the log lines.
 #include <gtest/gtest.h>
-
 #include "store/file/LibraryTools.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
@@ -11,7 +8,6 @@
 
 namespace kelm::testing {
 namespace {
-
 const char* const kPartTag = "AddItemToQVM_Part";
 const char* const kCellTag = "AddItemToQVM_Cell";
 
@@ -32,7 +28,6 @@ protected:
         return lib->AddItemToQVM_Cell(p.get(), const_cast<KelmStruct_Cell*>(&cell), overwrite ? VARIANT_TRUE : 0);
     }
     std::string CellFile() const { return lib.Temp().Path() + "CellDBLibs/Smd.cel"; }
-
     KelmOnLibrary lib{KelmOnLibrary::kEmpty};
     ImportRecords records;
 };
@@ -47,7 +42,6 @@ TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
     part.m_psarrLogicSymbols = records.Symbols({records.Symbol("RES-2", "Gates:RES-2", StringList{"A", "B"})});
     ASSERT_EQ(AddPart(part), S_OK);
     ASSERT_EQ(lib->SaveQVM(), S_OK);
-
     IKelm* carol = lib.Another("carol");
     store::KelmPart parts(static_cast<CKelm*>(carol)->Session().Store(), nullptr);
     store::PartRecord record;
@@ -62,7 +56,6 @@ TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
     EXPECT_EQ(record.symbols[0].itemSpec, "Gates:RES_2");
     EXPECT_EQ(record.symbols[0].pins, (StringList{"A", "B"}));
     KelmOnLibrary::Drop(carol);
-
     const Names logged = lib.LogLines();
     EXPECT_EQ(logged, (Names{LogLine("(ERROR)", kCellTag, "Cell R0603 not found in CEL file"),
                              LogLine("(ERROR)", kCellTag, "Cell R0805 not found in CEL file"),
@@ -97,7 +90,6 @@ TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
     EXPECT_EQ(record.timestamp, 42);
     ASSERT_EQ(cells.GetRecord("QFN-32+EP", "Smd", record), S_OK);  // cell names are not adjusted
     EXPECT_EQ(record.pins, (StringList{"2", "1"}));
-
     // Overwrite replaces the pins and stamps the cell.
     ASSERT_EQ(store::CellDBAddCell(CellFile(), "QFN-32+EP", {"3", "1", "2"}, {"pad"}), S_OK);
     ASSERT_EQ(AddCell(records.Cell("QFN-32+EP", std::nullopt, 77), true), S_OK);
@@ -152,14 +144,12 @@ TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
     locked.m_psarrCells = records.Unlockable();
     EXPECT_EQ(AddPart(locked), E_UNEXPECTED);
     EXPECT_EQ(lib.Find("L1", kPart), KelmOnLibrary::StatusText(E_FAIL));  // stopped before the part was created
-
     KelmStruct_PartType numbers = records.Part("N1");
     numbers.m_psarrCells = records.Cells({records.Cell("C1", StringList{"1"})});
     numbers.m_psarrLogicSymbols = records.Symbols({records.Symbol("S1", "Gates:S1", std::nullopt)});
     reinterpret_cast<KelmStruct_LogicSymbol*>(numbers.m_psarrLogicSymbols->pvData)->m_psarrPins = records.Integers(2);
     EXPECT_EQ(AddPart(numbers), E_FAIL);
     EXPECT_EQ(lib.Find("N1", kPart), "Resistors");  // the part and its cells stay
-
     KelmStruct_Cell cell = records.Cell("C2");
     cell.m_psarrPins = records.Integers(2);
     EXPECT_EQ(AddCell(cell), E_FAIL);
@@ -191,6 +181,5 @@ TEST_F(Import, UnstorableNamesAreRefusedAndLogged) {
     EXPECT_EQ(lib.Items("Smd", "*", kCell), Names{});
     EXPECT_EQ(lib.Items("Resistors", "*", kPart), Names{});
 }
-
 }  // namespace
 }  // namespace kelm::testing

@@ -1,12 +1,10 @@
 // The part number and symbol name rules, and the item specification rewrite.
 #include <gtest/gtest.h>
-
 #include "import/ItemNameRules.h"
 #include "platform/CodePage.h"
 
 namespace kelm {
 namespace {
-
 struct Rule {
     int codePage;  // 0: the system's
     int (*adjust)(std::string&);
@@ -44,6 +42,5 @@ TEST(ItemNameRules, ItemSpecificationRewriteIsExactAndNonOverlappingOnCharacterB
     EXPECT_EQ("\x81" "Ax", ReplaceAll("\x81" "AA", "A", "x"));  // "\x81" "A" is one character
     platform::SetCodePageForTesting(0);
 }
-
 }  // namespace
 }  // namespace kelm

@@ -1,14 +1,12 @@
 // Client arrays of strings into string lists, and the element count of the
 // record walk.
 #include <gtest/gtest.h>
-
 #include "import/RecordArrays.h"
 #include "platform/CodePage.h"
 #include "util/AutoTypes.h"
 
 namespace kelm {
 namespace {
-
 // A BSTR vector holding the texts; a null text leaves its slot null.
 AutoSafeArray BstrArray(const std::vector<const char*>& texts, LONG lowerBound = 0) {
     AutoSafeArray array(SafeArrayCreateVector(VT_BSTR, lowerBound, static_cast<ULONG>(texts.size())));
@@ -66,6 +64,5 @@ TEST(RecordArrayCount, CountOfTheFirstBoundAndOfAClientVector) {
     array.cDims = 0;
     EXPECT_EQ(0, RecordArrayCount(&array));
 }
-
 }  // namespace
 }  // namespace kelm

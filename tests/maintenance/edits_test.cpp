@@ -1,8 +1,5 @@
-// Partitions, copy, move and deletion, reservations and the default padstack
-// through a Kelm object on the file store: what the same and a second object
-// see afterwards.
+// Edits through a Kelm object on the file store: what the same and a second object see afterwards.
 #include <gtest/gtest.h>
-
 #include "platform/Clock.h"
 #include "store/db/PadstackDB.h"
 #include "store/items/KelmSchemePartition.h"
@@ -10,7 +7,6 @@
 
 namespace kelm::testing {
 namespace {
-
 constexpr HRESULT kExists = static_cast<HRESULT>(0x80040005L);
 
 TEST(Edits, PartitionsJoinAndLeaveTheDefaultSchemeOnly) {
@@ -98,9 +94,7 @@ TEST(Edits, DefaultPadstackIsCreatedOnceAndFoundTheSecondTime) {
     EXPECT_LT(lib->CreateDefaultPadstack(name.get(), missing.get()), 0);
 }
 
-// The padstack database's own failures, which a file does not give: a
-// negative status from Init or Load ends the call before Close; creation
-// and save failures are returned.
+// Failures a padstack file does not give: a negative Init or Load ends the call before Close.
 class PadstackScript : public padstackdb::PadstackDBImpl {
 public:
     PadstackScript(const int* statuses, int* closes) : m_statuses(statuses), m_closes(closes) {}
@@ -134,6 +128,5 @@ TEST(Edits, PadstackDatabaseStatusesAreReturned) {
     }
     padstackdb::SetPadstackDBFactory({});
 }
-
 }  // namespace
 }  // namespace kelm::testing

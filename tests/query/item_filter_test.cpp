@@ -1,14 +1,10 @@
 #include "query/ItemFilter.h"
-
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <random>
-#include <string>
 
 namespace kelm {
 namespace {
-
 // Plain backtracking: the reference the real matcher must agree with.
 bool ReferenceMatch(const char* pattern, const char* text) {
     if (*pattern == '*') return ReferenceMatch(pattern + 1, text) || (*text != '\0' && ReferenceMatch(pattern, text + 1));
@@ -62,6 +58,5 @@ TEST(FilterItemList, MatchesWithoutCaseForAsciiOnlyAndKeepsSpellingAndOrder) {
     EXPECT_EQ(out, StringList{"\xC4" "A"});
 #endif
 }
-
 }  // namespace
 }  // namespace kelm

@@ -1,8 +1,5 @@
 // Opening, closing, reloading and saving libraries of the file store.
 #include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "session/LibrarySession.h"
 #include "store/file/LibraryTools.h"
 #include "support/TempFolder.h"
@@ -10,7 +7,6 @@
 
 namespace kelm {
 namespace {
-
 using testing::TempFolder;
 
 struct Seen {
@@ -72,7 +68,6 @@ TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
     EXPECT_EQ(session.Open(temp.Path() + "Missing.qvm", "dave", VARIANT_FALSE), E_FAIL);
     EXPECT_EQ(State(session), (Seen{true, "dave", main, temp.Path()}));
     EXPECT_EQ(session.Reload(), S_OK);  // still usable
-
     const std::string broken = temp.File("Broken.qvm", "not a library\n");
     EXPECT_EQ(session.Open(broken, "alice", VARIANT_FALSE), E_FAIL);
     EXPECT_EQ(State(session), (Seen{false, "alice", broken, temp.Path()}));
@@ -105,6 +100,5 @@ TEST_F(LibrarySessionTest, BareFileNamesAndBackslashPaths) {
     EXPECT_TRUE(std::filesystem::is_directory(temp.Root() / "Other" / "LogFiles"));
 #endif
 }
-
 }  // namespace
 }  // namespace kelm

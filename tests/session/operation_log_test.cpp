@@ -1,10 +1,7 @@
 // Operation log lines, byte for byte, and where they go.
 #include <gtest/gtest.h>
-
 #include <cstdint>
-#include <filesystem>
 #include <limits>
-
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "session/LibrarySession.h"
@@ -14,7 +11,6 @@
 
 namespace kelm {
 namespace {
-
 using testing::ReadFileBytes;
 using testing::TempFolder;
 
@@ -28,10 +24,8 @@ protected:
         ASSERT_EQ(19u, stamp.size());
     }
     void TearDown() override { platform::SetClockForTesting({}); }
-
     std::string LogBytes() const { return ReadFileBytes(temp.Root() / "LogFiles" / "QuorKelm.log"); }
     std::filesystem::path LogFile() const { return temp.Root() / "LogFiles" / "QuorKelm.log"; }
-
     TempFolder temp;
     std::string stamp;  // the fixed time as local time
     OperationLog log;
@@ -93,7 +87,6 @@ TEST_F(OperationLogTest, LinesAccumulateAcrossLogsAndRebinding) {
     ASSERT_NE(std::string::npos, c);
     EXPECT_LT(a, b);
     EXPECT_LT(b, c);
-
     TempFolder other;  // lines go to the last bound folder
     log.Start(other.Path(), "QuorKelm", "KelmAPI");
     EXPECT_TRUE(log.LogInfo("Tag", "m"));
@@ -110,9 +103,8 @@ TEST_F(OperationLogTest, AFileHeldByAnotherWriterDropsTheLine) {
     EXPECT_EQ("", LogBytes());
 }
 
-// The session binds its log at open, also when the store then refuses the
-// library; a refused name or a missing file binds nothing. An unwritable log
-// changes no status.
+// The log is bound at open, also to a library the store refuses; a refused name or a missing file binds
+// nothing. An unwritable log changes no status.
 TEST_F(OperationLogTest, TheSessionBindsItsLogAtOpenAndKeepsIt) {
     LibrarySession session;
     EXPECT_EQ(E_INVALIDARG, session.Open(temp.Path() + "Main.txt", "", VARIANT_FALSE));
@@ -128,7 +120,6 @@ TEST_F(OperationLogTest, TheSessionBindsItsLogAtOpenAndKeepsIt) {
     EXPECT_TRUE(session.Log().LogError("Tag", "after close"));  // stays bound
     EXPECT_NE(std::string::npos, LogBytes().find(" - after failed open\r\n"));
     EXPECT_NE(std::string::npos, LogBytes().find(" - after close\r\n"));
-
     TempFolder blocked;
     blocked.File("LogFiles", "not a folder");
     ASSERT_EQ(S_OK, store::CreateLibrary(blocked.Path() + "Main.qvm"));
@@ -136,6 +127,5 @@ TEST_F(OperationLogTest, TheSessionBindsItsLogAtOpenAndKeepsIt) {
     EXPECT_FALSE(session.Log().LogError("Tag", "m"));
     EXPECT_EQ(S_OK, session.Save());
 }
-
 }  // namespace
 }  // namespace kelm

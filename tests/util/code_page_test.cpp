@@ -1,13 +1,11 @@
 // The 8-bit text seam: lead bytes, lower-casing, case-insensitive order and
 // automation string conversion.
 #include <gtest/gtest.h>
-
 #include "platform/CodePage.h"
 #include "util/AutoTypes.h"
 
 namespace kelm::platform {
 namespace {
-
 TEST(CodePage, DoubleByteCharactersStayWholeInCodePage932) {
     SetCodePageForTesting(932);
     for (int b : {0x81, 0x9F, 0xE0, 0xFC}) EXPECT_TRUE(IsLeadByte(static_cast<unsigned char>(b))) << b;
@@ -54,6 +52,5 @@ TEST(CodePage, WideAndAutomationStringsRoundTrip) {
     const std::string embedded("a\0b", 3);
     EXPECT_EQ(embedded, BstrToAnsi(AutoBstr(AnsiToBstr(embedded)).get()));
 }
-
 }  // namespace
 }  // namespace kelm::platform

@@ -1,15 +1,11 @@
 // The file seam: folders, existence, exclusive appends, moves that never
 // replace, and failures that name the file.
 #include <gtest/gtest.h>
-
-#include <vector>
-
 #include "platform/Files.h"
 #include "support/TempFolder.h"
 
 namespace kelm::platform {
 namespace {
-
 using kelm::testing::ReadFileBytes;
 using kelm::testing::TempFolder;
 
@@ -53,6 +49,5 @@ TEST(Files, MovesNeverReplaceAndFailuresNameTheFile) {
     ASSERT_TRUE(ListFiles(temp.Path(), names));
     EXPECT_EQ((std::vector<std::string>{"b", "sub-a"}), names);
 }
-
 }  // namespace
 }  // namespace kelm::platform

@@ -1,13 +1,11 @@
 // Path splitting, joining and extending, single-byte and double-byte.
 #include <gtest/gtest.h>
-
 #include "platform/CodePage.h"
 #include "support/TempFolder.h"
 #include "util/Paths.h"
 
 namespace kelm {
 namespace {
-
 struct Parts {
     std::string drive, folder, title, extension;
     bool operator==(const Parts&) const = default;
@@ -47,7 +45,7 @@ TEST(SplitPath, DrivesFoldersTitlesAndExtensions) {
     EXPECT_EQ("b", title);
 }
 
-TEST(PathGetters, ComposeTheParts) {
+TEST(PathGetters, ComposeThePartsAndExistenceOnDisk) {
     EXPECT_EQ("qvm", GetPathExtension("C:\\Libs\\Main.QVM.qvm"));
     EXPECT_EQ("Main", GetPathTitle("C:\\Libs\\Main.qvm"));
     EXPECT_EQ("Main.qvm", GetPathFileName("C:\\Libs\\Main.qvm"));
@@ -62,6 +60,9 @@ TEST(PathGetters, ComposeTheParts) {
         EXPECT_EQ(dots + "\\", GetPathFolder(dots));
     }
     for (auto getter : {GetPathExtension, GetPathTitle, GetPathFileName, GetPathFolder}) EXPECT_EQ("", getter(""));
+    testing::TempFolder temp;
+    EXPECT_TRUE(PathExists(temp.File("Main.qvm")) && PathExists(temp.Path()));  // files and folders
+    EXPECT_FALSE(PathExists(temp.Path() + "Missing.qvm") || PathExists(""));
 }
 
 TEST(MakePath, JoinsLeftToRight) {
@@ -107,14 +108,6 @@ TEST(DoubleBytePaths, TrailByteIsNeitherSeparatorNorTrailingBackslash) {
     EXPECT_EQ(0x95, LastCharacter("a\x95"));  // a lead byte with no trail byte stands alone
     platform::SetCodePageForTesting(0);
     EXPECT_EQ('\\', LastCharacter("a" + table));  // single-byte: the trail byte is a backslash
-}
-
-TEST(PathExists, FilesAndFoldersButNotMissingPaths) {
-    testing::TempFolder temp;
-    EXPECT_TRUE(PathExists(temp.File("Main.qvm")));
-    EXPECT_TRUE(PathExists(temp.Path()));
-    EXPECT_FALSE(PathExists(temp.Path() + "Missing.qvm"));
-    EXPECT_FALSE(PathExists(""));
 }
 
 }  // namespace
