@@ -18,10 +18,8 @@ using testing::TempFolder;
 class CuratorLauncherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetEnvironmentForTesting([this](const std::string& name) -> std::optional<std::string> {
-            const auto found = environment.find(name);
-            if (found == environment.end()) return std::nullopt;
-            return found->second;
+        platform::SetEnvironmentForTesting([this](const std::string& name) {
+            return environment.count(name) ? std::optional(environment[name]) : std::nullopt;
         });
         platform::SetProcessStarterForTesting([this](const std::string& commandLine) {
             started.push_back(commandLine);

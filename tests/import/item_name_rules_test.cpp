@@ -11,7 +11,7 @@ struct Rule {
     std::string name, adjusted;  // adjusted equal to name: unchanged, and the rule says 0
 };
 
-TEST(ItemNameRules, PartNumbersLoseTheirFirstBackslashSymbolNamesEveryBackslashPlusAndMinus) {
+TEST(ItemNameRules, NameRulesAndTheItemSpecificationRewriteKeepCharactersWhole) {
     const auto part = AdjustPartNumber;
     const auto symbol = AdjustSymbolName;
     const Rule rules[] = {
@@ -31,9 +31,6 @@ TEST(ItemNameRules, PartNumbersLoseTheirFirstBackslashSymbolNamesEveryBackslashP
         EXPECT_EQ(changed, name == rule.name ? 0 : 1) << rule.name;
     }
     platform::SetCodePageForTesting(0);
-}
-
-TEST(ItemNameRules, ItemSpecificationRewriteIsExactAndNonOverlappingOnCharacterBoundaries) {
     EXPECT_EQ("x_y:x_y", ReplaceAll("x-y:x-y", "x-y", "x_y"));
     EXPECT_EQ("ba", ReplaceAll("aaa", "aa", "b"));
     EXPECT_EQ("lib:A+B", ReplaceAll("lib:A+B", "a+b", "a_b"));  // case counts

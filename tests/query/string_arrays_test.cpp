@@ -7,7 +7,7 @@ namespace kelm {
 namespace {
 using testing::Strings;
 
-TEST(StringListToSafeArray, BstrArraysFromZeroInListOrderReplacingTheOldArray) {
+TEST(StringArrays, BstrArraysFromZeroInListOrderAndCaseInsensitiveSortWithEqualNamesTogether) {
     EXPECT_EQ(E_POINTER, StringListToSafeArray({"a"}, nullptr));
     AutoSafeArray array;
     const std::string wide = platform::BstrToAnsi(AutoBstr(platform::AnsiToBstr("Widerst\xC3\xA4nde")).get());
@@ -23,9 +23,6 @@ TEST(StringListToSafeArray, BstrArraysFromZeroInListOrderReplacingTheOldArray) {
     AutoSafeArray owner(out);
     ASSERT_NE(nullptr, out);  // an empty array from 0, not null
     EXPECT_TRUE(Strings(out).empty());
-}
-
-TEST(SortStringList, CaseInsensitiveAscendingWithEqualNamesTogether) {
     StringList names{"Zeta", "abc", "b_", "B1", "", "ABC", "a"};
     SortStringList(names);
     ASSERT_EQ(7u, names.size());

@@ -9,17 +9,8 @@ namespace kelm {
 namespace {
 using testing::TempFolder;
 
-struct Seen {
-    bool open;
-    std::string user, file, folder;
-    bool operator==(const Seen&) const = default;
-};
-Seen State(const LibrarySession& s) {
-    return {s.IsOpen(), s.UserName(), s.LibraryFile(), s.LibraryFolder()};
-}
-std::ostream& operator<<(std::ostream& out, const Seen& s) {
-    return out << s.open << " '" << s.user << "' '" << s.file << "' '" << s.folder << "'";
-}
+using Seen = std::tuple<bool, std::string, std::string, std::string>;  // open, user, file, folder
+Seen State(const LibrarySession& s) { return {s.IsOpen(), s.UserName(), s.LibraryFile(), s.LibraryFolder()}; }
 
 class LibrarySessionTest : public ::testing::Test {
 protected:

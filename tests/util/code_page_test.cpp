@@ -6,7 +6,7 @@
 
 namespace kelm::platform {
 namespace {
-TEST(CodePage, DoubleByteCharactersStayWholeInCodePage932) {
+TEST(CodePage, DoubleByteCharactersStayWholeAndCompareNoCaseOrdersIgnoringCase) {
     SetCodePageForTesting(932);
     for (int b : {0x81, 0x9F, 0xE0, 0xFC}) EXPECT_TRUE(IsLeadByte(static_cast<unsigned char>(b))) << b;
     for (int b : {0x00, 0x5C, 0x80, 0xA0, 0xDF, 0xFD, 0xFF}) EXPECT_FALSE(IsLeadByte(static_cast<unsigned char>(b))) << b;
@@ -19,9 +19,6 @@ TEST(CodePage, DoubleByteCharactersStayWholeInCodePage932) {
     for (int b = 0; b < 256; ++b) EXPECT_FALSE(IsLeadByte(static_cast<unsigned char>(b))) << b;
     EXPECT_EQ("\xC3\x84x", LowerString("\xC3\x84X"));  // bytes >= 0x80 unchanged
 #endif
-}
-
-TEST(CodePage, CompareNoCaseOrdersIgnoringCase) {
     EXPECT_EQ(0, CompareNoCase(".Qvm", ".qvM"));
     EXPECT_LT(CompareNoCase("alpha", "Zeta"), 0);
     EXPECT_GT(CompareNoCase("Zeta", "alpha"), 0);

@@ -45,7 +45,7 @@ TEST(SplitPath, DrivesFoldersTitlesAndExtensions) {
     EXPECT_EQ("b", title);
 }
 
-TEST(PathGetters, ComposeThePartsAndExistenceOnDisk) {
+TEST(PathGetters, ComposeThePartsMakePathJoinsLeftToRightAndExistenceOnDisk) {
     EXPECT_EQ("qvm", GetPathExtension("C:\\Libs\\Main.QVM.qvm"));
     EXPECT_EQ("Main", GetPathTitle("C:\\Libs\\Main.qvm"));
     EXPECT_EQ("Main.qvm", GetPathFileName("C:\\Libs\\Main.qvm"));
@@ -63,9 +63,6 @@ TEST(PathGetters, ComposeThePartsAndExistenceOnDisk) {
     testing::TempFolder temp;
     EXPECT_TRUE(PathExists(temp.File("Main.qvm")) && PathExists(temp.Path()));  // files and folders
     EXPECT_FALSE(PathExists(temp.Path() + "Missing.qvm") || PathExists(""));
-}
-
-TEST(MakePath, JoinsLeftToRight) {
     const std::string c = "C", cColon = "C:", lib = "\\lib", libSlash = "\\lib\\", x = "x", dotTxt = ".txt",
                       txt = "txt", empty, server = "\\\\srv", dotted = "x.";
     EXPECT_EQ("C:\\lib\\x.txt", MakePath(&c, &lib, &x, &dotTxt));
