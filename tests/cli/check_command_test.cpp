@@ -1,7 +1,6 @@
 // End-to-end: kelm check finds each kind of problem in copies of a small,
 // clean library, and is clean on the example library.
 #include "SmallLibrary.h"
-#include "platform/Machine.h"
 
 namespace kelm::testing {
 namespace {
@@ -32,6 +31,8 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
         std::string message;  // part of it
     };
     const std::string lineOfR2 = "{\"number\":\"R2\"";
+    std::string host = ReadFileBytes("/proc/sys/kernel/hostname");  // this machine, as the system names it
+    host.erase(host.find_last_not_of('\n') + 1);
     const std::vector<Case> cases = {
         {"damaged", [&](const fs::path& lib) { Replace(lib / "PartsDBLibs/Res.pdb", lineOfR2, "{\"number\":\"R2\",}"); },
          "error", "damaged-file", "PartsDBLibs/Res.pdb", 3, ""},
@@ -59,7 +60,7 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
          }, "warning", "reservation", "Demo.reservations", 2, "stale"},
         {"lock", [&](const fs::path& lib) {
              std::ofstream(lib / "Demo.lock") << "{\"kelm\":\"lock\",\"version\":1,\"lines\":1}\n{\"user\":\"bob\",\"host\":\""
-                                              << platform::HostName() << "\",\"pid\":2147483000,\"time\":1}\n";
+                                              << host << "\",\"pid\":2147483000,\"time\":1}\n";
          }, "warning", "stale-lock", "Demo.lock", 0, "no longer runs"},
     };
     for (const Case& c : cases) {

@@ -18,6 +18,7 @@ TEST(SplitCommandLine, WindowsQuotingRules) {
         {"\"C:\\Program Files\\t.exe\" a", {"C:\\Program Files\\t.exe", "a"}},
         {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},  // a backslash before the quote is literal
         {"\"prog\"b", {"prog", "b"}},             // the argument starts right after it
+        {"\"prog\"\"a b\"", {"prog", "a b"}},      // ... also with a quote
         {"prog   \t ", {"prog"}},
         {"\"unterminated name", {"unterminated name"}},
         {"", {}},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include "CuratorTool.h"
+#include "store/items/KelmServer.h"
 #include "support/TempFolder.h"
 
 namespace kelm::curator {
@@ -117,6 +118,18 @@ TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
     temp.File("Demo.qvm", "{\"kelm\":\"library\",\"version\":1,\"lines\":3}\n");  // a configuration that does not parse
     EXPECT_EQ(kExitProblems, Verify()) << err.str();
     EXPECT_NE(std::string::npos, Report().find("unreadable file: ")) << Report();
+}
+
+TEST_F(CuratorToolTest, AStoreThatCannotStartFailsBothFlowsSayingSo) {
+    store::SetDefaultBackendFactory([] { return std::shared_ptr<store::StoreBackend>(); });
+    const int verify = Verify();
+    const std::string verifyError = err.str();
+    const int refresh = Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;parts;"});
+    store::SetDefaultBackendFactory({});
+    EXPECT_EQ(kExitUsage, verify);
+    EXPECT_EQ("CuratorCommand: the library store cannot be started\n", verifyError);
+    EXPECT_EQ(kExitUsage, refresh);
+    EXPECT_NE(std::string::npos, err.str().find("cannot open library " + qvm + ": ")) << err.str();
 }
 
 TEST_F(CuratorToolTest, RefreshRereadsOnePartitionAndLeavesReservationsAlone) {
