@@ -20,7 +20,6 @@ inline std::string ShellQuote(const std::string& word) {
     for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
-
 // kelm with the arguments, run in the folder; environment: shell assignments
 // put before the command ("A=1 B=").
 inline KelmResult RunKelm(const std::filesystem::path& folder, const std::vector<std::string>& args,

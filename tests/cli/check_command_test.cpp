@@ -6,7 +6,6 @@ namespace kelm::testing {
 namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
-
 class CheckCommand : public SmallLibrary {
 protected:
     void SetUp() override {
@@ -21,14 +20,13 @@ protected:
         std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     }
 };
-
 TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
-    struct Case {
+    struct Case {  // the finding's severity, kind, file, line and a part of its message
         std::string name;
         std::function<void(const fs::path&)> change;
         std::string severity, kind, file;
         long line;
-        std::string message;  // part of it
+        std::string message;
     };
     const std::string lineOfR2 = "{\"number\":\"R2\"";
     std::string host = ReadFileBytes("/proc/sys/kernel/hostname");  // this machine, as the system names it
@@ -80,7 +78,6 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
         EXPECT_NE(finding["message"].get<std::string>().find(c.message), std::string::npos) << c.name << ": " << finding["message"];
     }
 }
-
 TEST_F(CheckCommand, ExitCodesFollowErrorsWarningsAndTheOptions) {
     const KelmResult clean = Kelm({"check"});
     EXPECT_EQ(clean.code, 0);
@@ -106,6 +103,5 @@ TEST_F(CheckCommand, ExitCodesFollowErrorsWarningsAndTheOptions) {
     EXPECT_EQ(example.code, 0) << example.out << example.err;
     EXPECT_NE(example.out.find("0 errors, 0 warnings."), std::string::npos) << example.out;
 }
-
 }  // namespace
 }  // namespace kelm::testing

@@ -5,11 +5,7 @@
 
 namespace kelmcli {
 namespace {
-struct Read {
-    std::vector<std::string> fields;
-    long line;
-    std::string error;
-};
+struct Read { std::vector<std::string> fields; long line; std::string error; };
 
 std::vector<Read> ReadAll(std::string_view text, char delimiter = ',') {
     CsvReader reader(text, delimiter);
@@ -20,7 +16,6 @@ std::vector<Read> ReadAll(std::string_view text, char delimiter = ',') {
 }
 
 using Fields = std::vector<std::string>;
-
 // What the random test below does not write: CRLF, blank lines, quoting by
 // need only, and the delimiter found in the header line outside quotes.
 TEST(Csv, LineEndingsBlankLinesWriterAndDelimiterDetection) {
@@ -35,7 +30,6 @@ TEST(Csv, LineEndingsBlankLinesWriterAndDelimiterDetection) {
         EXPECT_EQ(DetectDelimiter(header), delimiter) << header;
     }
 }
-
 // Randomized, reproducible with KELM_TEST_SEED: records written by CsvRecord read back exactly, on their
 // lines; a stray quote in a file without line breaks in its fields spoils its own line's record only.
 TEST(Csv, RandomRecordsReadBackAndAStrayQuoteSpoilsOnlyItsOwnLine) {

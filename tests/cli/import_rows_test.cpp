@@ -6,7 +6,6 @@
 namespace kelmcli {
 namespace {
 using Strings = std::vector<std::string>;
-
 TEST(ListNotation, RefsFormatBackToWhatTheyParseOrAreRefused) {
     for (const auto& [text, formatted] : std::vector<std::pair<std::string, std::string>>{
              {"SOIC8[1, 2,3] ; DIP8;Gates:NAND2[]", "SOIC8[1,2,3];DIP8;Gates:NAND2[]"},
@@ -22,7 +21,6 @@ TEST(ListNotation, RefsFormatBackToWhatTheyParseOrAreRefused) {
     EXPECT_EQ(GuessFormat("a.ndjson"), FileFormat::JsonLines);
     EXPECT_EQ(GuessFormat("a.txt"), FileFormat::Csv);
 }
-
 TEST(ImportRows, CsvColumnsInAnyOrderAndCaseBadRowsWithTheirLinesAndHeaderProblems) {
     std::string error;
     const auto rows = ReadPartRows(
@@ -79,7 +77,6 @@ TEST(ImportRows, CsvColumnsInAnyOrderAndCaseBadRowsWithTheirLinesAndHeaderProble
     EXPECT_EQ(cells[0].timestamp, 7);
     EXPECT_EQ(cells[1].error, "no cell name");
 }
-
 TEST(ImportRows, JsonLinesTakeShortOrRecordNamesAndBadLinesAreRowErrors) {
     std::string error;
     const auto rows = ReadPartRows(

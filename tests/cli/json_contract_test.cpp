@@ -10,7 +10,6 @@
 namespace kelm::testing {
 namespace {
 using json = nlohmann::ordered_json;
-
 struct Row {
     std::vector<std::string> args;  // after "--json -l lib/Demo.qvm -u alice"
     int code;
@@ -18,7 +17,6 @@ struct Row {
     std::string pointer = {};  // a field of the --json document
     std::string value = {};    // ... as JSON text
 };
-
 // The full names of the commands ("partition add"), leaves only.
 void CommandNames(const CLI::App& app, const std::string& prefix, std::set<std::string>& names) {
     const auto all = [](const CLI::App*) { return true; };
@@ -33,7 +31,6 @@ std::string CommandOf(const std::vector<std::string>& args, const std::set<std::
     if (args.size() >= 2 && names.count(args[0] + " " + args[1])) return args[0] + " " + args[1];
     return args.empty() ? std::string() : args[0];
 }
-
 TEST(JsonContract, EveryCommandPrintsOneDocumentOfOneShapeWhateverTheOutcome) {
     TempFolder folder;
     folder.File("cells.csv", "name,pins\nR0603,\"1,2\"\n");

@@ -6,9 +6,7 @@
 namespace kelm::testing {
 namespace {
 using nlohmann::json;
-
 using KelmTool = SmallLibrary;
-
 // AddPartition and DeletePartition answer S_OK also when nothing changed:
 // the tool looks, and says why. Names some system cannot store are refused.
 TEST_F(KelmTool, PartitionEditsThatChangeNothingExitNonZeroAndSayWhy) {
@@ -16,12 +14,7 @@ TEST_F(KelmTool, PartitionEditsThatChangeNothingExitNonZeroAndSayWhy) {
     const KelmResult human = Kelm({"info"});
     EXPECT_NE(human.out.find("Res  0 items"), std::string::npos) << human.out;
     EXPECT_NE(human.out.find("held by bob"), std::string::npos) << human.out;
-    const struct {
-        std::vector<std::string> args;
-        std::string user;
-        int code;
-        std::string says;  // on stderr
-    } cases[] = {
+    const struct { std::vector<std::string> args; std::string user; int code; std::string says; } cases[] = {  // says: on stderr
         {{"partition", "add", "Res", "--kind", "part"}, "alice", 1, "already exists; nothing changed"},
         {{"partition", "add", "../x", "--kind", "part"}, "alice", 3, "Refusing Partition Name (../x)"},
         {{"partition", "add", "COM1.pdb", "--kind", "part"}, "alice", 3, "0x80041009"},
@@ -42,7 +35,6 @@ TEST_F(KelmTool, PartitionEditsThatChangeNothingExitNonZeroAndSayWhy) {
     EXPECT_EQ(info["partitions"]["cell"].size(), 1u);
     EXPECT_EQ(info["partitions"]["symbol"][0]["items"], 1);
 }
-
 // Part numbers are unique: a part type moves only under a new number, and
 // the tool says so before touching anything.
 TEST_F(KelmTool, AMoveOfAPartTypeNeedsANewNumberAndLeavesNothingReserved) {
@@ -59,7 +51,6 @@ TEST_F(KelmTool, AMoveOfAPartTypeNeedsANewNumberAndLeavesNothingReserved) {
     EXPECT_EQ(Items("Caps"), std::vector<std::string>{"R1N"});
     EXPECT_EQ(Items("Res"), std::vector<std::string>{"R2"});
 }
-
 // Who the tool works as: -u, KELM_USER, then the login name; never nobody.
 TEST_F(KelmTool, TheUserComesFromTheOptionTheEnvironmentOrTheLoginAndIsNeverEmpty) {
     const std::string noLogin = "env -u USER -u USERNAME -u LOGNAME -u KELM_USER";
@@ -82,7 +73,6 @@ TEST_F(KelmTool, TheUserComesFromTheOptionTheEnvironmentOrTheLoginAndIsNeverEmpt
     const KelmResult viaEnvironment = Run({"-u", "a", "count", "Smd", "-k", "cell"}, "KELM_LIBRARY=lib/Demo.qvm");
     EXPECT_EQ(viaEnvironment.out, "0\n") << viaEnvironment.err;
 }
-
 // Failures exit 3 and name their status (never "not found"); usage errors
 // exit 2; --read-only refuses every edit.
 TEST_F(KelmTool, FailuresNameTheirStatusAndWhatToDo) {

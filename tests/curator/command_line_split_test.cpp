@@ -6,7 +6,6 @@
 namespace kelm::platform {
 namespace {
 using Args = std::vector<std::string>;
-
 TEST(SplitCommandLine, WindowsQuotingRules) {
     const struct { const char* line; Args args; } cases[] = {
         // The launcher's command lines keep the quoted library whole.

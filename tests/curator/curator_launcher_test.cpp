@@ -14,7 +14,6 @@ namespace kelm {
 namespace {
 using testing::ReadFileBytes;
 using testing::TempFolder;
-
 class CuratorLauncherTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -47,7 +46,6 @@ protected:
     bool startSucceeds = true;
     LibrarySession session;
 };
-
 TEST_F(CuratorLauncherTest, ToolFolderComesFromTheCuratorVariableFirst) {
     std::string folder = "stale";
     EXPECT_EQ(E_FAIL, FindCuratorBinFolder(folder));
@@ -69,7 +67,6 @@ TEST_F(CuratorLauncherTest, ToolFolderComesFromTheCuratorVariableFirst) {
         EXPECT_EQ(std::string(c.folder) + "CuratorCommand.exe", toolPath);
     }
 }
-
 TEST_F(CuratorLauncherTest, CommandLinesByteForByte) {
     const std::string folder = ToolFolder("tools");
     environment["TQR_CURATOR_BIN"] = folder;
@@ -103,7 +100,6 @@ TEST_F(CuratorLauncherTest, CommandLinesByteForByte) {
     }
     EXPECT_TRUE(boxes.empty());
 }
-
 // Each failure: the status, what started, the boxes shown, the log lines.
 TEST_F(CuratorLauncherTest, FailuresShowOrLogExactlyOnce) {
     session.Log().Start(temp.Path(), "QuorKelm", "KelmAPI");
@@ -138,6 +134,5 @@ TEST_F(CuratorLauncherTest, FailuresShowOrLogExactlyOnce) {
     EXPECT_EQ(1u, boxes.size());
     EXPECT_EQ(log, LogBytes());
 }
-
 }  // namespace
 }  // namespace kelm

@@ -10,7 +10,6 @@ namespace kelm::curator {
 namespace {
 using testing::ReadFileBytes;
 using testing::TempFolder;
-
 const char* const kPart =
     R"({"number":"%N","pins":[%P],"name":"Resistor","label":"R?","nameDefault":0,"labelDefault":0,)"
     R"("description":"1k","type":"Resistor","time":1700000000,"cells":[%C],"symbols":[{"spec":"%S","pins":["A","B"]}]})";
@@ -59,7 +58,6 @@ protected:
     std::string qvm;
     std::ostringstream out, err;
 };
-
 TEST_F(CuratorToolTest, CommandLinesAndUsageErrors) {
     Request request;
     std::string error;
@@ -89,7 +87,6 @@ TEST_F(CuratorToolTest, CommandLinesAndUsageErrors) {
         EXPECT_NE(std::string::npos, err.str().find(c.message)) << err.str();
     }
 }
-
 TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
     WriteParts(Part("R1", "\"1\",\"2\"", "\"C0603\"", "Gates:RES") +
                Part("R2", "\"1\",\"2\"", "\"NOPE\"", "Gates:RES") +
@@ -119,7 +116,6 @@ TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
     EXPECT_EQ(kExitProblems, Verify()) << err.str();
     EXPECT_NE(std::string::npos, Report().find("unreadable file: ")) << Report();
 }
-
 TEST_F(CuratorToolTest, AStoreThatCannotStartFailsBothFlowsSayingSo) {
     store::SetDefaultBackendFactory([] { return std::shared_ptr<store::StoreBackend>(); });
     const int verify = Verify();
@@ -131,7 +127,6 @@ TEST_F(CuratorToolTest, AStoreThatCannotStartFailsBothFlowsSayingSo) {
     EXPECT_EQ(kExitUsage, refresh);
     EXPECT_NE(std::string::npos, err.str().find("cannot open library " + qvm + ": ")) << err.str();
 }
-
 TEST_F(CuratorToolTest, RefreshRereadsOnePartitionAndLeavesReservationsAlone) {
     const std::string reservations =
         "{\"kelm\":\"reservations\",\"version\":1,\"lines\":1}\n"

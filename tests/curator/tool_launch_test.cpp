@@ -14,7 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFileBytes;
 using testing::TempFolder;
-
 // The tool's folder as this process names it: a cross build run under Wine
 // knows its build tree by the Unix path, which Wine shows as drive Z:.
 std::string BuiltToolFolder() {
@@ -69,13 +68,11 @@ protected:
     std::string qvm;
     ComPtr<IKelm> kelm;
 };
-
 TEST_F(ToolLaunchTest, RunCuratorVerifiesTheNamedLibrary) {
     // No library open: RunCurator names its own.
     ASSERT_EQ(S_OK, kelm->RunCurator(Text(qvm).get(), Text("verify").get()));
     EXPECT_EQ("Verify " + qvm + "\nNo problems found.\n", WaitForReport("Demo.verify.txt", "found.\n"));
 }
-
 TEST_F(ToolLaunchTest, RefreshQVMTreeRereadsAPartitionOfTheOpenLibrary) {
     ASSERT_EQ(S_OK, kelm->Kelmstore_Open(Text(qvm).get(), Text("alice").get(), VARIANT_FALSE));
     // A symbol added on disk behind the library's back: the refresh counts it.

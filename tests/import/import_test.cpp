@@ -31,7 +31,6 @@ protected:
     KelmOnLibrary lib{KelmOnLibrary::kEmpty};
     ImportRecords records;
 };
-
 TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
     ASSERT_EQ(store::SymbolFileAdd(lib.Qvm(), "Gates", "RES-2", {"A", "B"}), S_OK);
     ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
@@ -62,7 +61,6 @@ TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
                              LogLine("(WARNING)", kPartTag, "Adjusting Part Number: (RES\\10K\\A) -> (RES_10K\\A). Partition (Resistors)."),
                              LogLine("(WARNING)", kPartTag, "Adjusting Symbol Name: (RES-2) -> (RES_2). Partition (Resistors), Part Number (RES_10K\\A).")}));
 }
-
 TEST_F(Import, PinsComeFromTheFirstCellWithTheMostPins) {
     ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
     KelmStruct_PartType part = records.Part("P1");
@@ -74,7 +72,6 @@ TEST_F(Import, PinsComeFromTheFirstCellWithTheMostPins) {
     store::KelmPart(lib.Session().Store(), nullptr).GetPinNumbers(pins, "P1");
     EXPECT_EQ(pins, (StringList{"x", "y"}));
 }
-
 TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
     ASSERT_EQ(store::CellDBAddCell(CellFile(), "SO8", {"8", "2", "1", "3"}, {"smd60", "fid"}), S_OK);
     ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
@@ -110,7 +107,6 @@ TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
                      LogLine("(INFO)", kCellTag, "Overwriting existing cell definition in QVM. Partition (Smd), Cell (QFN-32+EP)."),
                      LogLine("(ERROR)", kCellTag, "Couldn't load CEL file " + lib.Folder() + "\\CellDBLibs\\Thru.cel")}));
 }
-
 TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
     KelmStruct_PartType part = records.Part("R1");
     EXPECT_EQ(AddPart(part), E_FAIL);
@@ -136,7 +132,6 @@ TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
     KelmOnLibrary::Drop(carol);
     KelmOnLibrary::Drop(bob);
 }
-
 TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
     ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
     ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
@@ -158,7 +153,6 @@ TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
                      LogLine("(ERROR)", kPartTag, "Error getting Symbol's pins from safe array. Partition (Resistors), Part Number (N1), Symbol (S1)."),
                      LogLine("(ERROR)", kCellTag, "Error getting Cell's pins from safe array. Partition (Smd), Cell (C2).")}));
 }
-
 // Names some system cannot store are refused with their status and a log
 // line, and nothing of them reaches the library.
 TEST_F(Import, UnstorableNamesAreRefusedAndLogged) {

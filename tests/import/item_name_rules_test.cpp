@@ -10,7 +10,6 @@ struct Rule {
     int (*adjust)(std::string&);
     std::string name, adjusted;  // adjusted equal to name: unchanged, and the rule says 0
 };
-
 TEST(ItemNameRules, NameRulesAndTheItemSpecificationRewriteKeepCharactersWhole) {
     const auto part = AdjustPartNumber;
     const auto symbol = AdjustSymbolName;

@@ -16,7 +16,6 @@ AutoSafeArray BstrArray(const std::vector<const char*>& texts, LONG lowerBound =
     }
     return array;
 }
-
 TEST(SafeArrayToStringList, ReplacesTheListInArrayOrderOrRefusesLeavingItAlone) {
     StringList list{"kept"};
     SAFEARRAY integers{};  // a descriptor of 32-bit integers: no string flag
@@ -28,11 +27,7 @@ TEST(SafeArrayToStringList, ReplacesTheListInArrayOrderOrRefusesLeavingItAlone) 
         EXPECT_EQ(E_FAIL, SafeArrayToStringList(refused, list));
         EXPECT_EQ((StringList{"kept"}), list);
     }
-    const struct {
-        std::vector<const char*> texts;
-        LONG lowerBound;
-        StringList list;
-    } cases[] = {
+    const struct { std::vector<const char*> texts; LONG lowerBound; StringList list; } cases[] = {
         {{"1", "A2", "1", ""}, 0, {"1", "A2", "1", ""}},  // duplicates and empty strings stay
         {{nullptr, nullptr}, 0, {"", ""}},               // null elements are empty strings
         {{}, 0, {}},
@@ -52,7 +47,6 @@ TEST(SafeArrayToStringList, ReplacesTheListInArrayOrderOrRefusesLeavingItAlone) 
     EXPECT_EQ(E_UNEXPECTED, hr);
     EXPECT_TRUE(list.empty());
 }
-
 TEST(RecordArrayCount, CountOfTheFirstBoundAndOfAClientVector) {
     EXPECT_EQ(0, RecordArrayCount(nullptr));
     SAFEARRAY array{};

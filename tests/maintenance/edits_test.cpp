@@ -36,7 +36,6 @@ TEST(Edits, PartitionsJoinAndLeaveTheDefaultSchemeOnly) {
     ASSERT_EQ(lib->ReloadQVM(), S_OK);
     EXPECT_EQ(lib.Partitions("", kCell), Names{"Thru"});
 }
-
 // The random model test of the store compares copies, moves, deletions and
 // reservations with a model; here the rules it does not try.
 TEST(Edits, APartTypeMovesUnderANewNumberAndOverwriteIsMinusOneOnly) {
@@ -56,7 +55,6 @@ TEST(Edits, APartTypeMovesUnderANewNumberAndOverwriteIsMinusOneOnly) {
     EXPECT_EQ(lib.Find("R-10K", kPart), "Capacitors");
     EXPECT_EQ(lib.Pins("", "R-10K", kPart), 2);  // pins go with the part type
 }
-
 TEST(Edits, EditsOfAHeldPartitionAreTheHoldersOnlyAndKeepItsReservation) {
     KelmOnLibrary lib;
     IKelm* bob = lib.Another("bob");
@@ -74,7 +72,6 @@ TEST(Edits, EditsOfAHeldPartitionAreTheHoldersOnlyAndKeepItsReservation) {
     EXPECT_EQ(lib.Items("Thru", "RES*", kCell), Names{"RES0603"});
     KelmOnLibrary::Drop(bob);
 }
-
 TEST(Edits, DefaultPadstackIsCreatedOnceAndFoundTheSecondTime) {
     KelmOnLibrary lib;
     platform::SetClockForTesting([] { return std::int64_t{1650000000}; });
@@ -93,7 +90,6 @@ TEST(Edits, DefaultPadstackIsCreatedOnceAndFoundTheSecondTime) {
     EXPECT_EQ(padstacks[0].timestamp, 1650000000);
     EXPECT_LT(lib->CreateDefaultPadstack(name.get(), missing.get()), 0);
 }
-
 // Failures a padstack file does not give: a negative Init or Load ends the call before Close.
 class PadstackScript : public padstackdb::PadstackDBImpl {
 public:
@@ -112,7 +108,6 @@ private:
     const int* m_statuses;
     int* m_closes;
 };
-
 TEST(Edits, PadstackDatabaseStatusesAreReturned) {
     struct Case { int init, load, create, save; HRESULT expected; int closes; };
     const Case cases[] = {{-2, 0, 0, 0, -2, 0}, {1, -3, 0, 0, -3, 0}, {0, 0, 5, 0, 5, 1},

@@ -11,7 +11,6 @@ bool ReferenceMatch(const char* pattern, const char* text) {
     if (*text == '\0') return *pattern == '\0';
     return (*pattern == '?' || *pattern == *text) && ReferenceMatch(pattern + 1, text + 1);
 }
-
 // Randomized, reproducible with KELM_TEST_SEED. Wildcards occur in the texts
 // too, where they are ordinary characters.
 TEST(MatchWildcard, AgreesWithBacktrackingOnRandomPatternsAndTexts) {
@@ -34,7 +33,6 @@ TEST(MatchWildcard, AgreesWithBacktrackingOnRandomPatternsAndTexts) {
     EXPECT_GT(matches, 20000);  // both answers are common, or the comparison proves little
     EXPECT_LT(matches, 180000);
 }
-
 TEST(MatchWildcard, ComparesBytesWithCaseAndManyStarGroupsDoNotExplode) {
     EXPECT_FALSE(MatchWildcard("R1", "r1"));  // lower-casing is the filter's job
     EXPECT_TRUE(MatchWildcard("?\xA4", "\xC3\xA4"));
@@ -44,7 +42,6 @@ TEST(MatchWildcard, ComparesBytesWithCaseAndManyStarGroupsDoNotExplode) {
     EXPECT_TRUE(MatchWildcard(pattern, std::string(200, 'a')));
     EXPECT_FALSE(MatchWildcard(pattern, std::string(39, 'a')));
 }
-
 TEST(FilterItemList, MatchesWithoutCaseForAsciiOnlyAndKeepsSpellingAndOrder) {
     StringList out{"stale"};
     FilterItemList("r1*", {"R10", "C1", "r11", "R1", "xr1"}, out);

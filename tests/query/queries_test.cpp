@@ -26,7 +26,6 @@ TEST(Queries, SchemesAndTheirPartitionsByFlags) {
               KELM_E_NO_SUCH_SCHEME);
     EXPECT_EQ(out.get(), nullptr);
 }
-
 TEST(Queries, ItemsAndCountsThroughTheFilter) {
     KelmOnLibrary lib;
     EXPECT_EQ(lib.Items("Resistors", "r-08*", kPart), (Names{"R-0805-1K"}));
@@ -47,7 +46,6 @@ TEST(Queries, ItemsAndCountsThroughTheFilter) {
     EXPECT_EQ(lib->GetPartitionItemsCount(missing.get(), some.get(), kCell, &count), KELM_E_NO_SUCH_PARTITION);
     EXPECT_EQ(count, 0);
 }
-
 // What the store's random model test does not reach: a needless partition, the excluded one compared with
 // case, a symbol lookup without its partition, a miss answered with an empty array rather than none.
 TEST(Queries, LookupsPinsAndCellUsage) {

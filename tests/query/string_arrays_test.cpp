@@ -6,7 +6,6 @@
 namespace kelm {
 namespace {
 using testing::Strings;
-
 TEST(StringArrays, BstrArraysFromZeroInListOrderAndCaseInsensitiveSortWithEqualNamesTogether) {
     EXPECT_EQ(E_POINTER, StringListToSafeArray({"a"}, nullptr));
     AutoSafeArray array;

@@ -8,7 +8,6 @@
 namespace kelm {
 namespace {
 using testing::TempFolder;
-
 using Seen = std::tuple<bool, std::string, std::string, std::string>;  // open, user, file, folder
 Seen State(const LibrarySession& s) { return {s.IsOpen(), s.UserName(), s.LibraryFile(), s.LibraryFolder()}; }
 
@@ -23,7 +22,6 @@ protected:
     std::string other = (temp.Root() / "Other" / "Other.qvm").string();
     LibrarySession session;
 };
-
 TEST_F(LibrarySessionTest, OpenRemembersTheLibraryTheUserAndTheMode) {
     EXPECT_EQ(State(session), (Seen{false, "KelmAPI", "", ""}));
     ASSERT_EQ(session.Open(main, "alice", VARIANT_FALSE), S_OK);
@@ -44,7 +42,6 @@ TEST_F(LibrarySessionTest, OpenRemembersTheLibraryTheUserAndTheMode) {
         EXPECT_EQ(session.Open(temp.Path() + name, "", VARIANT_FALSE), S_OK) << name;
     }
 }
-
 // A refused name keeps the open library (but takes the user); a file the
 // store refuses ends idle, naming it; close, reload and save need a library.
 TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
@@ -71,7 +68,6 @@ TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
     EXPECT_EQ(session.Reload(), E_FAIL);
     EXPECT_EQ(session.Save(), E_FAIL);
 }
-
 TEST_F(LibrarySessionTest, BareFileNamesAndBackslashPaths) {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(temp.Root());

@@ -13,7 +13,6 @@ namespace kelm {
 namespace {
 using testing::ReadFileBytes;
 using testing::TempFolder;
-
 constexpr std::int64_t kFixedTime = 1709622489;  // early March 2024
 
 class OperationLogTest : public ::testing::Test {
@@ -30,7 +29,6 @@ protected:
     std::string stamp;  // the fixed time as local time
     OperationLog log;
 };
-
 TEST_F(OperationLogTest, LevelsAndTheThreeRowFormatsByteForByte) {
     EXPECT_FALSE(log.LogError("Tag", "unbound"));
     log.Start(temp.Path().substr(0, temp.Path().size() - 1), "QuorKelm.txt", "KelmAPI");  // a separator is added
@@ -51,7 +49,6 @@ TEST_F(OperationLogTest, LevelsAndTheThreeRowFormatsByteForByte) {
                   head + "(ERROR)   KelmAPI         - \r\n",
               LogBytes());
 }
-
 TEST_F(OperationLogTest, LongTextsPushTheLineRightAndPercentSignsStay) {
     log.Start(temp.Path(), "QuorKelm", "AnApplicationNameLongerThan15");
     const std::string tag40(40, 'T');
@@ -61,7 +58,6 @@ TEST_F(OperationLogTest, LongTextsPushTheLineRightAndPercentSignsStay) {
                   " (INFO)    AnApplicationNameLongerThan15Tag" + std::string(32, ' ') + " - a\r\nb\r\n",
               LogBytes());
 }
-
 TEST_F(OperationLogTest, UnconvertibleTimeGivesABlankColumn) {
     std::string text = "stale";
     EXPECT_FALSE(platform::FormatLocalTime(std::numeric_limits<std::int64_t>::max(), text));
@@ -71,7 +67,6 @@ TEST_F(OperationLogTest, UnconvertibleTimeGivesABlankColumn) {
     EXPECT_TRUE(log.LogError("Tag", "m"));
     EXPECT_EQ(std::string(20, ' ') + "(ERROR)   KelmAPI        Tag" + std::string(32, ' ') + " - m\r\n", LogBytes());
 }
-
 TEST_F(OperationLogTest, LinesAccumulateAcrossLogsAndRebindingUnlessAnotherWriterHoldsTheFile) {
     OperationLog second;
     log.Start(temp.Path(), "QuorKelm", "KelmAPI");
@@ -92,7 +87,6 @@ TEST_F(OperationLogTest, LinesAccumulateAcrossLogsAndRebindingUnlessAnotherWrite
     EXPECT_EQ(bytes, LogBytes());
     EXPECT_TRUE(std::filesystem::exists(other.Root() / "LogFiles" / "QuorKelm.log"));
 }
-
 // The log is bound at open, also to a library the store refuses; a refused name or a missing file binds
 // nothing. An unwritable log changes no status.
 TEST_F(OperationLogTest, TheSessionBindsItsLogAtOpenAndKeepsIt) {

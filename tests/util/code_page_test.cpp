@@ -26,7 +26,6 @@ TEST(CodePage, DoubleByteCharactersStayWholeAndCompareNoCaseOrdersIgnoringCase) 
     EXPECT_LT(CompareNoCase("", "a"), 0);
     EXPECT_LT(CompareNoCase("z", "\x80"), 0);    // bytes compare unsigned
 }
-
 TEST(CodePage, WideAndAutomationStringsRoundTrip) {
 #if !defined(_WIN32)
     const std::u16string wide = u"Gr\u00FC\u00DFe \u20AC \U0001F600";

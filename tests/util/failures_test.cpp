@@ -15,7 +15,6 @@ HRESULT Guarded(HRESULT status, const void* pointer, bool refuse) {
     RETURN_IF_FAILED(Step(status));
     return S_OK;
 }
-
 TEST(Failures, GuardsReportWhereTheyFailedToEveryScopeInnermostFirst) {
     std::vector<std::string> outer, inner;
     FailureCallbackScope outerScope([&](const FailureInfo& f) { outer.push_back(DescribeFailure(f)); });

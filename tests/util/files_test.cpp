@@ -8,7 +8,6 @@ namespace kelm::platform {
 namespace {
 using kelm::testing::ReadFileBytes;
 using kelm::testing::TempFolder;
-
 // The log's folder is made one level at a time; a held log file has one
 // writer (the log tests see its lines dropped).
 TEST(Files, CreatesOneFolderLevelOnlyAndAHeldFileHasOneWriter) {
@@ -29,7 +28,6 @@ TEST(Files, CreatesOneFolderLevelOnlyAndAHeldFileHasOneWriter) {
     EXPECT_TRUE(second.Close());
     EXPECT_EQ("kept\nnext\n", ReadFileBytes(temp.Root() / "log.txt"));
 }
-
 TEST(Files, MovesNeverReplaceAndFailuresNameTheFile) {
     TempFolder temp;
     std::string error;

@@ -20,7 +20,6 @@ Parts Split(const std::string& path) {
 void PrintTo(const Parts& p, std::ostream* os) {
     *os << "{" << p.drive << " | " << p.folder << " | " << p.title << " | " << p.extension << "}";
 }
-
 TEST(SplitPath, DrivesFoldersTitlesAndExtensions) {
     const struct { const char* path; Parts parts; } cases[] = {
         {"C:\\lib\\parts\\main.qvm", {"C:", "\\lib\\parts\\", "main", "qvm"}},
@@ -44,7 +43,6 @@ TEST(SplitPath, DrivesFoldersTitlesAndExtensions) {
     SplitPath("C:\\a\\b.c", nullptr, nullptr, &title, nullptr);  // unwanted parts are not produced
     EXPECT_EQ("b", title);
 }
-
 TEST(PathGetters, ComposeThePartsMakePathJoinsLeftToRightAndExistenceOnDisk) {
     EXPECT_EQ("qvm", GetPathExtension("C:\\Libs\\Main.QVM.qvm"));
     EXPECT_EQ("Main", GetPathTitle("C:\\Libs\\Main.qvm"));
@@ -89,7 +87,6 @@ TEST(PathEditing, TrailingBackslashExtensionNameAndFolder) {
     EXPECT_EQ("C:\\lib\\LogFiles\\", WithFolder("C:\\lib\\", "LogFiles"));  // a folder keeps its trailing backslash
     EXPECT_EQ("C:\\lib\\sub\\a.qvm", WithFolder("C:\\lib\\a.qvm", "sub"));
 }
-
 // Code page 932: 0x95 0x5C is one character whose trail byte is a backslash.
 TEST(DoubleBytePaths, TrailByteIsNeitherSeparatorNorTrailingBackslash) {
     platform::SetCodePageForTesting(932);
@@ -106,6 +103,5 @@ TEST(DoubleBytePaths, TrailByteIsNeitherSeparatorNorTrailingBackslash) {
     platform::SetCodePageForTesting(0);
     EXPECT_EQ('\\', LastCharacter("a" + table));  // single-byte: the trail byte is a backslash
 }
-
 }  // namespace
 }  // namespace kelm
