@@ -1,18 +1,36 @@
-// A small library made through the built kelm binary in a temporary folder
-// (lib/Demo.qvm): part partitions Res and Caps, cell partition Smd (cell
-// R0603 with pins 1,2 and padstack P1 in its cell file), symbol partition
-// Gates (symbol RES, pins A,B); all in the default search scheme. Commands
-// run as alice unless another user is given.
+// Runs of the built kelm binary, and a small library made through it (lib/Demo.qvm, default scheme): part
+// partitions Res and Caps, cell partition Smd (cell file: R0603, pins 1,2, padstack P1), symbol partition
+// Gates (RES, pins A,B). Commands run as alice unless another user is given.
 #pragma once
 
 #include <gtest/gtest.h>
-
+#include <sys/wait.h>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
-
-#include "KelmRun.h"
 #include "support/TempFolder.h"
 
 namespace kelm::testing {
+struct KelmResult {
+    int code = -1;
+    std::string out, err;
+};
+
+inline std::string ShellQuote(const std::string& word) {
+    std::string quoted = "'";
+    for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+// kelm with the arguments, run in the folder; environment: shell assignments
+// put before the command ("A=1 B=").
+inline KelmResult RunKelm(const std::filesystem::path& folder, const std::vector<std::string>& args,
+                          const std::string& environment = {}) {
+    std::string command = "cd " + ShellQuote(folder.string()) + " && " + environment + " " + ShellQuote(KELM_CLI_BINARY);
+    for (const auto& arg : args) command += " " + ShellQuote(arg);
+    const auto out = folder / ".kelm-out", err = folder / ".kelm-err";
+    command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string()) + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+}
 
 class SmallLibrary : public ::testing::Test {
 protected:
@@ -23,10 +41,8 @@ protected:
             ASSERT_EQ(Kelm({"partition", "add", name, "--kind", kind, "--default-scheme"}).code, 0);
         }
         ASSERT_EQ(Run({"celldb", "add", "lib/CellDBLibs/Smd.cel", "R0603", "--pins", "1,2", "--padstacks", "P1"}).code, 0);
-        ASSERT_EQ(Run({"-l", "lib/Demo.qvm", "symbol", "add", "Gates", "RES", "--pins", "A,B"}).code, 0);
+        ASSERT_EQ(Kelm({"symbol", "add", "Gates", "RES", "--pins", "A,B"}).code, 0);
     }
-
-    // environment: shell assignments put before the command ("A=1 B=").
     KelmResult Run(const std::vector<std::string>& args, const std::string& environment = {}) {
         return RunKelm(m_folder.Root(), args, environment);
     }
@@ -34,15 +50,14 @@ protected:
         args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
         return Run(args, environment);
     }
-    nlohmann::json Json(std::vector<std::string> args, const std::string& user = "alice", const std::string& environment = {}) {
+    // The data of the --json answer (the whole document when it has none).
+    nlohmann::json Json(std::vector<std::string> args) {
         args.insert(args.begin(), "--json");
-        const KelmResult result = Kelm(args, user, environment);
-        const nlohmann::json document = nlohmann::json::parse(result.out, nullptr, false);
-        return document.is_object() && document.contains("data") ? document["data"] : document;  // the answer
+        const nlohmann::json document = nlohmann::json::parse(Kelm(args).out, nullptr, false);
+        return document.is_object() && document.contains("data") ? document["data"] : document;
     }
     std::string Write(const std::string& name, const std::string& text) { return m_folder.File(name, text); }
     std::string Read(const std::string& name) { return ReadFileBytes(m_folder.Root() / name); }
-    // The item names of a partition.
     std::vector<std::string> Items(const std::string& partition, const std::string& kind = "part") {
         const nlohmann::json items = Json({"items", partition, "-k", kind})["items"];
         return items.is_array() ? items.get<std::vector<std::string>>() : std::vector<std::string>{};
@@ -55,8 +70,6 @@ protected:
         const KelmResult parts = Kelm({"import", "parts", "parts.csv", "-p", "Res", "--reserve"});
         ASSERT_EQ(parts.code, 0) << parts.out << parts.err;
     }
-
     TempFolder m_folder;
 };
-
 }  // namespace kelm::testing

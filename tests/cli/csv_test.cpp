@@ -1,18 +1,11 @@
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <random>
-
 #include "Csv.h"
 
 namespace kelmcli {
 namespace {
-
-struct Read {
-    std::vector<std::string> fields;
-    long line;
-    std::string error;
-};
+struct Read { std::vector<std::string> fields; long line; std::string error; };
 
 std::vector<Read> ReadAll(std::string_view text, char delimiter = ',') {
     CsvReader reader(text, delimiter);
@@ -23,7 +16,6 @@ std::vector<Read> ReadAll(std::string_view text, char delimiter = ',') {
 }
 
 using Fields = std::vector<std::string>;
-
 // What the random test below does not write: CRLF, blank lines, quoting by
 // need only, and the delimiter found in the header line outside quotes.
 TEST(Csv, LineEndingsBlankLinesWriterAndDelimiterDetection) {
@@ -38,11 +30,8 @@ TEST(Csv, LineEndingsBlankLinesWriterAndDelimiterDetection) {
         EXPECT_EQ(DetectDelimiter(header), delimiter) << header;
     }
 }
-
-// Randomized, reproducible with KELM_TEST_SEED: random records written by
-// CsvRecord read back exactly, on the right lines; and a quote put anywhere
-// into one line of a file without line breaks in its fields spoils that
-// line's record only.
+// Randomized, reproducible with KELM_TEST_SEED: records written by CsvRecord read back exactly, on their
+// lines; a stray quote in a file without line breaks in its fields spoils its own line's record only.
 TEST(Csv, RandomRecordsReadBackAndAStrayQuoteSpoilsOnlyItsOwnLine) {
     const char* given = std::getenv("KELM_TEST_SEED");
     const unsigned seed = given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : 20261206u;
@@ -99,6 +88,5 @@ TEST(Csv, RandomRecordsReadBackAndAStrayQuoteSpoilsOnlyItsOwnLine) {
         EXPECT_EQ(count, records.size()) << text;
     }
 }
-
 }  // namespace
 }  // namespace kelmcli

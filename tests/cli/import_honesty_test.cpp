@@ -1,23 +1,13 @@
 // End-to-end: imports of real-world files never change data silently.
-#include <filesystem>
 #include <map>
-
 #include "SmallLibrary.h"
 #include "TextEncoding.h"
 
 namespace kelm::testing {
 namespace {
-
 using nlohmann::json;
-
 TEST(TextEncoding, DecodesEveryByteOrNamesTheFirstBadOne) {
-    struct Case {
-        std::string name;
-        std::string bytes;
-        std::string utf8;   // empty: refused
-        std::string where;  // part of the error
-    };
-    const Case cases[] = {
+    const struct { std::string name, bytes, utf8, where; } cases[] = {  // utf8 empty: refused, where: part of the error
         {"cp1252", "\x80 \x93q\x94 \xB5", "€ “q” µ", ""},
         {"cp1252", "ok\nbad \x81", "", "line 2, byte 5 (0x81)"},
         {"utf-8", "\xEF\xBB\xBFµ ok", "µ ok", ""},
@@ -25,7 +15,7 @@ TEST(TextEncoding, DecodesEveryByteOrNamesTheFirstBadOne) {
         {"library", "\xC0\xAF", "", "line 1, byte 1"},  // an overlong form is not UTF-8
         {"utf8", "\xED\xA0\x80", "", "line 1"},          // nor is a surrogate
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         kelmcli::Encoding encoding{};
         ASSERT_TRUE(kelmcli::ParseEncoding(c.name, encoding)) << c.name;
         std::string text, error;
@@ -52,7 +42,6 @@ protected:
         return Json(args);
     }
 };
-
 TEST_F(ImportHonesty, ALatin1FileIsRefusedWithoutItsEncodingAndImportedExactlyWithIt) {
     Write("latin1.csv", "number,name,description\nC1,100 \xB5" "F,\xB1" "10%\n");
     const KelmResult refused = Kelm({"import", "parts", "latin1.csv", "-p", "Res", "--reserve"});
@@ -65,7 +54,6 @@ TEST_F(ImportHonesty, ALatin1FileIsRefusedWithoutItsEncodingAndImportedExactlyWi
     EXPECT_NE(file.find("\"name\":\"100 µF\""), std::string::npos) << file;
     EXPECT_NE(file.find("\"description\":\"±10%\""), std::string::npos) << file;
 }
-
 TEST_F(ImportHonesty, SemicolonAndTabFilesImportWithTheirDelimiterFoundOrGiven) {
     Write("semi.csv", "number;name;cells;partition\nS1;a, b;R0603;Res\n");
     Write("tab.txt", "number\tname\tpartition\nT1\tx;y\tRes\n");
@@ -80,11 +68,8 @@ TEST_F(ImportHonesty, SemicolonAndTabFilesImportWithTheirDelimiterFoundOrGiven) 
     EXPECT_EQ(Items("Res"), (std::vector<std::string>{"S1", "T1"}));
     EXPECT_NE(Read("lib/PartsDBLibs/Res.pdb").find("\"name\":\"a, b\""), std::string::npos);
 }
-
-// Every row imports or is reported with its line and reason; the rest go in,
-// adjusted names are counted, and the run's reservation is given back.
-// --overwrite replaces; without it an existing number fails with the
-// component's reason.
+// Every row imports or is reported with its line and reason; adjusted names are counted, the run's
+// reservation is given back; without --overwrite an existing number fails with the component's reason.
 TEST_F(ImportHonesty, BadRowsReportTheirLineAndFailAloneWhileTheOthersImport) {
     Write("mixed.csv",
           "number,name,cells,partition\n"
@@ -126,7 +111,6 @@ TEST_F(ImportHonesty, BadRowsReportTheirLineAndFailAloneWhileTheOthersImport) {
     // An unknown partition given on the command line refuses the whole run.
     EXPECT_EQ(Kelm({"import", "parts", "mixed.csv", "-p", "Nowhere", "--reserve"}).code, 3);
 }
-
 // The summary follows the log: a row during which the component logged an
 // error fails, although the component answered 0.
 TEST_F(ImportHonesty, AComponentErrorCountsAsAFailedRowAndTheCountsMatchTheLog) {
@@ -150,7 +134,6 @@ TEST_F(ImportHonesty, AComponentErrorCountsAsAFailedRowAndTheCountsMatchTheLog) 
     EXPECT_EQ(refs["warnings"][0]["text"], "cell 'NOCELL' is in no cell partition");
     EXPECT_EQ(refs["warnings"][1]["text"], "symbol 'Gates:NOSYM' does not exist");
 }
-
 TEST_F(ImportHonesty, ADryRunLeavesEveryFileByteIdenticalAndStrictSavesNothing) {
     ASSERT_EQ(Kelm({"reserve", "Res", "-k", "part"}).code, 0);
     Write("first.csv", "number\nEXISTS\n");
@@ -181,7 +164,6 @@ TEST_F(ImportHonesty, ADryRunLeavesEveryFileByteIdenticalAndStrictSavesNothing) 
     EXPECT_EQ(real["imported"], 1);
     EXPECT_EQ(real["failed"], 3);
 }
-
 TEST_F(ImportHonesty, APartitionNotReservedOrReservedByAnotherUserIsRefused) {
     Write("parts.csv", "number\nP1\n");
     const KelmResult free = Kelm({"import", "parts", "parts.csv", "-p", "Res"});
@@ -195,10 +177,7 @@ TEST_F(ImportHonesty, APartitionNotReservedOrReservedByAnotherUserIsRefused) {
     EXPECT_TRUE(Items("Res").empty());
     EXPECT_EQ(Json({"holder", "Res", "--kind", "part"})["holder"], "bob");
 }
-
-// Every field survives export and import, in both formats: export, delete
-// the partition (part numbers are unique), import the file into another
-// partition, and export that one.
+// Every field survives export, deletion (part numbers are unique) and import into another partition.
 TEST_F(ImportHonesty, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
     Write("parts.jsonl",
           "{\"number\":\"R1\",\"name\":\"Res, 1k \xF0\x9F\x94\x8C\",\"label\":\"R?\",\"type\":\"Resistor\","
@@ -224,6 +203,5 @@ TEST_F(ImportHonesty, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
         source = target;
     }
 }
-
 }  // namespace
 }  // namespace kelm::testing

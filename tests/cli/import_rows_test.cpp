@@ -1,18 +1,11 @@
-// The import readers: what the end-to-end imports do not reach (columns in
-// any order and case, record field names, multi-line rows, bad JSON lines,
-// the list notation of cells and symbols).
+// The import readers: what the end-to-end imports do not reach.
 #include <gtest/gtest.h>
-
 #include "ImportRows.h"
 #include "ListNotation.h"
 
 namespace kelmcli {
 namespace {
-
 using Strings = std::vector<std::string>;
-
-// Each input parses to refs that format back to the text given, or is
-// refused with a reason.
 TEST(ListNotation, RefsFormatBackToWhatTheyParseOrAreRefused) {
     for (const auto& [text, formatted] : std::vector<std::pair<std::string, std::string>>{
              {"SOIC8[1, 2,3] ; DIP8;Gates:NAND2[]", "SOIC8[1,2,3];DIP8;Gates:NAND2[]"},
@@ -28,8 +21,7 @@ TEST(ListNotation, RefsFormatBackToWhatTheyParseOrAreRefused) {
     EXPECT_EQ(GuessFormat("a.ndjson"), FileFormat::JsonLines);
     EXPECT_EQ(GuessFormat("a.txt"), FileFormat::Csv);
 }
-
-TEST(ImportRows, CsvColumnsInAnyOrderAndCaseAndCellsTakeThePartsPins) {
+TEST(ImportRows, CsvColumnsInAnyOrderAndCaseBadRowsWithTheirLinesAndHeaderProblems) {
     std::string error;
     const auto rows = ReadPartRows(
         "Symbols,Number,cells,PINS,partition,name,label,type,description,timestamp\n"
@@ -47,40 +39,33 @@ TEST(ImportRows, CsvColumnsInAnyOrderAndCaseAndCellsTakeThePartsPins) {
     EXPECT_EQ(r.symbols[0].itemSpec + "|" + r.symbols[0].name, "Gates:RES|RES");
     EXPECT_EQ(r.symbols[0].pins, (Strings{"A", "B"}));
     EXPECT_TRUE(r.symbols[1].pins.empty());
-}
-
-// Without --multiline both halves of a quoted line break are errors, so
-// neither a stray quote nor a line break merges or invents a row.
-TEST(ImportRows, CsvBadRowsCarryTheirLineAndOnlyMultilineJoinsLines) {
+    // Without --multiline both halves of a quoted line break are errors, so
+    // neither a stray quote nor a line break merges or invents a row.
     const std::string text = "number,timestamp,cells\n"
                              "OK1,,\n"
                              "T,soon,\n"
                              "\"multi\nline\",,\n"
                              "Z,99999999999,\n";  // out of 32 bits
-    std::string error;
-    const auto rows = ReadPartRows(text, FileFormat::Csv, error);
-    ASSERT_EQ(rows.size(), 5u);
+    const auto bad = ReadPartRows(text, FileFormat::Csv, error);
+    ASSERT_EQ(bad.size(), 5u);
     const std::vector<std::pair<long, std::string>> expected = {
         {2, ""}, {3, "timestamp"}, {4, "line break inside quotes"}, {5, "quote inside an unquoted field"}, {6, "timestamp"}};
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].line, expected[i].first);
-        EXPECT_EQ(rows[i].error.empty(), expected[i].second.empty()) << rows[i].line << ": " << rows[i].error;
-        EXPECT_NE(rows[i].error.find(expected[i].second), std::string::npos) << rows[i].error;
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        EXPECT_EQ(bad[i].line, expected[i].first);
+        EXPECT_EQ(bad[i].error.empty(), expected[i].second.empty()) << bad[i].line << ": " << bad[i].error;
+        EXPECT_NE(bad[i].error.find(expected[i].second), std::string::npos) << bad[i].error;
     }
     const auto multiline = ReadPartRows(text, FileFormat::Csv, error, CsvOptions{',', true});
     ASSERT_EQ(multiline.size(), 4u);
     EXPECT_EQ(multiline[2].number, "multi\nline");
     EXPECT_EQ(multiline[3].line, 6);
-}
-
-TEST(ImportRows, CsvHeaderProblemsFailTheWholeFileAndExportedCellsReadBack) {
-    for (const auto& [text, says] : std::vector<std::pair<std::string, std::string>>{
+    for (const auto& [header, says] : std::vector<std::pair<std::string, std::string>>{
              {"name,label\nx,y\n", "\"number\""}, {"number,colour\n", "colour"}}) {
-        std::string error;
-        EXPECT_TRUE(ReadPartRows(text, FileFormat::Csv, error).empty());
+        error.clear();
+        EXPECT_TRUE(ReadPartRows(header, FileFormat::Csv, error).empty());
         EXPECT_NE(error.find(says), std::string::npos) << error;
     }
-    std::string error;
+    error.clear();
     EXPECT_TRUE(ReadCellRows("", FileFormat::Csv, error).empty());
     EXPECT_FALSE(error.empty());
     error.clear();
@@ -92,7 +77,6 @@ TEST(ImportRows, CsvHeaderProblemsFailTheWholeFileAndExportedCellsReadBack) {
     EXPECT_EQ(cells[0].timestamp, 7);
     EXPECT_EQ(cells[1].error, "no cell name");
 }
-
 TEST(ImportRows, JsonLinesTakeShortOrRecordNamesAndBadLinesAreRowErrors) {
     std::string error;
     const auto rows = ReadPartRows(
@@ -120,6 +104,5 @@ TEST(ImportRows, JsonLinesTakeShortOrRecordNamesAndBadLinesAreRowErrors) {
     EXPECT_EQ(cells[0].name, "C");
     EXPECT_EQ(cells[0].pins, (Strings{"1"}));
 }
-
 }  // namespace
 }  // namespace kelmcli

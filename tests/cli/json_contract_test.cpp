@@ -1,28 +1,15 @@
-// Every command, in success, a negative answer or failure, usage errors
-// included, prints one JSON document of one shape with --json. A new
-// command is one row of the table; a command without a row fails the test.
-// Rows with a human answer also check stdout without --json, and one field
-// of the document. Exit codes: 0 answer, 1 negative answer, 2 usage, 3
-// failure.
-#include <gtest/gtest.h>
-
+// Every command, whatever the outcome (exit 0 answer, 1 negative answer, 2 usage, 3 failure), prints one
+// JSON document of one shape with --json; a command without a row fails the test.
 #include <algorithm>
 #include <regex>
 #include <set>
-#include <sstream>
-
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
-
 #include "Context.h"
-#include "KelmRun.h"
-#include "support/TempFolder.h"
+#include "SmallLibrary.h"
 
 namespace kelm::testing {
 namespace {
-
 using json = nlohmann::ordered_json;
-
 struct Row {
     std::vector<std::string> args;  // after "--json -l lib/Demo.qvm -u alice"
     int code;
@@ -30,7 +17,6 @@ struct Row {
     std::string pointer = {};  // a field of the --json document
     std::string value = {};    // ... as JSON text
 };
-
 // The full names of the commands ("partition add"), leaves only.
 void CommandNames(const CLI::App& app, const std::string& prefix, std::set<std::string>& names) {
     const auto all = [](const CLI::App*) { return true; };
@@ -45,7 +31,6 @@ std::string CommandOf(const std::vector<std::string>& args, const std::set<std::
     if (args.size() >= 2 && names.count(args[0] + " " + args[1])) return args[0] + " " + args[1];
     return args.empty() ? std::string() : args[0];
 }
-
 TEST(JsonContract, EveryCommandPrintsOneDocumentOfOneShapeWhateverTheOutcome) {
     TempFolder folder;
     folder.File("cells.csv", "name,pins\nR0603,\"1,2\"\n");
@@ -118,7 +103,6 @@ TEST(JsonContract, EveryCommandPrintsOneDocumentOfOneShapeWhateverTheOutcome) {
         {{"holder", "Resistors", "-k", "gadget"}, 2},
         {{"count", "Smd", "-k", "cell", "--no-such-option"}, 2},
     };
-
     kelmcli::Context context(std::cout, std::cerr);
     std::set<std::string> names;
     CommandNames(*kelmcli::BuildApp(context), "", names);
@@ -168,6 +152,5 @@ TEST(JsonContract, EveryCommandPrintsOneDocumentOfOneShapeWhateverTheOutcome) {
     }
     for (const auto& command : names) EXPECT_TRUE(covered.count(command)) << "no row for '" << command << "'";
 }
-
 }  // namespace
 }  // namespace kelm::testing

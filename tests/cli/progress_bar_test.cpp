@@ -1,18 +1,10 @@
 #include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "ProgressBar.h"
 
 namespace kelmcli {
 namespace {
-
 TEST(ProgressBar, ShowsCountRateAndTimeLeftOnceTheRateHasSettledWithinTheWidth) {
-    const struct {
-        std::size_t done, total;
-        double seconds;
-        std::string text;
-    } cases[] = {
+    const struct { std::size_t done, total; double seconds; std::string text; } cases[] = {
         {500, 1000, 2.0, "[" + std::string(15, '#') + std::string(15, ' ') + "] 500/1000  250/s  0:02 left"},
         {1000, 1000, 65.0, "[" + std::string(30, '#') + "] 1000/1000  15/s  1:05"},  // done: the time it took
         {1, 50000, 0.5, "[" + std::string(30, ' ') + "] 1/50000  --/s  --:-- left"},  // the first frames guess nothing
@@ -32,6 +24,5 @@ TEST(ProgressBar, ShowsCountRateAndTimeLeftOnceTheRateHasSettledWithinTheWidth) 
         EXPECT_NE(text.rfind("3/3"), std::string::npos) << text;
     }
 }
-
 }  // namespace
 }  // namespace kelmcli

@@ -1,17 +1,11 @@
 // Splitting a command line into arguments by the Windows rules, so that the
 // tool receives on Linux what it would receive on Windows.
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "platform/Process.h"
 
 namespace kelm::platform {
 namespace {
-
 using Args = std::vector<std::string>;
-
 TEST(SplitCommandLine, WindowsQuotingRules) {
     const struct { const char* line; Args args; } cases[] = {
         // The launcher's command lines keep the quoted library whole.
@@ -23,6 +17,7 @@ TEST(SplitCommandLine, WindowsQuotingRules) {
         {"\"C:\\Program Files\\t.exe\" a", {"C:\\Program Files\\t.exe", "a"}},
         {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},  // a backslash before the quote is literal
         {"\"prog\"b", {"prog", "b"}},             // the argument starts right after it
+        {"\"prog\"\"a b\"", {"prog", "a b"}},      // ... also with a quote
         {"prog   \t ", {"prog"}},
         {"\"unterminated name", {"unterminated name"}},
         {"", {}},
@@ -46,6 +41,5 @@ TEST(SplitCommandLine, WindowsQuotingRules) {
     };
     for (const auto& c : cases) EXPECT_EQ(c.args, SplitCommandLine(c.line)) << c.line;
 }
-
 }  // namespace
 }  // namespace kelm::platform

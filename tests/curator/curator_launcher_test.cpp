@@ -1,14 +1,7 @@
-// The Curator launcher: where the tool is looked for, the two command lines
-// byte for byte, and what each failure shows or logs. Process creation, the
-// message box and the environment are replaced by the test.
+// The Curator launcher, with process creation, the message box and the environment replaced.
 #include <gtest/gtest.h>
-
-#include <filesystem>
 #include <map>
 #include <optional>
-#include <string>
-#include <vector>
-
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
@@ -19,17 +12,13 @@
 
 namespace kelm {
 namespace {
-
 using testing::ReadFileBytes;
 using testing::TempFolder;
-
 class CuratorLauncherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetEnvironmentForTesting([this](const std::string& name) -> std::optional<std::string> {
-            const auto found = environment.find(name);
-            if (found == environment.end()) return std::nullopt;
-            return found->second;
+        platform::SetEnvironmentForTesting([this](const std::string& name) {
+            return environment.count(name) ? std::optional(environment[name]) : std::nullopt;
         });
         platform::SetProcessStarterForTesting([this](const std::string& commandLine) {
             started.push_back(commandLine);
@@ -44,14 +33,12 @@ protected:
         platform::SetProcessStarterForTesting({});
         platform::SetMessageBoxForTesting({});
     }
-
     // A folder that holds the tool; returned without a trailing separator.
     std::string ToolFolder(const std::string& name) {
         temp.File(name + "/CuratorCommand.exe", "tool");
         return (temp.Root() / name).string();
     }
     std::string LogBytes() const { return ReadFileBytes(temp.Root() / "LogFiles" / "QuorKelm.log"); }
-
     TempFolder temp;
     std::map<std::string, std::string> environment;
     std::vector<std::string> started;
@@ -59,7 +46,6 @@ protected:
     bool startSucceeds = true;
     LibrarySession session;
 };
-
 TEST_F(CuratorLauncherTest, ToolFolderComesFromTheCuratorVariableFirst) {
     std::string folder = "stale";
     EXPECT_EQ(E_FAIL, FindCuratorBinFolder(folder));
@@ -81,7 +67,6 @@ TEST_F(CuratorLauncherTest, ToolFolderComesFromTheCuratorVariableFirst) {
         EXPECT_EQ(std::string(c.folder) + "CuratorCommand.exe", toolPath);
     }
 }
-
 TEST_F(CuratorLauncherTest, CommandLinesByteForByte) {
     const std::string folder = ToolFolder("tools");
     environment["TQR_CURATOR_BIN"] = folder;
@@ -92,7 +77,6 @@ TEST_F(CuratorLauncherTest, CommandLinesByteForByte) {
     EXPECT_EQ(tool + " -qvmfile=\"C:\\My Libs\\Main Lib.qvm\" -command=run -args=my flow;", started.back());
     EXPECT_EQ(S_OK, RunCurator(session, "a\"b%s\\", "x;y"));
     EXPECT_EQ(tool + " -qvmfile=\"a\"b%s\\\" -command=run -args=x;y;", started.back());
-
     environment["TQR_CURATOR_BIN"] = "C:\\Tools";  // refresh makes no existence test
     const std::string library = temp.Path() + "Main Lib/Main Lib.qvm";
     ASSERT_EQ(S_OK, store::CreateLibrary(library));
@@ -116,7 +100,6 @@ TEST_F(CuratorLauncherTest, CommandLinesByteForByte) {
     }
     EXPECT_TRUE(boxes.empty());
 }
-
 // Each failure: the status, what started, the boxes shown, the log lines.
 TEST_F(CuratorLauncherTest, FailuresShowOrLogExactlyOnce) {
     session.Log().Start(temp.Path(), "QuorKelm", "KelmAPI");
@@ -132,7 +115,6 @@ TEST_F(CuratorLauncherTest, FailuresShowOrLogExactlyOnce) {
     EXPECT_EQ(noFolder, log.substr(20 + noFolder.size() + 20));
     LibrarySession unbound;  // the line is dropped, the call still fails
     EXPECT_EQ(E_FAIL, RunCurator(unbound, "C:\\Libs\\Main.qvm", "verify"));
-
     // The curator variable wins even where the tool is missing: RunCurator
     // tests the tool and shows the box; RefreshQVMTree tries and fails quietly.
     environment["TQR_CURATOR_BIN"] = (temp.Root() / "empty").string();
@@ -144,7 +126,6 @@ TEST_F(CuratorLauncherTest, FailuresShowOrLogExactlyOnce) {
     EXPECT_EQ(E_FAIL, RefreshQVMTree(session, "Resistors", KelmEnum_ObjType_PartType));
     ASSERT_EQ(1u, started.size());
     EXPECT_EQ(0u, started[0].find(environment["TQR_CURATOR_BIN"] + "\\CuratorCommand.exe "));
-
     // A process that cannot be started fails both methods, without a box or a line.
     environment["TQR_CURATOR_BIN"] = ToolFolder("tools");
     EXPECT_EQ(E_FAIL, RunCurator(session, "C:\\Libs\\Main.qvm", "verify"));
@@ -153,17 +134,5 @@ TEST_F(CuratorLauncherTest, FailuresShowOrLogExactlyOnce) {
     EXPECT_EQ(1u, boxes.size());
     EXPECT_EQ(log, LogBytes());
 }
-
-TEST(CuratorMessageBox, WithoutADesktopTheBoxIsOneLineOnStandardError) {
-#if defined(_WIN32)
-    GTEST_SKIP() << "a real message box would wait for a user";
-#else
-    EXPECT_EQ("fallback", platform::LoadModuleString(IDS_CURATOR_NOT_INSTALLED, "fallback"));
-    ::testing::internal::CaptureStderr();
-    platform::ShowErrorMessage("Kelmstore Curator is not installed.", "Error");
-    EXPECT_EQ("Error: Kelmstore Curator is not installed.\n", ::testing::internal::GetCapturedStderr());
-#endif
-}
-
 }  // namespace
 }  // namespace kelm

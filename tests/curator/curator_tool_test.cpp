@@ -1,22 +1,15 @@
 // CuratorCommand.exe: its command lines, exit codes, and the refresh and
 // verify flows on a small library with known defects.
 #include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "CuratorTool.h"
+#include "store/items/KelmServer.h"
 #include "support/TempFolder.h"
 
 namespace kelm::curator {
 namespace {
-
 using testing::ReadFileBytes;
 using testing::TempFolder;
-
 const char* const kPart =
     R"({"number":"%N","pins":[%P],"name":"Resistor","label":"R?","nameDefault":0,"labelDefault":0,)"
     R"("description":"1k","type":"Resistor","time":1700000000,"cells":[%C],"symbols":[{"spec":"%S","pins":["A","B"]}]})";
@@ -49,13 +42,11 @@ protected:
                   "{\"kelm\":\"symbol\",\"version\":1,\"lines\":1}\n{\"name\":\"RES\",\"pins\":[\"A\",\"B\"]}\n");
         WriteParts(Part("R1", "\"1\",\"2\"", "\"C0603\"", "Gates:RES"));
     }
-
     void WriteParts(const std::string& records) {
         const auto lines = std::count(records.begin(), records.end(), '\n');
         temp.File("PartsDBLibs/Resistors.pdb",
                   "{\"kelm\":\"parts\",\"version\":1,\"lines\":" + std::to_string(lines) + "}\n" + records);
     }
-
     int Run(const std::vector<std::string>& arguments) {
         out.str("");
         err.str("");
@@ -63,12 +54,10 @@ protected:
     }
     int Verify() { return Run({"-qvmfile=" + qvm, "-command=run", "-args=verify;"}); }
     std::string Report() const { return ReadFileBytes(temp.Root() / "LogFiles" / "Demo.verify.txt"); }
-
     TempFolder temp;
     std::string qvm;
     std::ostringstream out, err;
 };
-
 TEST_F(CuratorToolTest, CommandLinesAndUsageErrors) {
     Request request;
     std::string error;
@@ -78,7 +67,6 @@ TEST_F(CuratorToolTest, CommandLinesAndUsageErrors) {
     EXPECT_EQ("C:\\Libs\\Main Lib.qvm", request.qvmFile);
     EXPECT_EQ("refreshqvm", request.command);
     EXPECT_EQ("Smd Cells;;cells;", request.args);
-
     const std::string file = "-qvmfile=" + qvm, missing = "-qvmfile=" + (temp.Root() / "Missing.qvm").string();
     const struct { std::vector<std::string> arguments; const char* message; } cases[] = {
         {{}, ""},
@@ -99,13 +87,6 @@ TEST_F(CuratorToolTest, CommandLinesAndUsageErrors) {
         EXPECT_NE(std::string::npos, err.str().find(c.message)) << err.str();
     }
 }
-
-TEST_F(CuratorToolTest, VerifyReportsACleanLibraryClean) {
-    EXPECT_EQ(kExitClean, Verify()) << out.str() << err.str();
-    EXPECT_EQ("Verify " + qvm + "\nNo problems found.\n", Report());
-    EXPECT_EQ(Report(), out.str());
-}
-
 TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
     WriteParts(Part("R1", "\"1\",\"2\"", "\"C0603\"", "Gates:RES") +
                Part("R2", "\"1\",\"2\"", "\"NOPE\"", "Gates:RES") +
@@ -117,7 +98,6 @@ TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
     std::string config = ReadFileBytes(qvm);
     config.replace(config.find("\"PartsDBLibs\\\\Resistors.pdb\""), 0, "\"PartsDBLibs\\\\Gone.pdb\",");
     temp.File("Demo.qvm", config);
-
     EXPECT_EQ(kExitProblems, Verify()) << err.str();
     const std::string report = Report();
     for (const char* expected :
@@ -131,20 +111,27 @@ TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
         EXPECT_NE(std::string::npos, report.find(expected)) << expected << "\n" << report;
     }
     EXPECT_EQ(std::string::npos, report.find("R1 ")) << report;
-}
-
-TEST_F(CuratorToolTest, VerifyNamesAConfigurationThatDoesNotParse) {
-    temp.File("Demo.qvm", "{\"kelm\":\"library\",\"version\":1,\"lines\":3}\n");
+    EXPECT_EQ(Report(), out.str());
+    temp.File("Demo.qvm", "{\"kelm\":\"library\",\"version\":1,\"lines\":3}\n");  // a configuration that does not parse
     EXPECT_EQ(kExitProblems, Verify()) << err.str();
     EXPECT_NE(std::string::npos, Report().find("unreadable file: ")) << Report();
 }
-
+TEST_F(CuratorToolTest, AStoreThatCannotStartFailsBothFlowsSayingSo) {
+    store::SetDefaultBackendFactory([] { return std::shared_ptr<store::StoreBackend>(); });
+    const int verify = Verify();
+    const std::string verifyError = err.str();
+    const int refresh = Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;parts;"});
+    store::SetDefaultBackendFactory({});
+    EXPECT_EQ(kExitUsage, verify);
+    EXPECT_EQ("CuratorCommand: the library store cannot be started\n", verifyError);
+    EXPECT_EQ(kExitUsage, refresh);
+    EXPECT_NE(std::string::npos, err.str().find("cannot open library " + qvm + ": ")) << err.str();
+}
 TEST_F(CuratorToolTest, RefreshRereadsOnePartitionAndLeavesReservationsAlone) {
     const std::string reservations =
         "{\"kelm\":\"reservations\",\"version\":1,\"lines\":1}\n"
         "{\"partition\":\"PartsDBLibs\\\\Resistors.pdb\",\"holder\":\"alice\"}\n";
     temp.File("Demo.reservations", reservations);
-
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;parts;"})) << err.str();
     EXPECT_EQ("Refreshed PartsDBLibs\\Resistors.pdb: 1 item, reserved by alice.\n", out.str());
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Gates;;symbols;"})) << err.str();
@@ -153,11 +140,9 @@ TEST_F(CuratorToolTest, RefreshRereadsOnePartitionAndLeavesReservationsAlone) {
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=CellDBLibs\\Smd.cel;;;"})) << err.str();
     EXPECT_EQ(reservations, ReadFileBytes(temp.Root() / "Demo.reservations"));
     EXPECT_FALSE(std::filesystem::exists(temp.Root() / "Demo.lock"));
-
     temp.File("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n");
     EXPECT_EQ(kExitProblems, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;parts;"}));
     EXPECT_NE(std::string::npos, err.str().find("Resistors.pdb")) << err.str();
 }
-
 }  // namespace
 }  // namespace kelm::curator

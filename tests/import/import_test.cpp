@@ -1,8 +1,5 @@
-// Part type and cell import through a Kelm object on the file store: what a
-// second object reads back after the client saved, and the log lines each
-// path writes.
+// Import through a Kelm object on the file store: what a second object reads back, and the log lines.
 #include <gtest/gtest.h>
-
 #include "store/file/LibraryTools.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
@@ -11,7 +8,6 @@
 
 namespace kelm::testing {
 namespace {
-
 const char* const kPartTag = "AddItemToQVM_Part";
 const char* const kCellTag = "AddItemToQVM_Cell";
 
@@ -32,11 +28,9 @@ protected:
         return lib->AddItemToQVM_Cell(p.get(), const_cast<KelmStruct_Cell*>(&cell), overwrite ? VARIANT_TRUE : 0);
     }
     std::string CellFile() const { return lib.Temp().Path() + "CellDBLibs/Smd.cel"; }
-
     KelmOnLibrary lib{KelmOnLibrary::kEmpty};
     ImportRecords records;
 };
-
 TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
     ASSERT_EQ(store::SymbolFileAdd(lib.Qvm(), "Gates", "RES-2", {"A", "B"}), S_OK);
     ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
@@ -47,7 +41,6 @@ TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
     part.m_psarrLogicSymbols = records.Symbols({records.Symbol("RES-2", "Gates:RES-2", StringList{"A", "B"})});
     ASSERT_EQ(AddPart(part), S_OK);
     ASSERT_EQ(lib->SaveQVM(), S_OK);
-
     IKelm* carol = lib.Another("carol");
     store::KelmPart parts(static_cast<CKelm*>(carol)->Session().Store(), nullptr);
     store::PartRecord record;
@@ -62,14 +55,12 @@ TEST_F(Import, PartTypeIsReadBackWholeUnderTheAdjustedNames) {
     EXPECT_EQ(record.symbols[0].itemSpec, "Gates:RES_2");
     EXPECT_EQ(record.symbols[0].pins, (StringList{"A", "B"}));
     KelmOnLibrary::Drop(carol);
-
     const Names logged = lib.LogLines();
     EXPECT_EQ(logged, (Names{LogLine("(ERROR)", kCellTag, "Cell R0603 not found in CEL file"),
                              LogLine("(ERROR)", kCellTag, "Cell R0805 not found in CEL file"),
                              LogLine("(WARNING)", kPartTag, "Adjusting Part Number: (RES\\10K\\A) -> (RES_10K\\A). Partition (Resistors)."),
                              LogLine("(WARNING)", kPartTag, "Adjusting Symbol Name: (RES-2) -> (RES_2). Partition (Resistors), Part Number (RES_10K\\A).")}));
 }
-
 TEST_F(Import, PinsComeFromTheFirstCellWithTheMostPins) {
     ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
     KelmStruct_PartType part = records.Part("P1");
@@ -81,7 +72,6 @@ TEST_F(Import, PinsComeFromTheFirstCellWithTheMostPins) {
     store::KelmPart(lib.Session().Store(), nullptr).GetPinNumbers(pins, "P1");
     EXPECT_EQ(pins, (StringList{"x", "y"}));
 }
-
 TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
     ASSERT_EQ(store::CellDBAddCell(CellFile(), "SO8", {"8", "2", "1", "3"}, {"smd60", "fid"}), S_OK);
     ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
@@ -97,7 +87,6 @@ TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
     EXPECT_EQ(record.timestamp, 42);
     ASSERT_EQ(cells.GetRecord("QFN-32+EP", "Smd", record), S_OK);  // cell names are not adjusted
     EXPECT_EQ(record.pins, (StringList{"2", "1"}));
-
     // Overwrite replaces the pins and stamps the cell.
     ASSERT_EQ(store::CellDBAddCell(CellFile(), "QFN-32+EP", {"3", "1", "2"}, {"pad"}), S_OK);
     ASSERT_EQ(AddCell(records.Cell("QFN-32+EP", std::nullopt, 77), true), S_OK);
@@ -118,7 +107,6 @@ TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
                      LogLine("(INFO)", kCellTag, "Overwriting existing cell definition in QVM. Partition (Smd), Cell (QFN-32+EP)."),
                      LogLine("(ERROR)", kCellTag, "Couldn't load CEL file " + lib.Folder() + "\\CellDBLibs\\Thru.cel")}));
 }
-
 TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
     KelmStruct_PartType part = records.Part("R1");
     EXPECT_EQ(AddPart(part), E_FAIL);
@@ -144,7 +132,6 @@ TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
     KelmOnLibrary::Drop(carol);
     KelmOnLibrary::Drop(bob);
 }
-
 TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
     ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
     ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
@@ -152,14 +139,12 @@ TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
     locked.m_psarrCells = records.Unlockable();
     EXPECT_EQ(AddPart(locked), E_UNEXPECTED);
     EXPECT_EQ(lib.Find("L1", kPart), KelmOnLibrary::StatusText(E_FAIL));  // stopped before the part was created
-
     KelmStruct_PartType numbers = records.Part("N1");
     numbers.m_psarrCells = records.Cells({records.Cell("C1", StringList{"1"})});
     numbers.m_psarrLogicSymbols = records.Symbols({records.Symbol("S1", "Gates:S1", std::nullopt)});
     reinterpret_cast<KelmStruct_LogicSymbol*>(numbers.m_psarrLogicSymbols->pvData)->m_psarrPins = records.Integers(2);
     EXPECT_EQ(AddPart(numbers), E_FAIL);
     EXPECT_EQ(lib.Find("N1", kPart), "Resistors");  // the part and its cells stay
-
     KelmStruct_Cell cell = records.Cell("C2");
     cell.m_psarrPins = records.Integers(2);
     EXPECT_EQ(AddCell(cell), E_FAIL);
@@ -168,7 +153,6 @@ TEST_F(Import, UnreadableArraysStopTheImportWithTheirStatus) {
                      LogLine("(ERROR)", kPartTag, "Error getting Symbol's pins from safe array. Partition (Resistors), Part Number (N1), Symbol (S1)."),
                      LogLine("(ERROR)", kCellTag, "Error getting Cell's pins from safe array. Partition (Smd), Cell (C2).")}));
 }
-
 // Names some system cannot store are refused with their status and a log
 // line, and nothing of them reaches the library.
 TEST_F(Import, UnstorableNamesAreRefusedAndLogged) {
@@ -191,6 +175,5 @@ TEST_F(Import, UnstorableNamesAreRefusedAndLogged) {
     EXPECT_EQ(lib.Items("Smd", "*", kCell), Names{});
     EXPECT_EQ(lib.Items("Resistors", "*", kPart), Names{});
 }
-
 }  // namespace
 }  // namespace kelm::testing

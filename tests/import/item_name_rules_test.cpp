@@ -1,19 +1,16 @@
 // The part number and symbol name rules, and the item specification rewrite.
 #include <gtest/gtest.h>
-
 #include "import/ItemNameRules.h"
 #include "platform/CodePage.h"
 
 namespace kelm {
 namespace {
-
 struct Rule {
     int codePage;  // 0: the system's
     int (*adjust)(std::string&);
     std::string name, adjusted;  // adjusted equal to name: unchanged, and the rule says 0
 };
-
-TEST(ItemNameRules, PartNumbersLoseTheirFirstBackslashSymbolNamesEveryBackslashPlusAndMinus) {
+TEST(ItemNameRules, NameRulesAndTheItemSpecificationRewriteKeepCharactersWhole) {
     const auto part = AdjustPartNumber;
     const auto symbol = AdjustSymbolName;
     const Rule rules[] = {
@@ -33,9 +30,6 @@ TEST(ItemNameRules, PartNumbersLoseTheirFirstBackslashSymbolNamesEveryBackslashP
         EXPECT_EQ(changed, name == rule.name ? 0 : 1) << rule.name;
     }
     platform::SetCodePageForTesting(0);
-}
-
-TEST(ItemNameRules, ItemSpecificationRewriteIsExactAndNonOverlappingOnCharacterBoundaries) {
     EXPECT_EQ("x_y:x_y", ReplaceAll("x-y:x-y", "x-y", "x_y"));
     EXPECT_EQ("ba", ReplaceAll("aaa", "aa", "b"));
     EXPECT_EQ("lib:A+B", ReplaceAll("lib:A+B", "a+b", "a_b"));  // case counts
@@ -44,6 +38,5 @@ TEST(ItemNameRules, ItemSpecificationRewriteIsExactAndNonOverlappingOnCharacterB
     EXPECT_EQ("\x81" "Ax", ReplaceAll("\x81" "AA", "A", "x"));  // "\x81" "A" is one character
     platform::SetCodePageForTesting(0);
 }
-
 }  // namespace
 }  // namespace kelm

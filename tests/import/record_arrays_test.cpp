@@ -1,14 +1,12 @@
 // Client arrays of strings into string lists, and the element count of the
 // record walk.
 #include <gtest/gtest.h>
-
 #include "import/RecordArrays.h"
 #include "platform/CodePage.h"
 #include "util/AutoTypes.h"
 
 namespace kelm {
 namespace {
-
 // A BSTR vector holding the texts; a null text leaves its slot null.
 AutoSafeArray BstrArray(const std::vector<const char*>& texts, LONG lowerBound = 0) {
     AutoSafeArray array(SafeArrayCreateVector(VT_BSTR, lowerBound, static_cast<ULONG>(texts.size())));
@@ -18,7 +16,6 @@ AutoSafeArray BstrArray(const std::vector<const char*>& texts, LONG lowerBound =
     }
     return array;
 }
-
 TEST(SafeArrayToStringList, ReplacesTheListInArrayOrderOrRefusesLeavingItAlone) {
     StringList list{"kept"};
     SAFEARRAY integers{};  // a descriptor of 32-bit integers: no string flag
@@ -30,11 +27,7 @@ TEST(SafeArrayToStringList, ReplacesTheListInArrayOrderOrRefusesLeavingItAlone) 
         EXPECT_EQ(E_FAIL, SafeArrayToStringList(refused, list));
         EXPECT_EQ((StringList{"kept"}), list);
     }
-    const struct {
-        std::vector<const char*> texts;
-        LONG lowerBound;
-        StringList list;
-    } cases[] = {
+    const struct { std::vector<const char*> texts; LONG lowerBound; StringList list; } cases[] = {
         {{"1", "A2", "1", ""}, 0, {"1", "A2", "1", ""}},  // duplicates and empty strings stay
         {{nullptr, nullptr}, 0, {"", ""}},               // null elements are empty strings
         {{}, 0, {}},
@@ -54,7 +47,6 @@ TEST(SafeArrayToStringList, ReplacesTheListInArrayOrderOrRefusesLeavingItAlone) 
     EXPECT_EQ(E_UNEXPECTED, hr);
     EXPECT_TRUE(list.empty());
 }
-
 TEST(RecordArrayCount, CountOfTheFirstBoundAndOfAClientVector) {
     EXPECT_EQ(0, RecordArrayCount(nullptr));
     SAFEARRAY array{};
@@ -66,6 +58,5 @@ TEST(RecordArrayCount, CountOfTheFirstBoundAndOfAClientVector) {
     array.cDims = 0;
     EXPECT_EQ(0, RecordArrayCount(&array));
 }
-
 }  // namespace
 }  // namespace kelm

@@ -1,8 +1,5 @@
-// Partitions, copy, move and deletion, reservations and the default padstack
-// through a Kelm object on the file store: what the same and a second object
-// see afterwards.
+// Edits through a Kelm object on the file store: what the same and a second object see afterwards.
 #include <gtest/gtest.h>
-
 #include "platform/Clock.h"
 #include "store/db/PadstackDB.h"
 #include "store/items/KelmSchemePartition.h"
@@ -10,7 +7,6 @@
 
 namespace kelm::testing {
 namespace {
-
 constexpr HRESULT kExists = static_cast<HRESULT>(0x80040005L);
 
 TEST(Edits, PartitionsJoinAndLeaveTheDefaultSchemeOnly) {
@@ -40,7 +36,6 @@ TEST(Edits, PartitionsJoinAndLeaveTheDefaultSchemeOnly) {
     ASSERT_EQ(lib->ReloadQVM(), S_OK);
     EXPECT_EQ(lib.Partitions("", kCell), Names{"Thru"});
 }
-
 // The random model test of the store compares copies, moves, deletions and
 // reservations with a model; here the rules it does not try.
 TEST(Edits, APartTypeMovesUnderANewNumberAndOverwriteIsMinusOneOnly) {
@@ -60,7 +55,6 @@ TEST(Edits, APartTypeMovesUnderANewNumberAndOverwriteIsMinusOneOnly) {
     EXPECT_EQ(lib.Find("R-10K", kPart), "Capacitors");
     EXPECT_EQ(lib.Pins("", "R-10K", kPart), 2);  // pins go with the part type
 }
-
 TEST(Edits, EditsOfAHeldPartitionAreTheHoldersOnlyAndKeepItsReservation) {
     KelmOnLibrary lib;
     IKelm* bob = lib.Another("bob");
@@ -78,7 +72,6 @@ TEST(Edits, EditsOfAHeldPartitionAreTheHoldersOnlyAndKeepItsReservation) {
     EXPECT_EQ(lib.Items("Thru", "RES*", kCell), Names{"RES0603"});
     KelmOnLibrary::Drop(bob);
 }
-
 TEST(Edits, DefaultPadstackIsCreatedOnceAndFoundTheSecondTime) {
     KelmOnLibrary lib;
     platform::SetClockForTesting([] { return std::int64_t{1650000000}; });
@@ -97,10 +90,7 @@ TEST(Edits, DefaultPadstackIsCreatedOnceAndFoundTheSecondTime) {
     EXPECT_EQ(padstacks[0].timestamp, 1650000000);
     EXPECT_LT(lib->CreateDefaultPadstack(name.get(), missing.get()), 0);
 }
-
-// The padstack database's own failures, which a file does not give: a
-// negative status from Init or Load ends the call before Close; creation
-// and save failures are returned.
+// Failures a padstack file does not give: a negative Init or Load ends the call before Close.
 class PadstackScript : public padstackdb::PadstackDBImpl {
 public:
     PadstackScript(const int* statuses, int* closes) : m_statuses(statuses), m_closes(closes) {}
@@ -118,7 +108,6 @@ private:
     const int* m_statuses;
     int* m_closes;
 };
-
 TEST(Edits, PadstackDatabaseStatusesAreReturned) {
     struct Case { int init, load, create, save; HRESULT expected; int closes; };
     const Case cases[] = {{-2, 0, 0, 0, -2, 0}, {1, -3, 0, 0, -3, 0}, {0, 0, 5, 0, 5, 1},
@@ -134,6 +123,5 @@ TEST(Edits, PadstackDatabaseStatusesAreReturned) {
     }
     padstackdb::SetPadstackDBFactory({});
 }
-
 }  // namespace
 }  // namespace kelm::testing

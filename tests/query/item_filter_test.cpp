@@ -1,21 +1,16 @@
 #include "query/ItemFilter.h"
-
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <random>
-#include <string>
 
 namespace kelm {
 namespace {
-
 // Plain backtracking: the reference the real matcher must agree with.
 bool ReferenceMatch(const char* pattern, const char* text) {
     if (*pattern == '*') return ReferenceMatch(pattern + 1, text) || (*text != '\0' && ReferenceMatch(pattern, text + 1));
     if (*text == '\0') return *pattern == '\0';
     return (*pattern == '?' || *pattern == *text) && ReferenceMatch(pattern + 1, text + 1);
 }
-
 // Randomized, reproducible with KELM_TEST_SEED. Wildcards occur in the texts
 // too, where they are ordinary characters.
 TEST(MatchWildcard, AgreesWithBacktrackingOnRandomPatternsAndTexts) {
@@ -38,7 +33,6 @@ TEST(MatchWildcard, AgreesWithBacktrackingOnRandomPatternsAndTexts) {
     EXPECT_GT(matches, 20000);  // both answers are common, or the comparison proves little
     EXPECT_LT(matches, 180000);
 }
-
 TEST(MatchWildcard, ComparesBytesWithCaseAndManyStarGroupsDoNotExplode) {
     EXPECT_FALSE(MatchWildcard("R1", "r1"));  // lower-casing is the filter's job
     EXPECT_TRUE(MatchWildcard("?\xA4", "\xC3\xA4"));
@@ -48,7 +42,6 @@ TEST(MatchWildcard, ComparesBytesWithCaseAndManyStarGroupsDoNotExplode) {
     EXPECT_TRUE(MatchWildcard(pattern, std::string(200, 'a')));
     EXPECT_FALSE(MatchWildcard(pattern, std::string(39, 'a')));
 }
-
 TEST(FilterItemList, MatchesWithoutCaseForAsciiOnlyAndKeepsSpellingAndOrder) {
     StringList out{"stale"};
     FilterItemList("r1*", {"R10", "C1", "r11", "R1", "xr1"}, out);
@@ -62,6 +55,5 @@ TEST(FilterItemList, MatchesWithoutCaseForAsciiOnlyAndKeepsSpellingAndOrder) {
     EXPECT_EQ(out, StringList{"\xC4" "A"});
 #endif
 }
-
 }  // namespace
 }  // namespace kelm

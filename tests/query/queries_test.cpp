@@ -1,12 +1,9 @@
-// The queries through a Kelm object on a copy of the example library: what
-// a client gets back, and the status of each way a query can miss.
+// The queries through a Kelm object on a copy of the example library.
 #include <gtest/gtest.h>
-
 #include "support/KelmOnLibrary.h"
 
 namespace kelm::testing {
 namespace {
-
 TEST(Queries, SchemesAndTheirPartitionsByFlags) {
     KelmOnLibrary lib;
     AutoBstr name;
@@ -15,7 +12,6 @@ TEST(Queries, SchemesAndTheirPartitionsByFlags) {
     AutoSafeArray out;
     ASSERT_EQ(lib->GetSearchScheme_All(out.Out()), S_OK);
     EXPECT_EQ(Strings(out.get()), (Names{"(Default)", "Smd only"}));
-
     const std::string cells = lib.Folder() + "CellDBLibs\\";
     EXPECT_EQ(lib.Partitions("", kCell), (Names{"Smd", "Thru"}));  // "": the default scheme
     EXPECT_EQ(lib.Partitions("SMD ONLY", kPart), (Names{"Resistors", "Capacitors"}));  // the scheme's order
@@ -30,7 +26,6 @@ TEST(Queries, SchemesAndTheirPartitionsByFlags) {
               KELM_E_NO_SUCH_SCHEME);
     EXPECT_EQ(out.get(), nullptr);
 }
-
 TEST(Queries, ItemsAndCountsThroughTheFilter) {
     KelmOnLibrary lib;
     EXPECT_EQ(lib.Items("Resistors", "r-08*", kPart), (Names{"R-0805-1K"}));
@@ -42,7 +37,6 @@ TEST(Queries, ItemsAndCountsThroughTheFilter) {
     EXPECT_EQ(lib.Count("Smd", "res*", kCell), 2);
     EXPECT_EQ(lib.Count("Smd", "nothing", kCell), 0);
     for (const char* filter : {"", "*"}) EXPECT_EQ(lib.Count("Gates", filter, kSymbol), 2) << filter;
-
     AutoBstr missing = Bstr("Nope"), all = Bstr("*"), some = Bstr("R*");
     AutoSafeArray out;
     EXPECT_EQ(lib->GetPartitionItems(missing.get(), all.get(), kPart, out.Out()), KELM_E_NO_SUCH_PARTITION);
@@ -52,12 +46,8 @@ TEST(Queries, ItemsAndCountsThroughTheFilter) {
     EXPECT_EQ(lib->GetPartitionItemsCount(missing.get(), some.get(), kCell, &count), KELM_E_NO_SUCH_PARTITION);
     EXPECT_EQ(count, 0);
 }
-
-// The random model test of the store compares lookups, existence, pins and
-// cell usage with a model; here what it does not reach: a partition that a
-// name alone makes needless, the excluded partition compared with case, a
-// symbol lookup without its partition, and a miss answered with an empty
-// array rather than none.
+// What the store's random model test does not reach: a needless partition, the excluded one compared with
+// case, a symbol lookup without its partition, a miss answered with an empty array rather than none.
 TEST(Queries, LookupsPinsAndCellUsage) {
     KelmOnLibrary lib;
     EXPECT_TRUE(lib.Exists("", "thru", "DIP14", kCell));
@@ -77,6 +67,5 @@ TEST(Queries, LookupsPinsAndCellUsage) {
     ASSERT_EQ(lib->GetPartitionsStoringThisCell(unused.get(), out.Out()), S_OK);
     EXPECT_NE(out.get(), nullptr);
 }
-
 }  // namespace
 }  // namespace kelm::testing

@@ -1,8 +1,5 @@
 // Opening, closing, reloading and saving libraries of the file store.
 #include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "session/LibrarySession.h"
 #include "store/file/LibraryTools.h"
 #include "support/TempFolder.h"
@@ -10,20 +7,9 @@
 
 namespace kelm {
 namespace {
-
 using testing::TempFolder;
-
-struct Seen {
-    bool open;
-    std::string user, file, folder;
-    bool operator==(const Seen&) const = default;
-};
-Seen State(const LibrarySession& s) {
-    return {s.IsOpen(), s.UserName(), s.LibraryFile(), s.LibraryFolder()};
-}
-std::ostream& operator<<(std::ostream& out, const Seen& s) {
-    return out << s.open << " '" << s.user << "' '" << s.file << "' '" << s.folder << "'";
-}
+using Seen = std::tuple<bool, std::string, std::string, std::string>;  // open, user, file, folder
+Seen State(const LibrarySession& s) { return {s.IsOpen(), s.UserName(), s.LibraryFile(), s.LibraryFolder()}; }
 
 class LibrarySessionTest : public ::testing::Test {
 protected:
@@ -36,7 +22,6 @@ protected:
     std::string other = (temp.Root() / "Other" / "Other.qvm").string();
     LibrarySession session;
 };
-
 TEST_F(LibrarySessionTest, OpenRemembersTheLibraryTheUserAndTheMode) {
     EXPECT_EQ(State(session), (Seen{false, "KelmAPI", "", ""}));
     ASSERT_EQ(session.Open(main, "alice", VARIANT_FALSE), S_OK);
@@ -57,7 +42,6 @@ TEST_F(LibrarySessionTest, OpenRemembersTheLibraryTheUserAndTheMode) {
         EXPECT_EQ(session.Open(temp.Path() + name, "", VARIANT_FALSE), S_OK) << name;
     }
 }
-
 // A refused name keeps the open library (but takes the user); a file the
 // store refuses ends idle, naming it; close, reload and save need a library.
 TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
@@ -72,7 +56,6 @@ TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
     EXPECT_EQ(session.Open(temp.Path() + "Missing.qvm", "dave", VARIANT_FALSE), E_FAIL);
     EXPECT_EQ(State(session), (Seen{true, "dave", main, temp.Path()}));
     EXPECT_EQ(session.Reload(), S_OK);  // still usable
-
     const std::string broken = temp.File("Broken.qvm", "not a library\n");
     EXPECT_EQ(session.Open(broken, "alice", VARIANT_FALSE), E_FAIL);
     EXPECT_EQ(State(session), (Seen{false, "alice", broken, temp.Path()}));
@@ -85,7 +68,6 @@ TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
     EXPECT_EQ(session.Reload(), E_FAIL);
     EXPECT_EQ(session.Save(), E_FAIL);
 }
-
 TEST_F(LibrarySessionTest, BareFileNamesAndBackslashPaths) {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(temp.Root());
@@ -105,6 +87,5 @@ TEST_F(LibrarySessionTest, BareFileNamesAndBackslashPaths) {
     EXPECT_TRUE(std::filesystem::is_directory(temp.Root() / "Other" / "LogFiles"));
 #endif
 }
-
 }  // namespace
 }  // namespace kelm

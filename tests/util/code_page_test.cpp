@@ -1,14 +1,12 @@
 // The 8-bit text seam: lead bytes, lower-casing, case-insensitive order and
 // automation string conversion.
 #include <gtest/gtest.h>
-
 #include "platform/CodePage.h"
 #include "util/AutoTypes.h"
 
 namespace kelm::platform {
 namespace {
-
-TEST(CodePage, DoubleByteCharactersStayWholeInCodePage932) {
+TEST(CodePage, DoubleByteCharactersStayWholeAndCompareNoCaseOrdersIgnoringCase) {
     SetCodePageForTesting(932);
     for (int b : {0x81, 0x9F, 0xE0, 0xFC}) EXPECT_TRUE(IsLeadByte(static_cast<unsigned char>(b))) << b;
     for (int b : {0x00, 0x5C, 0x80, 0xA0, 0xDF, 0xFD, 0xFF}) EXPECT_FALSE(IsLeadByte(static_cast<unsigned char>(b))) << b;
@@ -21,9 +19,6 @@ TEST(CodePage, DoubleByteCharactersStayWholeInCodePage932) {
     for (int b = 0; b < 256; ++b) EXPECT_FALSE(IsLeadByte(static_cast<unsigned char>(b))) << b;
     EXPECT_EQ("\xC3\x84x", LowerString("\xC3\x84X"));  // bytes >= 0x80 unchanged
 #endif
-}
-
-TEST(CodePage, CompareNoCaseOrdersIgnoringCase) {
     EXPECT_EQ(0, CompareNoCase(".Qvm", ".qvM"));
     EXPECT_LT(CompareNoCase("alpha", "Zeta"), 0);
     EXPECT_GT(CompareNoCase("Zeta", "alpha"), 0);
@@ -31,7 +26,6 @@ TEST(CodePage, CompareNoCaseOrdersIgnoringCase) {
     EXPECT_LT(CompareNoCase("", "a"), 0);
     EXPECT_LT(CompareNoCase("z", "\x80"), 0);    // bytes compare unsigned
 }
-
 TEST(CodePage, WideAndAutomationStringsRoundTrip) {
 #if !defined(_WIN32)
     const std::u16string wide = u"Gr\u00FC\u00DFe \u20AC \U0001F600";
@@ -54,6 +48,5 @@ TEST(CodePage, WideAndAutomationStringsRoundTrip) {
     const std::string embedded("a\0b", 3);
     EXPECT_EQ(embedded, BstrToAnsi(AutoBstr(AnsiToBstr(embedded)).get()));
 }
-
 }  // namespace
 }  // namespace kelm::platform

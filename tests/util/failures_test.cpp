@@ -1,17 +1,11 @@
-// A failing guard reports its status, file, line and expression to the
-// callbacks of its thread; the component boundary logs the first one of a
-// failed call as a debug line.
+// Failing guards report to the callbacks of their thread; the boundary logs a failed call's first one.
 #include <gtest/gtest.h>
-
-#include <vector>
-
 #include "api/Kelm.h"
 #include "platform/Environment.h"
 #include "util/AutoTypes.h"
 
 namespace kelm {
 namespace {
-
 HRESULT Step(HRESULT status) { return status; }
 constexpr int kFirstGuard = __LINE__ + 2;
 HRESULT Guarded(HRESULT status, const void* pointer, bool refuse) {
@@ -21,7 +15,6 @@ HRESULT Guarded(HRESULT status, const void* pointer, bool refuse) {
     RETURN_IF_FAILED(Step(status));
     return S_OK;
 }
-
 TEST(Failures, GuardsReportWhereTheyFailedToEveryScopeInnermostFirst) {
     std::vector<std::string> outer, inner;
     FailureCallbackScope outerScope([&](const FailureInfo& f) { outer.push_back(DescribeFailure(f)); });
@@ -67,12 +60,10 @@ TEST(Failures, AFailedCallNamesItsFirstFailingGuardInOneDebugLine) {
     ASSERT_NE(at, std::string::npos) << written;
     EXPECT_NE(written.find("): 0x80004005 from !(session).IsOpen()\n", at), std::string::npos) << written;
     EXPECT_EQ(written.find(line, at + 1), std::string::npos) << "one line a failed call";
-
     ::testing::internal::CaptureStderr();  // without KELM_TRACE nothing is written
     EXPECT_EQ(kelm->GetSearchScheme_Default(&name), E_FAIL);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 #endif
-
 }  // namespace
 }  // namespace kelm

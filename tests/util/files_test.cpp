@@ -1,18 +1,13 @@
 // The file seam: folders, existence, exclusive appends, moves that never
 // replace, and failures that name the file.
 #include <gtest/gtest.h>
-
-#include <vector>
-
 #include "platform/Files.h"
 #include "support/TempFolder.h"
 
 namespace kelm::platform {
 namespace {
-
 using kelm::testing::ReadFileBytes;
 using kelm::testing::TempFolder;
-
 // The log's folder is made one level at a time; a held log file has one
 // writer (the log tests see its lines dropped).
 TEST(Files, CreatesOneFolderLevelOnlyAndAHeldFileHasOneWriter) {
@@ -33,7 +28,6 @@ TEST(Files, CreatesOneFolderLevelOnlyAndAHeldFileHasOneWriter) {
     EXPECT_TRUE(second.Close());
     EXPECT_EQ("kept\nnext\n", ReadFileBytes(temp.Root() / "log.txt"));
 }
-
 TEST(Files, MovesNeverReplaceAndFailuresNameTheFile) {
     TempFolder temp;
     std::string error;
@@ -53,6 +47,5 @@ TEST(Files, MovesNeverReplaceAndFailuresNameTheFile) {
     ASSERT_TRUE(ListFiles(temp.Path(), names));
     EXPECT_EQ((std::vector<std::string>{"b", "sub-a"}), names);
 }
-
 }  // namespace
 }  // namespace kelm::platform

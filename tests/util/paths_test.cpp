@@ -1,13 +1,11 @@
 // Path splitting, joining and extending, single-byte and double-byte.
 #include <gtest/gtest.h>
-
 #include "platform/CodePage.h"
 #include "support/TempFolder.h"
 #include "util/Paths.h"
 
 namespace kelm {
 namespace {
-
 struct Parts {
     std::string drive, folder, title, extension;
     bool operator==(const Parts&) const = default;
@@ -22,7 +20,6 @@ Parts Split(const std::string& path) {
 void PrintTo(const Parts& p, std::ostream* os) {
     *os << "{" << p.drive << " | " << p.folder << " | " << p.title << " | " << p.extension << "}";
 }
-
 TEST(SplitPath, DrivesFoldersTitlesAndExtensions) {
     const struct { const char* path; Parts parts; } cases[] = {
         {"C:\\lib\\parts\\main.qvm", {"C:", "\\lib\\parts\\", "main", "qvm"}},
@@ -46,8 +43,7 @@ TEST(SplitPath, DrivesFoldersTitlesAndExtensions) {
     SplitPath("C:\\a\\b.c", nullptr, nullptr, &title, nullptr);  // unwanted parts are not produced
     EXPECT_EQ("b", title);
 }
-
-TEST(PathGetters, ComposeTheParts) {
+TEST(PathGetters, ComposeThePartsMakePathJoinsLeftToRightAndExistenceOnDisk) {
     EXPECT_EQ("qvm", GetPathExtension("C:\\Libs\\Main.QVM.qvm"));
     EXPECT_EQ("Main", GetPathTitle("C:\\Libs\\Main.qvm"));
     EXPECT_EQ("Main.qvm", GetPathFileName("C:\\Libs\\Main.qvm"));
@@ -62,9 +58,9 @@ TEST(PathGetters, ComposeTheParts) {
         EXPECT_EQ(dots + "\\", GetPathFolder(dots));
     }
     for (auto getter : {GetPathExtension, GetPathTitle, GetPathFileName, GetPathFolder}) EXPECT_EQ("", getter(""));
-}
-
-TEST(MakePath, JoinsLeftToRight) {
+    testing::TempFolder temp;
+    EXPECT_TRUE(PathExists(temp.File("Main.qvm")) && PathExists(temp.Path()));  // files and folders
+    EXPECT_FALSE(PathExists(temp.Path() + "Missing.qvm") || PathExists(""));
     const std::string c = "C", cColon = "C:", lib = "\\lib", libSlash = "\\lib\\", x = "x", dotTxt = ".txt",
                       txt = "txt", empty, server = "\\\\srv", dotted = "x.";
     EXPECT_EQ("C:\\lib\\x.txt", MakePath(&c, &lib, &x, &dotTxt));
@@ -91,7 +87,6 @@ TEST(PathEditing, TrailingBackslashExtensionNameAndFolder) {
     EXPECT_EQ("C:\\lib\\LogFiles\\", WithFolder("C:\\lib\\", "LogFiles"));  // a folder keeps its trailing backslash
     EXPECT_EQ("C:\\lib\\sub\\a.qvm", WithFolder("C:\\lib\\a.qvm", "sub"));
 }
-
 // Code page 932: 0x95 0x5C is one character whose trail byte is a backslash.
 TEST(DoubleBytePaths, TrailByteIsNeitherSeparatorNorTrailingBackslash) {
     platform::SetCodePageForTesting(932);
@@ -108,14 +103,5 @@ TEST(DoubleBytePaths, TrailByteIsNeitherSeparatorNorTrailingBackslash) {
     platform::SetCodePageForTesting(0);
     EXPECT_EQ('\\', LastCharacter("a" + table));  // single-byte: the trail byte is a backslash
 }
-
-TEST(PathExists, FilesAndFoldersButNotMissingPaths) {
-    testing::TempFolder temp;
-    EXPECT_TRUE(PathExists(temp.File("Main.qvm")));
-    EXPECT_TRUE(PathExists(temp.Path()));
-    EXPECT_FALSE(PathExists(temp.Path() + "Missing.qvm"));
-    EXPECT_FALSE(PathExists(""));
-}
-
 }  // namespace
 }  // namespace kelm
