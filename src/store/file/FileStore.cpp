@@ -79,6 +79,7 @@ void FileStoreBackend::Reset() {
     m_lastPartHolder = nullptr;
     m_reservations.clear();
     m_reservationStamp = {};
+    m_reservationJournalStamp = {};
     m_reservationsRead = false;
     m_wide.Close();
     m_wideChecked = false;
@@ -280,24 +281,23 @@ HRESULT FileStoreBackend::RefreshPartition(const ObjectState& state, const std::
 }
 
 // ---------------------------------------------------------------- reservations
-HRESULT FileStoreBackend::ReadReservations(std::vector<Reservation>& reservations) {
-    const std::string file = ReservationFile();
-    std::string text, error;
-    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
-    reservations.clear();
-    if (read == platform::FileResult::NotFound) return S_OK;
-    if (read != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
-    if (!ParseReservations(text, file, reservations, error)) return Fail(KELM_E_CORRUPT, error);
-    return S_OK;
+HRESULT FileStoreBackend::ReadReservations(ReservationState& state) {
+    std::string error;
+    const HRESULT loaded = LoadReservations(ReservationFile(), state, error);
+    return FAILED(loaded) ? Fail(loaded, error) : S_OK;
 }
 
+// Both stamps are taken before the files are read: a change made while
+// they are read is read again next time.
 HRESULT FileStoreBackend::CurrentReservations() {
     const platform::FileStamp stamp = platform::StampOf(ReservationFile());
-    if (m_reservationsRead && stamp == m_reservationStamp) return S_OK;
-    std::vector<Reservation> reservations;
-    RETURN_IF_FAILED(ReadReservations(reservations));
-    m_reservations = std::move(reservations);
+    const platform::FileStamp journalStamp = platform::StampOf(ReservationJournalOf(ReservationFile()));
+    if (m_reservationsRead && stamp == m_reservationStamp && journalStamp == m_reservationJournalStamp) return S_OK;
+    ReservationState state;
+    RETURN_IF_FAILED(ReadReservations(state));
+    m_reservations = std::move(state.reservations);
     m_reservationStamp = stamp;
+    m_reservationJournalStamp = journalStamp;
     m_reservationsRead = true;
     return S_OK;
 }
@@ -331,9 +331,9 @@ HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std:
     const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
     LibraryLock lock;
     RETURN_IF_FAILED(TakeLock(lock));
-    std::string error;
-    std::vector<Reservation> reservations;
-    RETURN_IF_FAILED(ReadReservations(reservations));
+    ReservationState current;
+    RETURN_IF_FAILED(ReadReservations(current));
+    std::vector<Reservation>& reservations = current.reservations;
     const int index = FindReservation(reservations, path);
     if (index >= 0) {
         const std::string holder = reservations[static_cast<std::size_t>(index)].holder;
@@ -344,12 +344,37 @@ HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std:
         if (!reserve) return S_FALSE;  // nothing to release
         reservations.push_back({path, user});
     }
-    const platform::FileResult written = platform::WriteFileAtomic(ReservationFile(), SerializeReservations(reservations), error);
-    if (written != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    RETURN_IF_FAILED(WriteReservationChange(current, path, reserve ? user : std::string()));
     m_reservations = std::move(reservations);
     m_reservationStamp = platform::StampOf(ReservationFile());
+    m_reservationJournalStamp = platform::StampOf(ReservationJournalOf(ReservationFile()));
     m_reservationsRead = true;
     partition->verifiedUntil = {};
+    return S_OK;
+}
+
+// One change is one line appended to the journal, with one flush. The
+// journal is folded into the file when it is long enough, or cannot take
+// another line (torn, or left beside another file); a journal that names
+// another file goes first, so that no later file can make it apply again.
+HRESULT FileStoreBackend::WriteReservationChange(const ReservationState& current, const std::string& path,
+                                                 const std::string& holder) {
+    constexpr std::size_t kJournalMost = 64;
+    const std::string file = ReservationFile(), journal = ReservationJournalOf(file);
+    std::string error;
+    if (current.baseExists && current.journal.appendable && current.journal.records < kJournalMost) {
+        std::string bytes = current.journal.exists ? std::string() : JournalHeader(current.base);
+        bytes += ReservationChangeLine(path, holder);
+        if (platform::AppendDurably(journal, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+        return S_OK;
+    }
+    if (current.journal.exists && !current.journalApplies && platform::RemoveFile(journal) == platform::FileResult::Error)
+        return Fail(KELM_E_IO, "cannot remove " + journal);
+    if (platform::WriteFileAtomic(file, SerializeReservations(current.reservations), error) != platform::FileResult::Ok)
+        return Fail(KELM_E_IO, error);
+    // A journal that stays (the removal failed, or a crash came first)
+    // names the file it was written for, and is ignored beside this one.
+    if (current.journalApplies) (void)platform::RemoveFile(journal);
     return S_OK;
 }
 
@@ -419,8 +444,9 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
 
     // A partition changed on disk by another session, while this one holds
     // unsaved edits to it, fails the save before anything is written.
-    std::vector<Reservation> reservations;
-    RETURN_IF_FAILED(ReadReservations(reservations));
+    ReservationState current;
+    RETURN_IF_FAILED(ReadReservations(current));
+    const std::vector<Reservation>& reservations = current.reservations;
     for (Partition* partition : dirty) {
         const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
         if (merged.FindPartition(partition->id.type, partition->id.name) < 0)
