@@ -60,17 +60,27 @@ double Seconds(int repetitions, Work&& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / repetitions;
 }
 
-// The median time of `repetitions` calls of `work`; `between` runs untimed
-// after each (to undo what the call did, so that the next one does the same).
-template <typename Work>
-double Median(int repetitions, Work&& work, const std::function<bool()>& between = {}) {
-    std::vector<double> times;
+// One side of a write row: the timed call, and what runs untimed after it
+// (to undo it, so that the next call does the same).
+struct Write {
+    std::function<bool()> work, between;
+};
+
+// The median times of `repetitions` calls on each side, the calls of the
+// two sides taken in turn: the disk is shared, and a busy moment then
+// falls on both sides alike rather than deciding one of them.
+std::pair<double, double> Medians(int repetitions, const Write& kelmSide, const Write& sqliteSide) {
+    std::vector<double> times[2];
     for (int i = 0; i < repetitions; ++i) {
-        times.push_back(Seconds(1, work));
-        if (between && !between()) std::fprintf(stderr, "a case could not be undone\n");
+        for (int side = 0; side < 2; ++side) {
+            const Write& write = side == 0 ? kelmSide : sqliteSide;
+            times[side].push_back(Seconds(1, write.work));
+            if (write.between && !write.between()) std::fprintf(stderr, "a case could not be undone\n");
+        }
     }
-    std::sort(times.begin(), times.end());
-    return times.empty() ? 0 : times[times.size() / 2];
+    for (auto& list : times) std::sort(list.begin(), list.end());
+    if (repetitions <= 0) return {0, 0};
+    return {times[0][times[0].size() / 2], times[1][times[1].size() / 2]};
 }
 
 // The peak resident memory of this process in bytes (VmHWM); 0 where unknown.
@@ -319,12 +329,15 @@ int RunOnce(const bench::LibrarySize& o, const char* self) {
         const int writes = std::min(kWrites, o.partPartitions - 1);
         const Bstr partition("Parts001");
         Row row{"reserve a partition (median of " + std::to_string(kWrites) + ")"};
-        row.kelm = Median(kWrites, [&] { return Ok(kelm->ReservePartition(partition, part), "ReservePartition"); },
-                          [&] { return Ok(kelm->UnReservePartition(partition, part), "UnReservePartition"); });
-        row.sqlite = Median(kWrites, [&] {
-            return db.Exec("UPDATE partitions SET holder = 'bench' WHERE kind = 7 AND name = 'Parts001' COLLATE NOCASE"
-                           " AND (holder IS NULL OR holder = 'bench')");
-        }, [&] { return db.Exec("UPDATE partitions SET holder = NULL WHERE kind = 7 AND name = 'Parts001' COLLATE NOCASE"); });
+        std::tie(row.kelm, row.sqlite) = Medians(
+            kWrites,
+            {[&] { return Ok(kelm->ReservePartition(partition, part), "ReservePartition"); },
+             [&] { return Ok(kelm->UnReservePartition(partition, part), "UnReservePartition"); }},
+            {[&] {
+                 return db.Exec("UPDATE partitions SET holder = 'bench' WHERE kind = 7 AND name = 'Parts001' COLLATE NOCASE"
+                                " AND (holder IS NULL OR holder = 'bench')");
+             },
+             [&] { return db.Exec("UPDATE partitions SET holder = NULL WHERE kind = 7 AND name = 'Parts001' COLLATE NOCASE"); }});
         rows.push_back(row);
 
         // Part type n lives in partition n % partPartitions: the first delete
@@ -339,13 +352,15 @@ int RunOnce(const bench::LibrarySize& o, const char* self) {
         const auto deleteTimes = [&](const std::function<std::string(int)>& partitionOf, const std::function<std::string(int)>& numberOf,
                                      Row& into) {
             VARIANT_BOOL missing = VARIANT_FALSE;
-            int next = 0;
-            into.kelm = Median(writes, [&] {
-                const int i = next++;
-                return Ok(kelm->DeleteItemFromQVM(Bstr(partitionOf(i)), Bstr(numberOf(i)), part, &missing), "DeleteItemFromQVM");
-            });
-            next = 0;
-            into.sqlite = Median(writes, [&] { return deleteOnSqlite(numberOf(next++)); });
+            int kelmNext = 0, sqliteNext = 0;
+            std::tie(into.kelm, into.sqlite) = Medians(
+                writes,
+                {[&] {
+                     const int i = kelmNext++;
+                     return Ok(kelm->DeleteItemFromQVM(Bstr(partitionOf(i)), Bstr(numberOf(i)), part, &missing),
+                               "DeleteItemFromQVM");
+                 }},
+                {[&] { return deleteOnSqlite(numberOf(sqliteNext++)); }});
         };
         for (int i = 0; i < writes; ++i)
             if (!Ok(kelm->ReservePartition(Bstr(Numbered("Parts", 1 + i, 3)), part), "ReservePartition")) return 1;
