@@ -45,10 +45,9 @@ HRESULT FileStoreBackend::TakeLock(LibraryLock& lock) {
     std::string error;
     const HRESULT locked = lock.Acquire(LockFile(), error);
     if (FAILED(locked)) return Fail(locked, error);
-    if (!m_leftoversRemoved) {
-        m_leftoversRemoved = true;
-        RemoveLeftovers(m_file);
-    }
+    // Leftovers come from a session that died in the library: its lock
+    // stayed, and was taken over now. Without one there is nothing to look for.
+    if (lock.TookOver()) RemoveLeftovers(m_file);
     return S_OK;
 }
 
@@ -69,7 +68,6 @@ void FileStoreBackend::Reset() {
     m_file.clear();
     m_folder.clear();
     m_stem.clear();
-    m_leftoversRemoved = false;
     m_config = LibraryConfig{};
     m_configStamp = {};
     m_edits.clear();
@@ -444,9 +442,8 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
 
     // A partition changed on disk by another session, while this one holds
     // unsaved edits to it, fails the save before anything is written.
-    ReservationState current;
-    RETURN_IF_FAILED(ReadReservations(current));
-    const std::vector<Reservation>& reservations = current.reservations;
+    RETURN_IF_FAILED(CurrentReservations());
+    const std::vector<Reservation>& reservations = m_reservations;
     for (Partition* partition : dirty) {
         const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
         if (merged.FindPartition(partition->id.type, partition->id.name) < 0)
@@ -463,16 +460,16 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
                                                   "; nothing was saved");
     }
     RETURN_IF_FAILED(CheckLibraryRules(merged, dirty));
-    const HRESULT written = WriteChanges(merged, dirty);
-    m_reservationsRead = false;
+    const HRESULT written = WriteChanges(merged, dirty, configStamp);
     for (auto& [key, partition] : m_partitions) partition->verifiedUntil = {};
     return written;
 }
 
-HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty) {
+HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty, platform::FileStamp configStamp) {
     std::string error;
-    const std::string stamp = DeletionStamp();
+    std::string stamp;  // taken when a partition first goes to Deleted
     auto moveToDeleted = [&](const PartitionId& id) -> HRESULT {
+        if (stamp.empty()) stamp = DeletionStamp();
         std::vector<std::string> containers{PartitionContainer(id)};
         if (id.type == kPartitionTypeCell) containers.push_back(DataFile(id));
         if (id.type == kPartitionTypePart) containers.push_back(JournalFileOf(DataFile(id)));
@@ -519,7 +516,8 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
         if (created != platform::FileResult::Ok && created != platform::FileResult::Exists) return Fail(KELM_E_IO, error);
     }
     for (Partition* partition : dirty) {
-        RETURN_IF_FAILED(ensureFolder(DataFile(partition->id)));
+        // A file that was there when read has its folder (unless this save moved a partition away).
+        if (!partition->stamp.exists || !m_deleted.empty()) RETURN_IF_FAILED(ensureFolder(DataFile(partition->id)));
         const HRESULT journaled = AppendToJournal(*partition);
         RETURN_IF_FAILED(journaled);
         if (journaled == S_FALSE) RETURN_IF_FAILED(WritePartition(*partition));
@@ -533,8 +531,9 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     if (!m_edits.empty()) {
         if (platform::WriteFileAtomic(m_file, SerializeLibraryConfig(merged), error) != platform::FileResult::Ok)
             return Fail(KELM_E_IO, error);
+        configStamp = platform::StampOf(m_file);
     }
-    m_configStamp = platform::StampOf(m_file);
+    m_configStamp = configStamp;
 
     // 4. Deletions last: containers of deleted partitions go to Deleted.
     for (const PartitionId& id : m_deleted)

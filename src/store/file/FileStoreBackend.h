@@ -193,7 +193,8 @@ private:
 
     // Save
     HRESULT CheckLibraryRules(const LibraryConfig& merged, const std::vector<Partition*>& dirty);
-    HRESULT WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty);
+    // configStamp: the stamp of the configuration file that `merged` was read from.
+    HRESULT WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty, platform::FileStamp configStamp);
     HRESULT WritePartition(Partition& partition);
     HRESULT AppendToJournal(Partition& partition);
     void WriteIndex(Partition& partition);
@@ -204,7 +205,6 @@ private:
     std::string m_folder;  // its folder, ending in a separator (or empty)
     std::string m_stem;    // its name without extension
     std::string m_lastError;
-    bool m_leftoversRemoved = false;
 
     LibraryConfig m_config;          // as this session sees it
     platform::FileStamp m_configStamp;  // of the file this session read or wrote last
