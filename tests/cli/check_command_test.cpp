@@ -85,7 +85,7 @@ TEST_F(CheckCommand, ExitCodesFollowErrorsWarningsAndTheOptions) {
     ASSERT_EQ(Kelm({"reserve", "Caps", "-k", "part"}, "mallory").code, 0);
     const KelmResult warned = Kelm({"check", "--users", "alice,bob"});
     EXPECT_EQ(warned.code, 0);
-    EXPECT_NE(warned.out.find("warning: Demo.reservations, line 2: the reservation of PartsDBLibs\\Caps.pdb is held by "
+    EXPECT_NE(warned.out.find("warning: Demo.reservations.journal, line 5: the reservation of PartsDBLibs\\Caps.pdb is held by "
                               "'mallory', who is not a known user [reservation]"),
               std::string::npos)
         << warned.out;

@@ -45,10 +45,9 @@ HRESULT FileStoreBackend::TakeLock(LibraryLock& lock) {
     std::string error;
     const HRESULT locked = lock.Acquire(LockFile(), error);
     if (FAILED(locked)) return Fail(locked, error);
-    if (!m_leftoversRemoved) {
-        m_leftoversRemoved = true;
-        RemoveLeftovers(m_file);
-    }
+    // Leftovers come from a session that died in the library: its lock
+    // stayed, and was taken over now. Without one there is nothing to look for.
+    if (lock.TookOver()) RemoveLeftovers(m_file);
     return S_OK;
 }
 
@@ -69,7 +68,6 @@ void FileStoreBackend::Reset() {
     m_file.clear();
     m_folder.clear();
     m_stem.clear();
-    m_leftoversRemoved = false;
     m_config = LibraryConfig{};
     m_configStamp = {};
     m_edits.clear();
@@ -79,6 +77,7 @@ void FileStoreBackend::Reset() {
     m_lastPartHolder = nullptr;
     m_reservations.clear();
     m_reservationStamp = {};
+    m_reservationJournalStamp = {};
     m_reservationsRead = false;
     m_wide.Close();
     m_wideChecked = false;
@@ -280,24 +279,23 @@ HRESULT FileStoreBackend::RefreshPartition(const ObjectState& state, const std::
 }
 
 // ---------------------------------------------------------------- reservations
-HRESULT FileStoreBackend::ReadReservations(std::vector<Reservation>& reservations) {
-    const std::string file = ReservationFile();
-    std::string text, error;
-    const platform::FileResult read = platform::ReadWholeFile(file, text, error);
-    reservations.clear();
-    if (read == platform::FileResult::NotFound) return S_OK;
-    if (read != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
-    if (!ParseReservations(text, file, reservations, error)) return Fail(KELM_E_CORRUPT, error);
-    return S_OK;
+HRESULT FileStoreBackend::ReadReservations(ReservationState& state) {
+    std::string error;
+    const HRESULT loaded = LoadReservations(ReservationFile(), state, error);
+    return FAILED(loaded) ? Fail(loaded, error) : S_OK;
 }
 
+// Both stamps are taken before the files are read: a change made while
+// they are read is read again next time.
 HRESULT FileStoreBackend::CurrentReservations() {
     const platform::FileStamp stamp = platform::StampOf(ReservationFile());
-    if (m_reservationsRead && stamp == m_reservationStamp) return S_OK;
-    std::vector<Reservation> reservations;
-    RETURN_IF_FAILED(ReadReservations(reservations));
-    m_reservations = std::move(reservations);
+    const platform::FileStamp journalStamp = platform::StampOf(ReservationJournalOf(ReservationFile()));
+    if (m_reservationsRead && stamp == m_reservationStamp && journalStamp == m_reservationJournalStamp) return S_OK;
+    ReservationState state;
+    RETURN_IF_FAILED(ReadReservations(state));
+    m_reservations = std::move(state.reservations);
     m_reservationStamp = stamp;
+    m_reservationJournalStamp = journalStamp;
     m_reservationsRead = true;
     return S_OK;
 }
@@ -331,9 +329,9 @@ HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std:
     const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
     LibraryLock lock;
     RETURN_IF_FAILED(TakeLock(lock));
-    std::string error;
-    std::vector<Reservation> reservations;
-    RETURN_IF_FAILED(ReadReservations(reservations));
+    ReservationState current;
+    RETURN_IF_FAILED(ReadReservations(current));
+    std::vector<Reservation>& reservations = current.reservations;
     const int index = FindReservation(reservations, path);
     if (index >= 0) {
         const std::string holder = reservations[static_cast<std::size_t>(index)].holder;
@@ -344,12 +342,37 @@ HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std:
         if (!reserve) return S_FALSE;  // nothing to release
         reservations.push_back({path, user});
     }
-    const platform::FileResult written = platform::WriteFileAtomic(ReservationFile(), SerializeReservations(reservations), error);
-    if (written != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+    RETURN_IF_FAILED(WriteReservationChange(current, path, reserve ? user : std::string()));
     m_reservations = std::move(reservations);
     m_reservationStamp = platform::StampOf(ReservationFile());
+    m_reservationJournalStamp = platform::StampOf(ReservationJournalOf(ReservationFile()));
     m_reservationsRead = true;
     partition->verifiedUntil = {};
+    return S_OK;
+}
+
+// One change is one line appended to the journal, with one flush. The
+// journal is folded into the file when it is long enough, or cannot take
+// another line (torn, or left beside another file); a journal that names
+// another file goes first, so that no later file can make it apply again.
+HRESULT FileStoreBackend::WriteReservationChange(const ReservationState& current, const std::string& path,
+                                                 const std::string& holder) {
+    constexpr std::size_t kJournalMost = 64;
+    const std::string file = ReservationFile(), journal = ReservationJournalOf(file);
+    std::string error;
+    if (current.baseExists && current.journal.appendable && current.journal.records < kJournalMost) {
+        std::string bytes = current.journal.exists ? std::string() : JournalHeader(current.base);
+        bytes += ReservationChangeLine(path, holder);
+        if (platform::AppendDurably(journal, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
+        return S_OK;
+    }
+    if (current.journal.exists && !current.journalApplies && platform::RemoveFile(journal) == platform::FileResult::Error)
+        return Fail(KELM_E_IO, "cannot remove " + journal);
+    if (platform::WriteFileAtomic(file, SerializeReservations(current.reservations), error) != platform::FileResult::Ok)
+        return Fail(KELM_E_IO, error);
+    // A journal that stays (the removal failed, or a crash came first)
+    // names the file it was written for, and is ignored beside this one.
+    if (current.journalApplies) (void)platform::RemoveFile(journal);
     return S_OK;
 }
 
@@ -419,8 +442,8 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
 
     // A partition changed on disk by another session, while this one holds
     // unsaved edits to it, fails the save before anything is written.
-    std::vector<Reservation> reservations;
-    RETURN_IF_FAILED(ReadReservations(reservations));
+    RETURN_IF_FAILED(CurrentReservations());
+    const std::vector<Reservation>& reservations = m_reservations;
     for (Partition* partition : dirty) {
         const std::string path = RelativePartitionPath(partition->id.type, partition->id.name);
         if (merged.FindPartition(partition->id.type, partition->id.name) < 0)
@@ -437,16 +460,16 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
                                                   "; nothing was saved");
     }
     RETURN_IF_FAILED(CheckLibraryRules(merged, dirty));
-    const HRESULT written = WriteChanges(merged, dirty);
-    m_reservationsRead = false;
+    const HRESULT written = WriteChanges(merged, dirty, configStamp);
     for (auto& [key, partition] : m_partitions) partition->verifiedUntil = {};
     return written;
 }
 
-HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty) {
+HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty, platform::FileStamp configStamp) {
     std::string error;
-    const std::string stamp = DeletionStamp();
+    std::string stamp;  // taken when a partition first goes to Deleted
     auto moveToDeleted = [&](const PartitionId& id) -> HRESULT {
+        if (stamp.empty()) stamp = DeletionStamp();
         std::vector<std::string> containers{PartitionContainer(id)};
         if (id.type == kPartitionTypeCell) containers.push_back(DataFile(id));
         if (id.type == kPartitionTypePart) containers.push_back(JournalFileOf(DataFile(id)));
@@ -493,7 +516,8 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
         if (created != platform::FileResult::Ok && created != platform::FileResult::Exists) return Fail(KELM_E_IO, error);
     }
     for (Partition* partition : dirty) {
-        RETURN_IF_FAILED(ensureFolder(DataFile(partition->id)));
+        // A file that was there when read has its folder (unless this save moved a partition away).
+        if (!partition->stamp.exists || !m_deleted.empty()) RETURN_IF_FAILED(ensureFolder(DataFile(partition->id)));
         const HRESULT journaled = AppendToJournal(*partition);
         RETURN_IF_FAILED(journaled);
         if (journaled == S_FALSE) RETURN_IF_FAILED(WritePartition(*partition));
@@ -507,8 +531,9 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     if (!m_edits.empty()) {
         if (platform::WriteFileAtomic(m_file, SerializeLibraryConfig(merged), error) != platform::FileResult::Ok)
             return Fail(KELM_E_IO, error);
+        configStamp = platform::StampOf(m_file);
     }
-    m_configStamp = platform::StampOf(m_file);
+    m_configStamp = configStamp;
 
     // 4. Deletions last: containers of deleted partitions go to Deleted.
     for (const PartitionId& id : m_deleted)

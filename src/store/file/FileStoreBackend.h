@@ -1,6 +1,6 @@
 // The file-backed store session behind a KelmServer (see
 // docs/library-format.md for the files). Edits live in memory until Save;
-// partitions are read on first use; reservations go to the reservation file
+// partitions are read on first use; reservations go to the reservation journal
 // at once, under the library lock.
 #pragma once
 
@@ -18,6 +18,7 @@
 #include "store/format/LibraryFiles.h"
 #include "store/format/PartJournal.h"
 #include "store/format/PartitionFiles.h"
+#include "store/file/ReservationFile.h"
 #include "store/index/LibraryIndex.h"
 #include "store/index/LibraryWideIndex.h"
 #include "store/items/StoreBackend.h"
@@ -164,8 +165,9 @@ private:
     void Unload(Partition& partition);
 
     // Reservations
-    HRESULT ReadReservations(std::vector<Reservation>& reservations);
-    HRESULT CurrentReservations();  // m_reservations, re-read when the file changed
+    HRESULT ReadReservations(ReservationState& state);
+    HRESULT WriteReservationChange(const ReservationState& current, const std::string& path, const std::string& holder);
+    HRESULT CurrentReservations();  // m_reservations, re-read when the file or its journal changed
     HRESULT CheckHolder(const ObjectState& state, Partition& partition);
     HRESULT ChangeReservation(const ObjectState& state, const std::string& partitionText, const std::string& user,
                               bool reserve);
@@ -191,7 +193,8 @@ private:
 
     // Save
     HRESULT CheckLibraryRules(const LibraryConfig& merged, const std::vector<Partition*>& dirty);
-    HRESULT WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty);
+    // configStamp: the stamp of the configuration file that `merged` was read from.
+    HRESULT WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty, platform::FileStamp configStamp);
     HRESULT WritePartition(Partition& partition);
     HRESULT AppendToJournal(Partition& partition);
     void WriteIndex(Partition& partition);
@@ -202,7 +205,6 @@ private:
     std::string m_folder;  // its folder, ending in a separator (or empty)
     std::string m_stem;    // its name without extension
     std::string m_lastError;
-    bool m_leftoversRemoved = false;
 
     LibraryConfig m_config;          // as this session sees it
     platform::FileStamp m_configStamp;  // of the file this session read or wrote last
@@ -216,7 +218,7 @@ private:
     Partition* m_lastPartHolder = nullptr;
 
     std::vector<Reservation> m_reservations;
-    platform::FileStamp m_reservationStamp;
+    platform::FileStamp m_reservationStamp, m_reservationJournalStamp;
     bool m_reservationsRead = false;
 
     LibraryIndex m_index;

@@ -4,7 +4,8 @@
 // aside by earlier versions ("<name>.lock.stale-*"). The library's data is
 // intact without them.
 //
-// They are removed by the next session that takes the library lock: while
+// They are removed by the next session that takes the library lock over
+// from the session that died (which held it while it wrote): while
 // it holds the lock no one else writes the library, and a lock claim only
 // matters while the lock it names is still in place. Temporary files are
 // removed only when their writer's process no longer runs on this host (a

@@ -276,22 +276,23 @@ private:
 
     void CheckReservations() {
         const std::string name = m_stem + ".reservations";
-        std::string text, error;
-        if (Read(m_folder + name, name, text) != S_OK) return;
-        std::vector<Reservation> reservations;
-        if (!ParseReservations(text, name, reservations, error)) {
-            Damaged(name, error);
-            return;
-        }
-        long line = 1;
-        for (const Reservation& reservation : reservations) {
-            ++line;
+        ReservationState state;
+        std::string error;
+        const HRESULT loaded = LoadReservations(m_folder + name, state, error);
+        if (loaded == KELM_E_IO) Add(FindingSeverity::Error, "damaged-file", name, 0, "cannot be read: " + error);
+        if (loaded == KELM_E_CORRUPT) Damaged(name, error);
+        if (FAILED(loaded)) return;
+        const std::string journal = ReservationJournalOf(name);
+        for (std::size_t i = 0; i < state.reservations.size(); ++i) {
+            const Reservation& reservation = state.reservations[i];
+            const std::string& file = state.lines[i].inJournal ? journal : name;
+            const long line = state.lines[i].line;
             const std::string what = "the reservation of " + reservation.partition;
             if (!m_owned.count(LowerAscii(reservation.partition))) {
-                Add(FindingSeverity::Warning, "reservation", name, line,
+                Add(FindingSeverity::Warning, "reservation", file, line,
                     what + " (held by " + reservation.holder + ") is stale: the library has no such partition");
             } else if (!KnownUser(reservation.holder)) {
-                Add(FindingSeverity::Warning, "reservation", name, line,
+                Add(FindingSeverity::Warning, "reservation", file, line,
                     what + " is held by '" + reservation.holder + "', who is not a known user");
             }
         }

@@ -177,7 +177,10 @@ HRESULT LibraryLock::Acquire(const std::string& lockPath, std::string& error) {
         if (reading == Reading::Gone) continue;
         if (reading == Reading::Stale) {
             Pause(TakeoverStep::JudgedStale);
-            if (TakeOver(lockPath, lockPath, current, holder, 0)) continue;
+            if (TakeOver(lockPath, lockPath, current, holder, 0)) {
+                m_tookOver = true;
+                continue;
+            }
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             error = "the library is locked by " +

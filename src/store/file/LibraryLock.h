@@ -86,6 +86,8 @@ public:
     HRESULT Acquire(const std::string& lockPath, std::string& error);
     void Release();
     bool Held() const { return !m_path.empty(); }
+    // Whether this Acquire took over a stale lock (its holder died inside).
+    bool TookOver() const { return m_tookOver; }
 
     // The longest a session waits for the lock (default 10 s), and the
     // longest single pause between two attempts (default 200 ms).
@@ -100,6 +102,7 @@ public:
 private:
     std::string m_path;
     std::string m_text;
+    bool m_tookOver = false;
 };
 
 bool ReadLockHolder(const std::string& lockPath, LockHolder& holder);

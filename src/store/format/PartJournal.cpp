@@ -19,15 +19,6 @@ std::string Hex(std::uint64_t value) {
     return text;
 }
 
-// The part of a checked line after its check; empty when the check fails.
-std::string_view Checked(std::string_view line) {
-    if (line.size() <= kCheckedFrom || line.substr(0, kCheckStart.size()) != kCheckStart ||
-        line.substr(kCheckStart.size() + kHashDigits, 2) != "\",")
-        return {};
-    const std::string_view rest = line.substr(kCheckedFrom);
-    return line.substr(kCheckStart.size(), kHashDigits) == Hex(HashBytes(rest)) ? rest : std::string_view{};
-}
-
 struct Record {
     std::string number;
     bool put = false;
@@ -74,6 +65,14 @@ void AppendCheckedLine(std::string& out, std::string_view rest) {
     out += "\",";
     out.append(rest);
     out += '\n';
+}
+
+std::string_view CheckedRest(std::string_view line) {
+    if (line.size() <= kCheckedFrom || line.substr(0, kCheckStart.size()) != kCheckStart ||
+        line.substr(kCheckStart.size() + kHashDigits, 2) != "\",")
+        return {};
+    const std::string_view rest = line.substr(kCheckedFrom);
+    return line.substr(kCheckStart.size(), kHashDigits) == Hex(HashBytes(rest)) ? rest : std::string_view{};
 }
 
 std::string JournalFileOf(const std::string& partFile) { return partFile + kJournalExtension; }
@@ -131,7 +130,7 @@ void ApplyJournal(std::string_view journal, std::string_view base, const std::st
     std::vector<Record> pending;
     for (std::size_t begin = end + 1; begin < journal.size(); begin = end + 1) {
         end = journal.find('\n', begin);
-        const std::string_view rest = end == std::string_view::npos ? std::string_view{} : Checked(journal.substr(begin, end - begin));
+        const std::string_view rest = end == std::string_view::npos ? std::string_view{} : CheckedRest(journal.substr(begin, end - begin));
         bool committed = false;
         if (rest.empty() || !ReadRecord(rest, partition, pending, committed)) {
             state.appendable = false;  // torn or damaged: what follows never counts

@@ -34,6 +34,8 @@ std::uint64_t HashBytes(std::string_view bytes);
 // Appends a record line: its check, then `rest` (the fields after the
 // check and the closing brace, without the line end).
 void AppendCheckedLine(std::string& out, std::string_view rest);
+// The rest of a checked line (without its line end); empty when the check fails.
+std::string_view CheckedRest(std::string_view line);
 
 // The header of a new journal for a part file holding `base`.
 std::string JournalHeader(std::string_view base);
