@@ -4,11 +4,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <map>
 #include <set>
 #include <string>
-
 #include "platform/Files.h"
 #include "store/format/LibraryConfig.h"
 #include "store/format/PartJournal.h"

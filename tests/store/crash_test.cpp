@@ -4,11 +4,9 @@
 // is that of its files (whatever became of the index), and that can be
 // saved.
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <map>
 #include <optional>
-
 #include "ChildProcess.h"
 #include "LibraryAnswers.h"
 #include "platform/Files.h"
@@ -75,7 +73,6 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
     }
     std::filesystem::remove(base.Path("lib.index/Library.idx"));  // the child merges it again: its write is a step too
     const Snapshot before = Take(base);
-
     TempLibrary finished;
     CopyLibrary(base, finished);
     ASSERT_TRUE(RunStoreChild({"edit-and-save", finished.File(), "0"}));
@@ -83,7 +80,6 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
     ASSERT_NE(before.at("lib.qvm"), after.at("lib.qvm"));
     ASSERT_NE(before.at("PartsDBLibs/Resistors.pdb"), after.at("PartsDBLibs/Resistors.pdb"));
     ASSERT_FALSE(after.at("PartsDBLibs/Caps.pdb"));
-
     int step = 1;
     for (; step < 200; ++step) {
         TempLibrary lib;

@@ -2,9 +2,7 @@
 // database (CPadstackDB over a padstack file) and the tools that write them,
 // under the library lock (exclusive, gone once released) and saying why they fail.
 #include <gtest/gtest.h>
-
 #include <thread>
-
 #include "ChildProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
@@ -41,7 +39,6 @@ TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacksAndRefusesDamage
     EXPECT_EQ(celldb::kCellNotFound, db.FindCell(cell, "c0603"));
     db.Close();
     EXPECT_EQ(celldb::kCellNotFound, db.FindCell(cell, "C0603"));
-
     EXPECT_NE(0, db.Load(lib.Path("CellDBLibs/None.cel").c_str(), 1));
     EXPECT_NE(0, db.Load(nullptr, 1));
     lib.WriteFile("CellDBLibs/Twice.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":2}\n{\"cell\":\"A\",\"pins\":[],\"padstacks\":[]}\n"
@@ -70,7 +67,6 @@ TEST(PadstackDatabase, FindsCreatesAndSavesPadstacksSortedByName) {
     EXPECT_EQ(0, record.SetTimestamp(1700000000));
     ASSERT_EQ(0, db.NewPadstack(other, "ALPHA"));
     ASSERT_EQ(0, db.Save(nullptr));
-
     std::vector<padstackdb::PadstackData> padstacks;
     ASSERT_EQ(S_OK, PadstackDBList(file, padstacks));
     ASSERT_EQ(2u, padstacks.size());
@@ -80,7 +76,6 @@ TEST(PadstackDatabase, FindsCreatesAndSavesPadstacksSortedByName) {
     EXPECT_EQ(1700000000, padstacks[1].timestamp);
     ASSERT_EQ(0, db.FindPadstack(other, "DEFAULT"));
     EXPECT_EQ(3, other.Data()->type);
-
     EXPECT_LT(db.Load("", 0), 0);
     EXPECT_LT(db.Load(lib.Path("none.pdb").c_str(), 0), 0);
     lib.WriteFile("bad.pdb", "{\"kelm\":\"padstacks\",\"version\":1,\"lines\":1}\n{\"name\":\"\"}\n");
@@ -129,7 +124,6 @@ TEST(CellDBAdd, WaitsForTheLibraryLockAndNamesWhatWentWrong) {
     EXPECT_EQ(S_OK, second.Acquire(lib.Path("lib.lock"), error));
     second.Release();
     LibraryLock::SetMaxWaitMilliseconds(10000);
-
     lib.WriteFile("CellDBLibs/Bad.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":1}\n{\"cell\":\"A\",\"pins\":[1]}\n");
     EXPECT_EQ(KELM_E_CORRUPT, CellDBAddCell(lib.Path("CellDBLibs/Bad.cel"), "B", {}, {}, &error));
     EXPECT_NE(std::string::npos, error.find("Bad.cel, line 2")) << error;

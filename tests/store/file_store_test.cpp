@@ -2,9 +2,7 @@
 // the two-session model run does not reach (schemes, item fields, padstacks,
 // symbols), read-only refusals, lazy loading and what Save writes.
 #include <gtest/gtest.h>
-
 #include <filesystem>
-
 #include "platform/Files.h"
 #include "store/file/FileStore.h"
 #include "store/file/LibraryTools.h"
@@ -55,7 +53,6 @@ TEST(FileStoreSession, WorksOnlyOnALoadedLibraryAndABackend) {
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, server.Save(lib.Path("other.qvm").c_str(), 0, 0));
     server.Close();
     EXPECT_EQ(KELM_E_NOT_LOADED, partitions.GetSchemes(list));
-
     KelmServer empty(nullptr, std::make_shared<StoreBackend>());
     EXPECT_EQ(KELM_E_STORE_UNAVAILABLE, empty.Init());
     EXPECT_EQ(KELM_E_STORE_UNAVAILABLE, empty.Load(lib.File().c_str(), 0));
@@ -126,7 +123,6 @@ TEST_F(FileStore, PartTypesAreEditedByTheHolderOnlyAndReferToACellOrSymbolOnce) 
     EXPECT_EQ(S_OK, parts.GetPartition(partition, "r1"));  // part numbers compare exactly
     EXPECT_EQ("", partition);
     ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0)) << server->LastErrorText();
-
     PartRecord record;
     ASSERT_EQ(S_OK, KelmPart(*lib.Open(1), nullptr).GetRecord("R1", record));
     EXPECT_EQ((StringList{"RES0603", "RES0805"}), record.cells);
@@ -137,7 +133,6 @@ TEST_F(FileStore, PartTypesAreEditedByTheHolderOnlyAndReferToACellOrSymbolOnce) 
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, parts.SetName("x", "R1"));
     EXPECT_EQ(S_OK, parts.GetPartition(partition, "R1"));
     EXPECT_EQ("", partition);
-
     // The part type edited last is not found once its partition is deleted.
     EXPECT_EQ(S_OK, parts.Add("Resistors", {"1", "2"}, "R2", nullptr, 0, 0));
     KelmSchemePartition partitions(*server);
@@ -155,7 +150,6 @@ TEST_F(FileStore, CellsKeepOnePinSetPerNameAndPadstacksOfTheirPartition) {
     EXPECT_EQ(4, type);
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, cells.GetType(type, "None", "Smd"));
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, cells.ReplacePins({}, "None"));
-
     // Named alone, a cell is the working partition's, else the first one's.
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, cells.AddPadstack("", "C0603", nullptr));
     for (const char* padstack : {"P1", "P1", "P0"}) EXPECT_EQ(S_OK, cells.AddPadstack(padstack, "C0603", nullptr));
@@ -205,7 +199,6 @@ TEST_F(FileStore, AReadOnlySessionRefusesEveryWrite) {
 TEST_F(FileStore, PartitionsAreReadOnFirstUseAndSaveWritesOnlyWhatChanged) {
     ASSERT_EQ(S_OK, parts.Add("Resistors", {"1"}, "R1", nullptr, 0, 0));
     ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
-
     // A broken partition does not stop the library from loading, only its own use.
     lib.WriteFile("PartsDBLibs/Caps.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n{\"number\":\"A\"}\n");
     auto session = lib.Open();
@@ -213,7 +206,6 @@ TEST_F(FileStore, PartitionsAreReadOnFirstUseAndSaveWritesOnlyWhatChanged) {
     StringList list;
     EXPECT_EQ(S_OK, reader.GetPartsInPartition(list, "Resistors"));
     EXPECT_EQ(KELM_E_CORRUPT, reader.GetPartsInPartition(list, "Caps"));
-
     const platform::FileStamp config = platform::StampOf(lib.File());
     const platform::FileStamp resistors = platform::StampOf(lib.Path("PartsDBLibs/Resistors.pdb"));
     ASSERT_EQ(S_OK, cells.Add({"1"}, "C1", "Smd", 0, 0, 0, 0));

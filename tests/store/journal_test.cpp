@@ -2,9 +2,7 @@
 // reader sees the file with it folded in, a stale or torn journal is
 // ignored, and a crash while appending or folding leaves correct answers.
 #include <gtest/gtest.h>
-
 #include <random>
-
 #include "ChildProcess.h"
 #include "LibraryAnswers.h"
 #include "store/format/PartJournal.h"

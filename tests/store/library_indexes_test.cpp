@@ -3,10 +3,8 @@
 // by another session scanned again), cells found in configuration order
 // across edits, and saves that keep untouched lines yet stay canonical.
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <random>
-
 #include "LibraryAnswers.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmSchemePartition.h"

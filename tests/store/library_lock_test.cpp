@@ -2,13 +2,11 @@
 // taken over (also by many processes at once), locks of other hosts never
 // broken.
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
 #include <thread>
-
 #include "ChildProcess.h"
 #include "platform/AtomicFile.h"
 #include "platform/Machine.h"

@@ -7,7 +7,6 @@
 //   KELM_MODEL_SEED=<n>   replays one run (the seed is printed on failure)
 //   KELM_MODEL_STEPS=<n>  operations per run (default 400)
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -16,7 +15,6 @@
 #include <map>
 #include <random>
 #include <sstream>
-
 #include "kelmapi/kelmapi.h"
 #include "platform/CodePage.h"
 #include "store/format/PartitionFiles.h"
@@ -69,7 +67,6 @@ struct Model {
     Library disk, view;                         // what is saved; what the active session sees
     std::map<std::string, std::string> holders;  // partition key -> holder; shared at once
     std::string user;
-
     bool Exists(const std::string& name, Kind kind) const {
         return view.partitions.count(Lower(name)) && view.partitions.at(Lower(name)).first == kind;
     }
@@ -101,7 +98,6 @@ struct Model {
         return keys;
     }
     std::string NameOf(const std::string& key) const { return view.partitions.at(key).second; }
-
     HRESULT ImportPart(const std::string& partition, const std::string& number, const Names& pins, const Names& cells,
                        bool overwrite) {
         const std::string key = Lower(partition), holder = Exists(partition, kPart) ? Holder(partition) : "";
@@ -245,7 +241,6 @@ public:
         for (int i = 0; i < 10; ++i) m_cells.push_back("K" + std::to_string(i));
         for (int i = 0; i < 6; ++i) m_symbols.push_back("Y" + std::to_string(i));
     }
-
     void Run(int steps) {
         Setup();
         for (int step = 0; step < steps && !::testing::Test::HasFailure(); ++step) {
@@ -255,7 +250,6 @@ public:
         }
         if (!::testing::Test::HasFailure()) CheckEverything();
     }
-
 private:
     int Any(int count) { return static_cast<int>(m_random() % static_cast<unsigned>(count)); }
     bool Chance(int percent) { return Any(100) < percent; }
@@ -269,7 +263,6 @@ private:
         return pins;
     }
     IKelm* Kelm() { return m_sessions[m_active].get(); }
-
     void Expect(HRESULT actual, HRESULT expected, const std::string& what) {
         if (actual != expected) Fail(what + ": status " + Hex(actual) + ", model " + Hex(expected));
     }
@@ -288,7 +281,6 @@ private:
         m_trail.push_back("[" + m_model.user + "] " + op);
         if (m_trail.size() > 60) m_trail.pop_front();
     }
-
     void Setup() {
         for (const char* user : {"alice", "bob"}) {
             m_sessions.push_back(NewKelm());
@@ -314,7 +306,6 @@ private:
         m_model.disk = m_model.view;
         for (auto& session : m_sessions) ASSERT_EQ(session->ReloadQVM(), S_OK);
     }
-
     void Step() {
         const int op = Any(100);
         if (op < 22) return ImportPart();
@@ -343,7 +334,6 @@ private:
             CheckEverything();
         }
     }
-
     void ImportPart() {
         const std::string partition = Spell(Pick(kPartPartitions)), number = Pick(m_numbers);
         const bool overwrite = Chance(30);
@@ -363,7 +353,6 @@ private:
         Expect(Kelm()->AddItemToQVM_Part(Bstr(partition), &record, overwrite ? kTrue : kFalse),
                m_model.ImportPart(partition, number, pins, cells, overwrite), "AddItemToQVM_Part");
     }
-
     void ImportCell() {
         const std::string partition = Spell(Pick(kCellPartitions)), cell = Pick(m_cells);
         const bool overwrite = Chance(30);
@@ -374,7 +363,6 @@ private:
         Expect(Kelm()->AddItemToQVM_Cell(Bstr(partition), &record, overwrite ? kTrue : kFalse),
                m_model.ImportCell(partition, cell, pins, overwrite), "AddItemToQVM_Cell");
     }
-
     void DeleteItem() {
         const bool cell = Chance(40);
         const std::string partition = Spell(Pick(cell ? kCellPartitions : kPartPartitions));
@@ -386,7 +374,6 @@ private:
                m_model.DeleteItem(partition, item, cell ? kCell : kPart, expectMissing), "DeleteItemFromQVM");
         ExpectNumber(missing, expectMissing ? kTrue : kFalse, "DeleteItemFromQVM: no item to delete");
     }
-
     void CopyItem() {
         const bool cell = Chance(50), overwrite = Chance(40), move = Chance(40);
         const Names& partitions = cell ? kCellPartitions : kPartPartitions;
@@ -401,7 +388,6 @@ private:
         if (!(actual == KELM_E_DUPLICATE && expected == KELM_E_ITEM_EXISTS_OR_MISSING && !cell))
             Expect(actual, expected, "CopyItemInQVM");
     }
-
     // A partition of any kind: ReservePartition, UnReservePartition, AddPartition or DeletePartition.
     void PartitionOp(int op) {
         const Kind kind = std::array{kPart, kCell, kSymbol}[static_cast<std::size_t>(Any(3))];
@@ -414,7 +400,6 @@ private:
         if (op == 1) Expect(Kelm()->AddPartition(Bstr(name), kind, flag ? kTrue : kFalse), m_model.AddPartition(name, kind, flag), "AddPartition");
         if (op == 2) Expect(Kelm()->DeletePartition(Bstr(name), kind), m_model.DeletePartition(name, kind), "DeletePartition");
     }
-
     // ------------------------------------------------------------ lookups
     void Lookup() {
         const Kind kind = std::array{kPart, kCell, kSymbol}[static_cast<std::size_t>(Any(3))];
@@ -422,7 +407,6 @@ private:
         if (kind == kPart) return CheckPart(Pick(m_numbers));
         return kind == kCell ? CheckCell(Pick(m_cells)) : CheckSymbol(Pick(m_symbols));
     }
-
     void CheckEverything() {
         for (const std::string& number : m_numbers) CheckPart(number);
         for (const std::string& cell : m_cells) CheckCell(cell);
@@ -437,7 +421,6 @@ private:
                        "holder of " + partition);
             }
     }
-
     void CheckPart(const std::string& number) {
         const auto it = m_model.view.parts.find(number);
         const bool known = it != m_model.view.parts.end();
@@ -455,7 +438,6 @@ private:
         Expect(Kelm()->GetPinCount(Bstr(""), Bstr(number), kPart, &pins), known ? S_OK : KELM_E_NO_SUCH_ITEM, "GetPinCount " + number);
         ExpectNumber(pins, known ? static_cast<long>(it->second.pins.size()) : 0, "pins of " + number);
     }
-
     void CheckCell(const std::string& cell) {
         AutoSafeArray users, storing;
         Names expectedUsers, expectedStoring;
@@ -476,7 +458,6 @@ private:
         if (!known || actual.empty()) return ExpectNumber(pins, 0, "pins of " + cell);
         Expect({platform::BstrToAnsi(found.get())}, {actual.front()}, "partition of " + cell);
         ExpectNumber(pins, static_cast<long>(m_model.view.cells[Lower(actual.front())][cell].size()), "pins of " + cell);
-
         const std::string where = Chance(40) ? "" : Spell(Pick(kCellPartitions)), excluded = Chance(50) ? "" : Pick(kCellPartitions);
         bool exists = false;
         for (const std::string& key : where.empty() ? m_model.view.scheme : Names{Lower(where)})
@@ -487,7 +468,6 @@ private:
         Expect(Kelm()->DoesItemExist(Bstr(where), Bstr(excluded), Bstr(cell), kCell, &answer), S_OK, "DoesItemExist");
         ExpectNumber(answer, exists ? kTrue : kFalse, "DoesItemExist '" + where + "' but not '" + excluded + "' " + cell);
     }
-
     void CheckSymbol(const std::string& symbol) {
         std::string first;
         for (const std::string& key : m_model.view.scheme)
@@ -503,7 +483,6 @@ private:
                !exists ? KELM_E_NO_SUCH_PARTITION : held.count(symbol) ? S_OK : KELM_E_NO_SUCH_ITEM, "GetPinCount " + symbol);
         ExpectNumber(pins, exists && held.count(symbol) ? held.at(symbol) : 0, "pins of " + partition + ":" + symbol);
     }
-
     void CheckItems(const std::string& partition, Kind kind) {
         const std::string key = Lower(partition), filter = Chance(50) ? "*" : Chance(50) ? "*1" : "N1*";
         Names expected;
@@ -528,7 +507,6 @@ private:
         Expect(Kelm()->GetPartitionItemsCount(Bstr(partition), Bstr(filter), kind, &count), status, "GetPartitionItemsCount");
         ExpectNumber(count, status != S_OK ? 0 : filter == "*" ? all : static_cast<long>(expected.size()), "count of " + partition + " '" + filter + "'");
     }
-
     std::mt19937 m_random;
     TempLibrary m_library;
     std::vector<ComPtr<IKelm>> m_sessions;

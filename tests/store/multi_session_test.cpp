@@ -1,13 +1,15 @@
-// Two sessions on one library, as two objects in one process and as two
-// processes: configuration changes are merged, saves of different
-// partitions at the same time lose nothing, and a save that would overwrite
-// another session's change to a partition, or edit one reserved by someone
-// else since, is refused.
+// Two sessions on one library, as two objects in one process and as
+// processes: configuration changes are merged, saves of different partitions
+// at the same time lose nothing, and a save that would overwrite another
+// session's change, break a library-wide rule (a cell name has the same pins
+// everywhere) or edit a partition reserved by someone else since is refused,
+// writes nothing and says why.
 #include <gtest/gtest.h>
-
 #include <thread>
-
+#include <tuple>
 #include "ChildProcess.h"
+#include "LibraryAnswers.h"
+#include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
@@ -18,22 +20,27 @@ using kelm::testing::RunStoreChild;
 using kelm::testing::TempLibrary;
 
 namespace {
-const std::string kParts = "PartsDBLibs\\Resistors.pdb";
-const std::string kCaps = "PartsDBLibs\\Caps.pdb";
+const std::string kParts = "PartsDBLibs\\Resistors.pdb", kCaps = "PartsDBLibs\\Caps.pdb";
 
 class TwoSessions : public ::testing::Test {
 protected:
     void SetUp() override {
-        lib.AddPartitions({kParts, kCaps, "CellDBLibs\\Smd.cel"});
+        lib.AddPartitions({kParts, kCaps, "CellDBLibs\\Smd.cel", "CellDBLibs\\Thru.cel"});
         a = lib.Open();
         b = lib.Open();
     }
     StringList PartsIn(const std::string& partition) {
         auto session = lib.Open(1);
-        KelmPart parts(*session, nullptr);
         StringList list;
-        EXPECT_EQ(S_OK, parts.GetPartsInPartition(list, partition)) << session->LastErrorText();
+        EXPECT_EQ(S_OK, KelmPart(*session, nullptr).GetPartsInPartition(list, partition)) << session->LastErrorText();
         return list;
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> files;
+        for (const char* file : {"lib.qvm", "PartsDBLibs/Resistors.pdb", "PartsDBLibs/Caps.pdb", "CellDBLibs/Smd.cells",
+                                 "CellDBLibs/Thru.cells", "lib.reservations"})
+            files.push_back(lib.ReadFile(file));
+        return files;
     }
     TempLibrary lib;
     std::unique_ptr<KelmServer> a, b;
@@ -50,12 +57,12 @@ TEST_F(TwoSessions, ConfigurationChangesOfBothAreMerged) {
     ASSERT_EQ(S_OK, second.AddSearchScheme("(Default)", {"CellDBLibs\\Bga.cel", kParts}, 7, 1));
     ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0));
     ASSERT_EQ(S_OK, b->Save(nullptr, 0, 0)) << b->LastErrorText();
-
     auto session = lib.Open(1);
     KelmSchemePartition merged(*session);
     StringList list;
     merged.GetAllPartitions(list, 1);
-    EXPECT_EQ((StringList{"CellDBLibs\\Bga.cel", "CellDBLibs\\Smd.cel", "PartsDBLibs\\Diodes.pdb", kParts}), list);
+    EXPECT_EQ((StringList{"CellDBLibs\\Bga.cel", "CellDBLibs\\Smd.cel", "CellDBLibs\\Thru.cel", "PartsDBLibs\\Diodes.pdb", kParts}),
+              list);
     merged.GetSchemes(list);
     EXPECT_EQ((StringList{"(Default)", "Alice"}), list);
     merged.GetDefaultSearchScheme(list);
@@ -72,15 +79,37 @@ TEST_F(TwoSessions, APartitionChangedByAnotherSessionRefusesTheSave) {
     ASSERT_EQ(S_OK, first.Add("Resistors", {}, "R1", nullptr, 0, 0));
     ASSERT_EQ(S_OK, second.Add("Resistors", {}, "R2", nullptr, 0, 0));
     ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0));
-    const std::string saved = lib.ReadFile("PartsDBLibs/Resistors.pdb");
+    const auto saved = Files();
     EXPECT_EQ(KELM_E_CONFLICT, b->Save(nullptr, 0, 0));
     EXPECT_NE(std::string::npos, b->LastErrorText().find("Resistors"));
-    EXPECT_EQ(saved, lib.ReadFile("PartsDBLibs/Resistors.pdb"));
+    EXPECT_EQ(saved, Files());
     // Reloading drops the refused edit and shows the other one.
     ASSERT_EQ(S_OK, b->Load(nullptr, 1));
     std::string partition;
     EXPECT_EQ(S_OK, second.GetPartition(partition, "R1"));
     EXPECT_EQ("Resistors", partition);
+}
+
+TEST_F(TwoSessions, ACellOfTheFirstSaveWithOtherPinsRefusesTheSecondWhichWritesNothing) {
+    lib.Reserve("CellDBLibs\\Smd.cel", "alice");
+    lib.Reserve("CellDBLibs\\Thru.cel", "bob");
+    for (const auto& [cell, pins, status] : {std::tuple{"SOT89", StringList{"2", "1"}, S_OK},
+                                             std::tuple{"SOT23", StringList{"1", "2", "3"}, KELM_E_CONFLICT}}) {
+        KelmCell alices(*a, nullptr, nullptr), bobs(*b, nullptr, nullptr);
+        alices.SetWorkingUserName("alice");
+        bobs.SetWorkingUserName("bob");
+        ASSERT_EQ(S_OK, alices.Add({"1", "2"}, cell, "Smd", 0, 0, 0, 0));
+        ASSERT_EQ(S_OK, bobs.Add(pins, cell, "Thru", 0, 0, 0, 0));
+        ASSERT_EQ(S_OK, KelmSchemePartition(*b).AddPartition("PartsDBLibs\\" + std::string(cell) + ".pdb", 1));
+        ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0)) << a->LastErrorText();
+        const auto saved = Files();
+        EXPECT_EQ(status, b->Save(nullptr, 0, 0)) << b->LastErrorText();
+        if (status == S_OK) continue;
+        EXPECT_NE(std::string::npos, b->LastErrorText().find("so nothing was saved: SOT23 (in Smd)")) << b->LastErrorText();
+        EXPECT_EQ(saved, Files());  // the new partition neither
+        const auto expected = kelm::testing::AnswersFromFiles(lib.File(), {"SOT23"});
+        EXPECT_EQ(expected, kelm::testing::AnswersOf(*lib.Open(1), expected));
+    }
 }
 
 TEST_F(TwoSessions, AnEditIsNotSavedOnceTheReservationWentToSomeoneElse) {
@@ -93,6 +122,16 @@ TEST_F(TwoSessions, AnEditIsNotSavedOnceTheReservationWentToSomeoneElse) {
     ASSERT_EQ(S_OK, second.ReservePartition(kParts, "bob"));
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, a->Save(nullptr, 0, 0));
     EXPECT_EQ(StringList{}, PartsIn("Resistors"));
+}
+
+TEST_F(TwoSessions, ADamagedPartitionOfAnotherSessionFailsTheCheckByName) {
+    lib.Reserve(kCaps, "bob");
+    KelmPart bobs(*b, nullptr);
+    bobs.SetWorkingUserName("bob");
+    ASSERT_EQ(S_OK, bobs.Add("Caps", {}, "X2", nullptr, 0, 0));
+    lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":1}\n{\"number\":}\n");
+    EXPECT_EQ(KELM_E_CORRUPT, b->Save(nullptr, 0, 0));
+    EXPECT_NE(std::string::npos, b->LastErrorText().find("Resistors.pdb, line 2")) << b->LastErrorText();
 }
 
 TEST_F(TwoSessions, ProcessesSavingAtTheSameTimeLoseNothing) {

@@ -2,10 +2,8 @@
 // random lists that grow, shrink and are copied, and the readers and the
 // store refusing a repeat far down a long list.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <random>
-
 #include "store/format/PartitionFiles.h"
 #include "store/items/NameIndex.h"
 

@@ -3,12 +3,10 @@
 // in the store's log, and loses nothing: other sessions still read the
 // library, and the same session saves everything once the write succeeds.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <vector>
-
 #include "platform/AtomicFile.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
@@ -49,7 +47,6 @@ TEST(SaveFailure, NamesTheFileAndTheCauseAndLosesNothing) {
             for (const char* number : {"R1", "R2", "R3"}) ASSERT_EQ(S_OK, parts.Add("Resistors", {"1"}, number, nullptr, 0, 0));
             KelmSchemePartition partitions(*session);
             ASSERT_EQ(S_OK, partitions.AddPartition("PartsDBLibs\\Added.pdb", 1));
-
             platform::SetFaultForTesting(step, test.fault);
             const HRESULT saved = session->Save(nullptr, 0, 0);
             platform::SetFaultForTesting(0, platform::Fault::None);
@@ -64,7 +61,6 @@ TEST(SaveFailure, NamesTheFileAndTheCauseAndLosesNothing) {
                                     [&](const std::string& cause) { return lower.find(cause) != std::string::npos; }))
                 << text;
             EXPECT_NE(std::string::npos, lib.ReadFile("LogFiles/KelmStore.log").find("(ERROR)   lib: " + text));
-
             const int seen = PartCount(lib);
             EXPECT_TRUE(seen == 1 || seen == 4) << seen;
             ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0)) << session->LastErrorText();
