@@ -1,6 +1,5 @@
-// Starts kelm_store_child (see child/StoreChild.cpp) as a second process and
-// waits for it: true when it ended with exit code 0. What it prints goes to
-// `output` when a file is given.
+// Starts kelm_store_child (see child/StoreChild.cpp) as a second process and waits for it: true when it ended with
+// exit code 0. What it prints goes to `output` when a file is given.
 #pragma once
 
 #include <cstdlib>

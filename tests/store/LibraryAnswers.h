@@ -1,6 +1,5 @@
-// Every library-wide answer of a store session, beside the same answers
-// worked out by reading every partition file in full: a session's index,
-// however damaged or stale it was, must give exactly these.
+// Every library-wide answer of a store session, beside the same answers worked out by reading every partition file in
+// full: a session's index, however damaged or stale it was, must give exactly these.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -32,8 +31,7 @@ inline void PrintTo(const LibraryAnswers& a, std::ostream* out) {
     for (const auto& [cell, partitions] : a.partitionsOfCell) *out << cell << "@" << partitions.size() << " ";
 }
 
-// The answers from the files alone, for every item they hold and for the
-// names in `extra` (items that are nowhere).
+// The answers from the files alone, for every item they hold and for the names in `extra` (items that are nowhere).
 inline LibraryAnswers AnswersFromFiles(const std::string& qvm, const std::set<std::string>& extra = {"NOWHERE"}) {
     using namespace kelm::store;
     LibraryAnswers answers;

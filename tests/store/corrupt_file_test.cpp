@@ -1,5 +1,5 @@
-// A store file cut short or damaged anywhere gives "corrupt file" naming
-// the file and the line, never a crash and never a half-read library.
+// A store file cut short or damaged anywhere gives "corrupt file" naming the file and the line, never a crash and
+// never a half-read library.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include "store/items/KelmCell.h"
@@ -45,8 +45,8 @@ protected:
         error = server.LastErrorText();
         return status;
     }
-    // Every cut and every damaged byte of the file (at ~150 offsets spread
-    // over it, every line end among them) gives "corrupt file".
+    // Every cut and every damaged byte of the file (at ~150 offsets spread over it, every line end among them) gives
+    // "corrupt file".
     void ExpectEveryDamageCaught(const std::string& file, const std::string& name) {
         const std::string good = lib.ReadFile(file);
         ASSERT_FALSE(good.empty());

@@ -1,6 +1,5 @@
-// The cell database (CCellDB over a partition's .cel file), the padstack
-// database (CPadstackDB over a padstack file) and the tools that write them,
-// under the library lock (exclusive, gone once released) and saying why they fail.
+// The cell database (CCellDB over a partition's .cel file), the padstack database (CPadstackDB over a padstack file)
+// and the tools that write them, under the library lock (exclusive, gone once released) and saying why they fail.
 #include <gtest/gtest.h>
 #include <thread>
 #include "ChildProcess.h"

@@ -1,6 +1,5 @@
-// The file-backed store, one session at a time: the operations and statuses
-// the two-session model run does not reach (schemes, item fields, padstacks,
-// symbols), read-only refusals, lazy loading and what Save writes.
+// The file-backed store, one session at a time: the operations and statuses the two-session model run does not reach
+// (schemes, item fields, padstacks, symbols), read-only refusals, lazy loading and what Save writes.
 #include <gtest/gtest.h>
 #include <filesystem>
 #include "platform/Files.h"
@@ -58,7 +57,6 @@ TEST(FileStoreSession, WorksOnlyOnALoadedLibraryAndABackend) {
     EXPECT_EQ(KELM_E_STORE_UNAVAILABLE, empty.Load(lib.File().c_str(), 0));
 }
 
-// (Replacing the default scheme and its protection: the edits and two-session tests.)
 TEST_F(FileStore, SchemesAreFoundWithoutRegardToCaseAndKeepTheirEntriesAsCreated) {
     StringList list;
     std::string name;
@@ -88,7 +86,6 @@ TEST_F(FileStore, PartitionNamesMustNameOneInsideTheFolder) {
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, partitions.AddPartition("Loose", 1));
 }
 
-// (Reserving and giving back: the model run and the edits tests.)
 TEST_F(FileStore, ADeletedPartitionsContainerMovesToDeletedOnSave) {
     partitions.SetWorkingUserName("bob");
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, partitions.DeletePartition(kParts));
@@ -107,7 +104,6 @@ TEST_F(FileStore, ADeletedPartitionsContainerMovesToDeletedOnSave) {
     EXPECT_EQ(2, moved);
 }
 
-// (Part fields written by an import and read back: the import tests.)
 TEST_F(FileStore, PartTypesAreEditedByTheHolderOnlyAndReferToACellOrSymbolOnce) {
     EXPECT_EQ(S_OK, parts.Add("Resistors", {"1", "2"}, "R1", nullptr, 0, 0));
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, parts.Add("Resistors", {}, "", nullptr, 0, 0));
@@ -167,7 +163,6 @@ TEST_F(FileStore, CellsKeepOnePinSetPerNameAndPadstacksOfTheirPartition) {
     EXPECT_EQ(kItemExistsOrMissing, cells.Delete("C0603", "Smd"));
 }
 
-// (Symbol lookups: the model run.)
 TEST_F(FileStore, SymbolsAreNamedPartitionColonSymbolAndSeenAgainOnRefresh) {
     KelmSymbol symbols(*server, nullptr, nullptr, kPartitionTypeSymbol);
     StringList list = {"stale"};

@@ -1,6 +1,5 @@
-// The journal beside a large part file: small saves append to it, every
-// reader sees the file with it folded in, a stale or torn journal is
-// ignored, and a crash while appending or folding leaves correct answers.
+// The journal beside a large part file: small saves append to it, every reader sees the file with it folded in, a
+// stale or torn journal is ignored, and a crash while appending or folding leaves correct answers.
 #include <gtest/gtest.h>
 #include <random>
 #include "ChildProcess.h"
@@ -88,8 +87,8 @@ TEST(PartJournal, SavesAgreeWithAModelAcrossSessions) {
     ExpectAnswersOfFiles(lib, "after the model run");
 }
 
-// Records whose commit is missing or torn, another file's journal and a
-// damaged line do not count; whole records do. A save folds the journal.
+// Records whose commit is missing or torn, another file's journal and a damaged line do not count; whole records do.
+// A save folds the journal.
 TEST(PartJournal, OnlyCommittedRecordsOfTheFilesOwnJournalCount) {
     TempLibrary base;
     MakeLibrary(base);
@@ -118,8 +117,8 @@ TEST(PartJournal, OnlyCommittedRecordsOfTheFilesOwnJournalCount) {
     }
 }
 
-// The child's edit-and-save (21 part types) appends to the journal, or folds
-// it when it already holds 30 records; a crash at each write step of either.
+// The child's edit-and-save (21 part types) appends to the journal, or folds it when it already holds 30 records; a
+// crash at each write step of either.
 TEST(PartJournal, ACrashWhileAppendingOrFoldingLeavesCorrectAnswers) {
     TempLibrary appending, folding;
     MakeLibrary(appending);

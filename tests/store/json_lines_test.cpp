@@ -1,5 +1,5 @@
-// The JSON Lines reader and writer: what the writer escapes comes back
-// byte for byte, and the reader refuses what the writer never produces.
+// The JSON Lines reader and writer: what the writer escapes comes back byte for byte, and the reader refuses what the
+// writer never produces.
 #include <gtest/gtest.h>
 #include "store/format/JsonLines.h"
 

@@ -1,5 +1,5 @@
-// What a crashed session leaves behind is removed by the next session that
-// takes the library lock, and logged; nothing else is touched.
+// What a crashed session leaves behind is removed by the next session that takes the library lock, and logged;
+// nothing else is touched.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <filesystem>
@@ -27,8 +27,7 @@ std::vector<std::string> TemporaryFiles(const TempLibrary& lib) {
 }  // namespace
 
 TEST(Leftovers, AreRemovedByTheNextSessionThatTakesTheLock) {
-    // Saves that die at ever later write steps, each on a fresh library,
-    // until one leaves a temporary file.
+    // Saves that die at ever later write steps, each on a fresh library, until one leaves a temporary file.
     std::unique_ptr<TempLibrary> lib;
     std::vector<std::string> crashed;
     for (int step = 2; step < 20 && crashed.empty(); ++step) {

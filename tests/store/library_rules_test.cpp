@@ -1,7 +1,6 @@
-// A part number lives in one partition, also when two processes import the
-// same numbers into two partitions at once, many times: the save that would
-// break the rule is refused under the lock and names every number that
-// collided and where it lives.
+// A part number lives in one partition, also when two processes import the same numbers into two partitions at once,
+// many times: the save that would break the rule is refused under the lock and names every number that collided and
+// where it lives.
 #include <gtest/gtest.h>
 #include <map>
 #include <thread>

@@ -1,9 +1,6 @@
-// Random operations through IKelm on the real file store, checked against a
-// plain in-memory model of the library. Two sessions (alice, bob) take
-// turns on one library: a turn ends with a save, and the other session
-// reloads before it goes on. Every status and every lookup answer is
-// compared with the model.
-//
+// Random operations through IKelm on the real file store, checked against a plain in-memory model of the library. Two
+// sessions (alice, bob) take turns on one library: a turn ends with a save, and the other session reloads before it
+// goes on. Every status and every lookup answer is compared with the model.
 //   KELM_MODEL_SEED=<n>   replays one run (the seed is printed on failure)
 //   KELM_MODEL_STEPS=<n>  operations per run (default 400)
 #include <gtest/gtest.h>
@@ -26,7 +23,6 @@ using namespace kelm;
 using namespace kelm::testing;
 
 namespace {
-
 using Names = std::vector<std::string>;
 using Kind = KelmEnum_ObjType;
 constexpr Kind kSymbol = KelmEnum_ObjType_LogicSymbol, kCell = KelmEnum_ObjType_Cell, kPart = KelmEnum_ObjType_PartType;
@@ -45,12 +41,11 @@ std::string Join(const Names& names) {
 }
 std::string Hex(HRESULT status) {
     char text[16];
-    return std::string(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status))));
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
+    return text;
 }
 
-// ---------------------------------------------------------------- the model
-// Partition names of the three kinds never collide, so a partition is keyed
-// by its lower-case name alone.
+// The model. Partition names of the three kinds never collide, so a partition is keyed by its lower-case name alone.
 struct PartType {
     std::string partition;  // key
     Names pins, cells;
@@ -207,7 +202,7 @@ struct Model {
     }
 };
 
-// ---------------------------------------------------------------- the client
+// The client.
 struct Bstr {
     explicit Bstr(const std::string& text) : value(platform::AnsiToBstr(text)) {}
     operator BSTR() const { return value.get(); }
@@ -400,7 +395,6 @@ private:
         if (op == 1) Expect(Kelm()->AddPartition(Bstr(name), kind, flag ? kTrue : kFalse), m_model.AddPartition(name, kind, flag), "AddPartition");
         if (op == 2) Expect(Kelm()->DeletePartition(Bstr(name), kind), m_model.DeletePartition(name, kind), "DeletePartition");
     }
-    // ------------------------------------------------------------ lookups
     void Lookup() {
         const Kind kind = std::array{kPart, kCell, kSymbol}[static_cast<std::size_t>(Any(3))];
         if (Chance(50)) return CheckItems(Pick(PartitionsOf(kind)), kind);

@@ -1,9 +1,7 @@
-// Two sessions on one library, as two objects in one process and as
-// processes: configuration changes are merged, saves of different partitions
-// at the same time lose nothing, and a save that would overwrite another
-// session's change, break a library-wide rule (a cell name has the same pins
-// everywhere) or edit a partition reserved by someone else since is refused,
-// writes nothing and says why.
+// Two sessions on one library, as two objects in one process and as processes: configuration changes are merged,
+// saves of different partitions at the same time lose nothing, and a save that would overwrite another session's
+// change, break a library-wide rule (a cell name has the same pins everywhere) or edit a partition reserved by
+// someone else since is refused, writes nothing and says why.
 #include <gtest/gtest.h>
 #include <thread>
 #include <tuple>

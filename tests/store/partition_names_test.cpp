@@ -1,5 +1,5 @@
-// Partition names in both forms, the names that must never reach the file
-// system, and the names every system can store.
+// Partition names in both forms, the names that must never reach the file system, and the names every system can
+// store.
 #include <gtest/gtest.h>
 #include <vector>
 #include "platform/CodePage.h"

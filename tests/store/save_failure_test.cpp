@@ -1,7 +1,6 @@
-// A save that fails on I/O (a full disk, a refused write) at any of its
-// write steps names the file and the system's error, in the status text and
-// in the store's log, and loses nothing: other sessions still read the
-// library, and the same session saves everything once the write succeeds.
+// A save that fails on I/O (a full disk, a refused write) at any of its write steps names the file and the system's
+// error, in the status text and in the store's log, and loses nothing: other sessions still read the library, and the
+// same session saves everything once the write succeeds.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
-// kelm_store_child: one store session in its own process, for the tests.
-// The exit code is 0 when every store call succeeded.
+// kelm_store_child: one store session in its own process, for the tests. The exit code is 0 when every store call
+// succeeded.
 //   add-parts <qvm> <user> <partition> <prefix> <n> [rounds]   reserve, then per round add n parts and save
 //   edit-and-save <qvm> <fault-step>   fixed edits, saved with a fault at that write step; <qvm>.done once saved
 //   lock-and-die <qvm>                 take the library lock, end without releasing it
@@ -85,8 +85,8 @@ int LockStress(const std::string& lockFile, const std::string& marker, int round
                                       (round + index) % static_cast<int>(TakeoverStep::Count), 2);
         LibraryLock lock;
         std::string error;
-        // Only two holders at once fail the run (exit 3); a take that the
-        // file system refused for a moment (a busy Wine server) is tried again.
+        // Only two holders at once fail the run (exit 3); a take that the file system refused for a moment (a busy
+        // Wine server) is tried again.
         HRESULT acquired = E_FAIL;
         for (int attempt = 0; attempt < 5 && (acquired = lock.Acquire(lockFile, error)) != S_OK; ++attempt)
             std::printf("round %d, attempt %d: %s\n", round, attempt, error.c_str());
