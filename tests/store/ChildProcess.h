@@ -1,13 +1,10 @@
 // Starts kelm_store_child (see child/StoreChild.cpp) as a second process and waits for it: true when it ended with
 // exit code 0. What it prints goes to `output` when a file is given.
 #pragma once
-
 #include <cstdlib>
 #include <string>
 #include <vector>
-
 namespace kelm::testing {
-
 inline bool RunStoreChild(const std::vector<std::string>& args, std::string output = {}) {
     std::string program = KELM_STORE_CHILD;
 #ifdef _WIN32
@@ -26,5 +23,4 @@ inline bool RunStoreChild(const std::vector<std::string>& args, std::string outp
 #endif
     return std::system(command.c_str()) == 0;
 }
-
 }  // namespace kelm::testing

@@ -6,11 +6,9 @@
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 class CorruptFiles : public ::testing::Test {
 protected:

@@ -14,17 +14,14 @@
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempFolder.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;
 using kelm::testing::TempLibrary;
-
 namespace {
 const std::vector<std::string> kTracked = {"lib.qvm", "PartsDBLibs/Resistors.pdb", "PartsDBLibs/Caps.pdb",
                                            "PartsDBLibs/Added.pdb", "CellDBLibs/Smd.cells", "lib.reservations"};
 using Snapshot = std::map<std::string, std::optional<std::string>>;
-
 Snapshot Take(const TempLibrary& lib) {
     Snapshot snapshot;
     for (const std::string& file : kTracked) {
@@ -33,11 +30,9 @@ Snapshot Take(const TempLibrary& lib) {
     }
     return snapshot;
 }
-
 void CopyLibrary(const TempLibrary& from, const TempLibrary& to) {
     kelm::testing::CopyTree(from.Folder(), to.Folder());
 }
-
 // Every partition reads, and a new edit is saved (taking over the lock that
 // the dead process left behind).
 void ExpectUsable(const TempLibrary& lib, int step) {

@@ -11,7 +11,6 @@
 #include "store/file/LibraryTools.h"
 #include "store/items/StoreStatus.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;

@@ -5,7 +5,6 @@
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 

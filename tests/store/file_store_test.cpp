@@ -10,15 +10,12 @@
 #include "store/items/KelmSchemePartition.h"
 #include "store/items/KelmSymbol.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 const std::string kParts = "PartsDBLibs\\Resistors.pdb", kCaps = "PartsDBLibs\\Caps.pdb", kSmd = "CellDBLibs\\Smd.cel";
 const std::string kThru = "CellDBLibs\\Thru.cel", kGates = "SymbolLibs\\Gates";
-
 class FileStore : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -7,16 +7,13 @@
 #include "store/format/PartJournal.h"
 #include "support/TempFolder.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 constexpr int kParts = 400;  // a file large enough for a journal
 const std::string kPdb = "PartsDBLibs/Resistors.pdb", kJournal = kPdb + kJournalExtension;
 std::string Description(int i) { return "D" + std::to_string(i) + " of a resistor of the journal test"; }
-
 // P0..P399 and R1 (with what the child's edit-and-save needs); or a copy.
 void MakeLibrary(const TempLibrary& lib, const TempLibrary* from = nullptr) {
     if (from) return kelm::testing::CopyTree(from->Folder(), lib.Folder());
@@ -33,9 +30,7 @@ void MakeLibrary(const TempLibrary& lib, const TempLibrary* from = nullptr) {
     }
     ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
 }
-
 bool Exists(const TempLibrary& lib, const std::string& file) { return platform::StampOf(lib.Path(file)).exists; }
-
 void ExpectAnswersOfFiles(const TempLibrary& lib, const std::string& where) {
     auto session = lib.Open();
     const auto expected = kelm::testing::AnswersFromFiles(lib.File(), {"P0", "P7", "NEW", "NOWHERE"});

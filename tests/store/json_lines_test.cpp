@@ -2,10 +2,8 @@
 // writer never produces.
 #include <gtest/gtest.h>
 #include "store/format/JsonLines.h"
-
 using namespace kelm;
 using namespace kelm::store;
-
 namespace {
 bool ReadOne(const std::string& line, std::string& value, std::string& error) {
     return jsonl::ReadLines(jsonl::Header("t", 1) + line, "t", "f", [&](jsonl::Cursor& cursor) {

@@ -11,12 +11,10 @@
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;
 using kelm::testing::TempLibrary;
-
 namespace {
 std::vector<std::string> TemporaryFiles(const TempLibrary& lib) {
     std::vector<std::string> found;

@@ -10,14 +10,11 @@
 #include "store/items/KelmPart.h"
 #include "store/format/PartitionFiles.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 const std::string kHeader2 = "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n";
-
 class LibraryIndexes : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -152,7 +149,6 @@ TEST_F(LibraryIndexes, CellsNamedAloneAreFoundInConfigurationOrderAcrossEdits) {
     StringList found;
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, cells.GetPinNames(found, "C9"));
 }
-
 // ---------------------------------------------------------------- the index on disk
 namespace {
 // A library whose content comes from a seed: part types in three part partitions using cells of two cell partitions

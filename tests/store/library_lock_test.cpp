@@ -13,12 +13,10 @@
 #include "store/format/JsonLines.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;
 using kelm::testing::TempLibrary;
-
 namespace {
 class LockTest : public ::testing::Test {
 protected:
@@ -38,7 +36,6 @@ protected:
     bool Exists(const std::string& file) const { return platform::StampOf(lib.Path(file)).exists; }
     TempLibrary lib;
 };
-
 // A lock (or a takeover claim) as a process of `host` writes it. With this process's id and a time long before it
 // started, it is a stale one.
 std::string LockText(const std::string& host, long pid, const std::string& id = {}, long long time = 1700000000) {

@@ -7,7 +7,6 @@
 #include "ChildProcess.h"
 #include "store/format/PartitionFiles.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;

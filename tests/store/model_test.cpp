@@ -18,16 +18,13 @@
 #include "support/ImportRecords.h"
 #include "support/TempLibrary.h"
 #include "util/AutoTypes.h"
-
 using namespace kelm;
 using namespace kelm::testing;
-
 namespace {
 using Names = std::vector<std::string>;
 using Kind = KelmEnum_ObjType;
 constexpr Kind kSymbol = KelmEnum_ObjType_LogicSymbol, kCell = KelmEnum_ObjType_Cell, kPart = KelmEnum_ObjType_PartType;
 constexpr VARIANT_BOOL kTrue = VARIANT_TRUE, kFalse = VARIANT_FALSE;
-
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -44,7 +41,6 @@ std::string Hex(HRESULT status) {
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
     return text;
 }
-
 // The model. Partition names of the three kinds never collide, so a partition is keyed by its lower-case name alone.
 struct PartType {
     std::string partition;  // key
@@ -57,7 +53,6 @@ struct Library {
     std::map<std::string, std::map<std::string, Names>> cells;       // partition key -> cell -> pins
     std::map<std::string, std::map<std::string, int>> symbols;       // partition key -> symbol -> pin count
 };
-
 struct Model {
     Library disk, view;                         // what is saved; what the active session sees
     std::map<std::string, std::string> holders;  // partition key -> holder; shared at once
@@ -201,14 +196,12 @@ struct Model {
         return S_OK;
     }
 };
-
 // The client.
 struct Bstr {
     explicit Bstr(const std::string& text) : value(platform::AnsiToBstr(text)) {}
     operator BSTR() const { return value.get(); }
     AutoBstr value;
 };
-
 Names Read(SAFEARRAY* array) {
     Names names;
     LONG upper = -1;
@@ -217,7 +210,6 @@ Names Read(SAFEARRAY* array) {
     for (LONG i = 0; i <= upper; ++i) names.push_back(platform::BstrToAnsi(lock.data<BSTR>()[i]));
     return names;
 }
-
 ComPtr<IKelm> NewKelm() {
     ComPtr<IClassFactory> factory;
     ComPtr<IKelm> kelm;
@@ -225,10 +217,8 @@ ComPtr<IKelm> NewKelm() {
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()), S_OK);
     return kelm;
 }
-
 const Names kPartPartitions{"Pa", "Pb", "Pc", "Pd"}, kCellPartitions{"Ca", "Cb", "Cc"}, kSymbolPartitions{"Sa", "Sb", "Sc"};
 const Names& PartitionsOf(Kind kind) { return kind == kPart ? kPartPartitions : kind == kCell ? kCellPartitions : kSymbolPartitions; }
-
 class ModelRun {
 public:
     explicit ModelRun(std::uint32_t seed) : m_random(seed) {
@@ -509,7 +499,6 @@ private:
     Names m_numbers, m_cells, m_symbols;
     std::deque<std::string> m_trail;
 };
-
 std::uint32_t EnvNumber(const char* name, std::uint32_t fallback) {
     const char* text = std::getenv(name);
     return text && *text ? static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10)) : fallback;
@@ -521,5 +510,4 @@ TEST(LibraryModel, RandomOperationsOfTwoSessionsAgreeWithTheModel) {
     SCOPED_TRACE("KELM_MODEL_SEED=" + std::to_string(seed) + " KELM_MODEL_STEPS=" + std::to_string(steps));
     ModelRun(seed).Run(steps);
 }
-
 }  // namespace

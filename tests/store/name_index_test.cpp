@@ -5,7 +5,6 @@
 #include <random>
 #include "store/items/NameIndex.h"
 #include "util/StringList.h"
-
 using namespace kelm::store;
 using kelm::StringList;
 

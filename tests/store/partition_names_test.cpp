@@ -5,7 +5,6 @@
 #include "platform/CodePage.h"
 #include "store/format/PartitionNames.h"
 #include "store/items/StoreBackend.h"
-
 using namespace kelm::store;
 
 TEST(PartitionNames, PathsAndBareNamesNameOnePartitionInsideTheFolder) {

@@ -22,10 +22,8 @@
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
-
 using namespace kelm;
 using namespace kelm::store;
-
 namespace {
 int Report(const char* what, HRESULT status, const std::string& error) {
     std::printf("%s: 0x%08X %s\n", what, static_cast<unsigned>(status), error.c_str());
@@ -33,7 +31,6 @@ int Report(const char* what, HRESULT status, const std::string& error) {
 }
 #define CHILD_CHECK(what, call)                                          \
     if (const HRESULT status = (call); status != S_OK) return Report(what, status, server.LastErrorText())
-
 int AddParts(const std::string& qvm, const std::string& user, const std::string& partition, const std::string& prefix,
              int count, int rounds) {
     KelmServer server(nullptr, CreateFileStoreBackend());
@@ -51,7 +48,6 @@ int AddParts(const std::string& qvm, const std::string& user, const std::string&
     }
     return Report("add-parts", S_OK, server.LastErrorText());
 }
-
 int EditAndSave(const std::string& qvm, int step) {
     KelmServer server(nullptr, CreateFileStoreBackend());
     CHILD_CHECK("load", server.Load(qvm.c_str(), 0));
@@ -76,7 +72,6 @@ int EditAndSave(const std::string& qvm, int step) {
     if (saved == S_OK) std::ofstream(platform::NativePath(qvm + ".done")) << "done\n";
     return Report("save", saved, server.LastErrorText());
 }
-
 int LockStress(const std::string& lockFile, const std::string& marker, int rounds, unsigned long seed, int index) {
     LibraryLock::SetMaxWaitMilliseconds(120000);
     LibraryLock::SetLongestPauseMilliseconds(4);
@@ -106,7 +101,6 @@ int LockStress(const std::string& lockFile, const std::string& marker, int round
     return 0;
 }
 }  // namespace
-
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "add-parts" && (argc == 7 || argc == 8))
