@@ -131,7 +131,7 @@ TEST_F(LibraryIndexes, CellsNamedAloneAreFoundInConfigurationOrderAcrossEdits) {
     KelmCell cells(*session, nullptr, nullptr);
     cells.SetWorkingUserName("alice");
     auto holders = [&] {
-        StringList found;
+        StringList found = {"stale"};  // replaced, not added to
         EXPECT_EQ(S_OK, cells.GetPartitionNames(found, "C1"));
         return found;
     };
