@@ -16,14 +16,13 @@
 #include "platform/CodePage.h"
 #include "store/format/PartitionFiles.h"
 #include "support/ImportRecords.h"
+#include "support/KelmOnLibrary.h"
 #include "support/TempLibrary.h"
 #include "util/AutoTypes.h"
 using namespace kelm;
 using namespace kelm::testing;
 namespace {
-using Names = std::vector<std::string>;
 using Kind = KelmEnum_ObjType;
-constexpr Kind kSymbol = KelmEnum_ObjType_LogicSymbol, kCell = KelmEnum_ObjType_Cell, kPart = KelmEnum_ObjType_PartType;
 constexpr VARIANT_BOOL kTrue = VARIANT_TRUE, kFalse = VARIANT_FALSE;
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -202,14 +201,6 @@ struct Bstr {
     operator BSTR() const { return value.get(); }
     AutoBstr value;
 };
-Names Read(SAFEARRAY* array) {
-    Names names;
-    LONG upper = -1;
-    if (!array || FAILED(SafeArrayGetUBound(array, 1, &upper))) return {"<no array>"};
-    SafeArrayDataLock lock(array);
-    for (LONG i = 0; i <= upper; ++i) names.push_back(platform::BstrToAnsi(lock.data<BSTR>()[i]));
-    return names;
-}
 ComPtr<IKelm> NewKelm() {
     ComPtr<IClassFactory> factory;
     ComPtr<IKelm> kelm;
@@ -429,9 +420,9 @@ private:
             if (std::find(part.cells.begin(), part.cells.end(), cell) != part.cells.end()) expectedUsers.push_back(number);
         for (const std::string& key : m_model.CellPartitions(cell)) expectedStoring.push_back(m_model.NameOf(key));
         Expect(Kelm()->GetPartsUsingThisCell(Bstr(cell), users.Out()), S_OK, "GetPartsUsingThisCell");
-        Expect(Sorted(Read(users.get())), expectedUsers, "parts using " + cell);
+        Expect(Sorted(Strings(users.get())), expectedUsers, "parts using " + cell);
         Expect(Kelm()->GetPartitionsStoringThisCell(Bstr(cell), storing.Out()), S_OK, "GetPartitionsStoringThisCell");
-        const Names actual = Read(storing.get());
+        const Names actual = Strings(storing.get());
         Expect(Sorted(actual), Sorted(expectedStoring), "partitions storing " + cell);
         // The first partition the store lists wins; its pins are the cell's pins.
         AutoBstr found;
@@ -487,7 +478,7 @@ private:
         AutoSafeArray items;
         long count = -1;
         Expect(Kelm()->GetPartitionItems(Bstr(partition), Bstr(filter), kind, items.Out()), status, "GetPartitionItems " + partition);
-        if (status == S_OK) Expect(Read(items.get()), expected, "items of " + partition + " '" + filter + "'");
+        if (status == S_OK) Expect(Strings(items.get()), expected, "items of " + partition + " '" + filter + "'");
         Expect(Kelm()->GetPartitionItemsCount(Bstr(partition), Bstr(filter), kind, &count), status, "GetPartitionItemsCount");
         ExpectNumber(count, status != S_OK ? 0 : filter == "*" ? all : static_cast<long>(expected.size()), "count of " + partition + " '" + filter + "'");
     }
