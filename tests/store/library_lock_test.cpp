@@ -88,8 +88,6 @@ TEST_F(LockTest, StaleLocksAreTakenOverOthersLeftAlone) {
         EXPECT_FALSE(Exists("lib.lock.takeover-b2"));
         for (const auto& [file, text] : test.files) std::filesystem::remove(lib.Path(file));
     }
-    EXPECT_TRUE(platform::IsProcessAlive(platform::CurrentProcessId(), std::time(nullptr)));
-    EXPECT_FALSE(platform::IsProcessAlive(platform::CurrentProcessId(), 1700000000));
 }
 
 // Many processes take over one stale lock after another, each with forced pauses at every step of the takeover in
