@@ -4,9 +4,11 @@
 // is that of its files (whatever became of the index), and that can be
 // saved.
 #include <gtest/gtest.h>
+
 #include <filesystem>
 #include <map>
 #include <optional>
+
 #include "ChildProcess.h"
 #include "LibraryAnswers.h"
 #include "platform/Files.h"
@@ -14,14 +16,17 @@
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempFolder.h"
 #include "support/TempLibrary.h"
+
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;
 using kelm::testing::TempLibrary;
+
 namespace {
 const std::vector<std::string> kTracked = {"lib.qvm", "PartsDBLibs/Resistors.pdb", "PartsDBLibs/Caps.pdb",
                                            "PartsDBLibs/Added.pdb", "CellDBLibs/Smd.cells", "lib.reservations"};
 using Snapshot = std::map<std::string, std::optional<std::string>>;
+
 Snapshot Take(const TempLibrary& lib) {
     Snapshot snapshot;
     for (const std::string& file : kTracked) {
@@ -30,9 +35,11 @@ Snapshot Take(const TempLibrary& lib) {
     }
     return snapshot;
 }
+
 void CopyLibrary(const TempLibrary& from, const TempLibrary& to) {
     kelm::testing::CopyTree(from.Folder(), to.Folder());
 }
+
 // Every partition reads, and a new edit is saved (taking over the lock that
 // the dead process left behind).
 void ExpectUsable(const TempLibrary& lib, int step) {
@@ -68,6 +75,7 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
     }
     std::filesystem::remove(base.Path("lib.index/Library.idx"));  // the child merges it again: its write is a step too
     const Snapshot before = Take(base);
+
     TempLibrary finished;
     CopyLibrary(base, finished);
     ASSERT_TRUE(RunStoreChild({"edit-and-save", finished.File(), "0"}));
@@ -75,6 +83,7 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
     ASSERT_NE(before.at("lib.qvm"), after.at("lib.qvm"));
     ASSERT_NE(before.at("PartsDBLibs/Resistors.pdb"), after.at("PartsDBLibs/Resistors.pdb"));
     ASSERT_FALSE(after.at("PartsDBLibs/Caps.pdb"));
+
     int step = 1;
     for (; step < 200; ++step) {
         TempLibrary lib;
