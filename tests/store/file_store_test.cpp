@@ -168,10 +168,11 @@ TEST_F(FileStore, SymbolsAreNamedPartitionColonSymbolAndSeenAgainOnRefresh) {
     EXPECT_EQ(KELM_E_NO_SUCH_PARTITION, symbols.GetPinNames(list, ":AND2"));
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, symbols.GetPinNames(list, "AND2"));
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, symbols.GetPinNames(list, "Gates:BAD"));
-    lib.WriteFile("SymbolLibs/Gates/sym/BAD.1", "{\"kelm\":\"symbol\",\"version\":1,\"lines\":1}\n{\"name\":\"BAD\",\n");
+    lib.WriteFile("SymbolLibs/Gates/sym/BAD.1", "{\"kelm\":\"symbol\",\"version\":1,\"lines\":2}\n{\"name\":\"BAD\"}\n{\"name\":\"BAD\"}\n");
     EXPECT_EQ(S_OK, partitions.RefreshPartition(kGates));
     EXPECT_EQ(KELM_E_CORRUPT, symbols.GetPinNames(list, "Gates:BAD"));
-    EXPECT_NE(std::string::npos, server->LastErrorText().find("BAD.1, line 2"));
+    EXPECT_NE(std::string::npos, server->LastErrorText().find("BAD.1, line 3: a symbol file holds one symbol"))
+        << server->LastErrorText();
 }
 
 TEST_F(FileStore, AReadOnlySessionRefusesEveryWrite) {

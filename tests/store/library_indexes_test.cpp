@@ -49,6 +49,7 @@ TEST_F(LibraryIndexes, EveryLineFormIsFoundAndEveryDamageCaught) {
         {"no number first", "{\"name\":\"A\",\"number\":\"A\"}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"too many lines", "{\"number\":\"A\"}\n{\"number\":\"B\"}\n{\"number\":\"C\"}\n", KELM_E_CORRUPT},
         {"number too big", "{\"number\":\"A\",\"time\":99999999999}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
+        {"twenty digits", "{\"number\":\"A\",\"time\":18446744073709551621}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},  // 2^64 + 5
         {"fraction", "{\"number\":\"A\",\"time\":1.5}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"escape beyond one byte", "{\"number\":\"\\u0141\"}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"cell twice", "{\"number\":\"A\",\"cells\":[\"C\",\"C\"]}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
