@@ -1,8 +1,10 @@
 // Two sessions on one library, as two objects in one process and as processes: configuration changes are merged,
 // saves of different partitions at the same time lose nothing, and a save that would overwrite another session's
-// change, break a library-wide rule (a cell name has the same pins everywhere) or edit a partition reserved by
-// someone else since is refused, writes nothing and says why.
+// change, break a library-wide rule (a cell name has the same pins everywhere, a part number lives in one
+// partition) or edit a partition reserved by someone else since is refused under the lock, writes nothing and names
+// what collided and where it lives.
 #include <gtest/gtest.h>
+#include <map>
 #include <thread>
 #include <tuple>
 #include "ChildProcess.h"
@@ -151,4 +153,37 @@ TEST_F(TwoSessions, ProcessesSavingAtTheSameTimeLoseNothing) {
     EXPECT_EQ(100u, PartsIn("Caps").size());
     EXPECT_EQ(100u, PartsIn("Diodes").size());
     EXPECT_EQ(5u, PartsIn("Resistors").size());
+}
+
+// Two processes import the same numbers into two partitions at once, many times.
+TEST(TwoProcesses, ConcurrentImportsOfTheSameNumbersLeaveEachInOnePartition) {
+    TempLibrary lib;
+    lib.AddPartitions({"PartsDBLibs\\Left.pdb", "PartsDBLibs\\Right.pdb"});
+    constexpr int kRounds = 6, kNumbers = 1000;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string prefix = "N" + std::to_string(round) + "-";
+        bool ok[2] = {false, false};
+        const std::string outputs[2] = {lib.Path("left.out"), lib.Path("right.out")};
+        const auto run = [&](int side, const char* user, const char* partition) {
+            ok[side] = RunStoreChild({"add-parts", lib.File(), user, partition, prefix, std::to_string(kNumbers)}, outputs[side]);
+        };
+        std::thread left(run, 0, "lefty", "Left");
+        run(1, "righty", "Right");
+        left.join();
+        EXPECT_TRUE(ok[0] != ok[1]) << "round " << round << ": both saved the same numbers, or neither did";
+        const int loser = ok[0] ? 1 : 0;
+        const std::string output = kelm::testing::ReadFileBytes(outputs[loser]);
+        EXPECT_NE(std::string::npos, output.find(prefix + "0-")) << output;
+        EXPECT_NE(std::string::npos, output.find(loser == 0 ? "Right" : "Left")) << output;
+    }
+    // Every number in exactly one partition.
+    std::map<std::string, int> homes;
+    for (const char* file : {"PartsDBLibs/Left.pdb", "PartsDBLibs/Right.pdb"}) {
+        PartMap parts;
+        std::string error;
+        ASSERT_TRUE(ParsePartFile(lib.ReadFile(file), file, "", parts, error)) << error;
+        for (const auto& [number, part] : parts) ++homes[number];
+    }
+    EXPECT_EQ(static_cast<std::size_t>(kRounds * kNumbers), homes.size());
+    for (const auto& [number, count] : homes) ASSERT_EQ(1, count) << number;
 }
