@@ -121,6 +121,11 @@ TEST(CellDBAdd, WaitsForTheLibraryLockAndNamesWhatWentWrong) {
     EXPECT_FALSE(platform::StampOf(lib.Path("lib.lock")).exists);
     EXPECT_EQ(S_OK, second.Acquire(lib.Path("lib.lock"), error));
     second.Release();
+    LibraryLock::SetMaxWaitMilliseconds(100);  // only .qvm files are libraries: another file's lock never blocks
+    lib.WriteFile("notes.txt", "x");
+    ASSERT_EQ(S_OK, held.Acquire(lib.Path("notes.lock"), error));
+    EXPECT_EQ(S_OK, CellDBAddCell(lib.Path("CellDBLibs/Smd.cel"), "C2", {"1"}, {}, &error)) << error;
+    held.Release();
     LibraryLock::SetMaxWaitMilliseconds(10000);
     lib.WriteFile("CellDBLibs/Bad.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":1}\n{\"cell\":\"A\",\"pins\":[1]}\n");
     EXPECT_EQ(KELM_E_CORRUPT, CellDBAddCell(lib.Path("CellDBLibs/Bad.cel"), "B", {}, {}, &error));
