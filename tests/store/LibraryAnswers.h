@@ -1,14 +1,10 @@
-// Every library-wide answer of a store session, beside the same answers
-// worked out by reading every partition file in full: a session's index,
-// however damaged or stale it was, must give exactly these.
+// Every library-wide answer of a store session, beside the same answers worked out by reading every partition file in
+// full: a session's index, however damaged or stale it was, must give exactly these.
 #pragma once
-
 #include <gtest/gtest.h>
-
 #include <map>
 #include <set>
 #include <string>
-
 #include "platform/Files.h"
 #include "store/format/LibraryConfig.h"
 #include "store/format/PartJournal.h"
@@ -16,9 +12,7 @@
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSymbol.h"
-
 namespace kelm::testing {
-
 struct LibraryAnswers {
     std::map<std::string, std::string> partitionOfPart;   // "" when none holds it
     std::map<std::string, StringList> partsUsingCell;     // sorted
@@ -27,15 +21,12 @@ struct LibraryAnswers {
     std::map<std::string, StringList> partitionsOfSymbol; // of "Partition:Symbol"
     bool operator==(const LibraryAnswers&) const = default;
 };
-
 inline void PrintTo(const LibraryAnswers& a, std::ostream* out) {
     for (const auto& [part, partition] : a.partitionOfPart) *out << part << "@" << partition << " ";
     for (const auto& [cell, parts] : a.partsUsingCell) *out << cell << "<" << parts.size() << " ";
     for (const auto& [cell, partitions] : a.partitionsOfCell) *out << cell << "@" << partitions.size() << " ";
 }
-
-// The answers from the files alone, for every item they hold and for the
-// names in `extra` (items that are nowhere).
+// The answers from the files alone, for every item they hold and for the names in `extra` (items that are nowhere).
 inline LibraryAnswers AnswersFromFiles(const std::string& qvm, const std::set<std::string>& extra = {"NOWHERE"}) {
     using namespace kelm::store;
     LibraryAnswers answers;
@@ -85,7 +76,6 @@ inline LibraryAnswers AnswersFromFiles(const std::string& qvm, const std::set<st
     for (auto& [cell, parts] : answers.partsUsingCell) std::sort(parts.begin(), parts.end());
     return answers;
 }
-
 // The same questions asked of a session.
 inline LibraryAnswers AnswersOf(store::KelmServer& server, const LibraryAnswers& questions) {
     LibraryAnswers answers;
@@ -105,5 +95,4 @@ inline LibraryAnswers AnswersOf(store::KelmServer& server, const LibraryAnswers&
         EXPECT_EQ(S_OK, symbols.GetPartitionNames(answers.partitionsOfSymbol[symbol], symbol)) << server.LastErrorText();
     return answers;
 }
-
 }  // namespace kelm::testing

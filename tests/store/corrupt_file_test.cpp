@@ -1,18 +1,14 @@
-// A store file cut short or damaged anywhere gives "corrupt file" naming
-// the file and the line, never a crash and never a half-read library.
+// A store file cut short or damaged anywhere gives "corrupt file" naming the file and the line, never a crash and
+// never a half-read library.
 #include <gtest/gtest.h>
-
 #include <algorithm>
-
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 class CorruptFiles : public ::testing::Test {
 protected:
@@ -32,7 +28,6 @@ protected:
         ASSERT_EQ(S_OK, cells.Add({"1", "2"}, "C1", "Smd", 0, 5, 0, 0));
         ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
     }
-
     // Loads the library, reads every partition and the reservations: the first failure.
     HRESULT ReadAll(std::string& error) {
         KelmServer server(nullptr, CreateDefaultBackend());
@@ -44,14 +39,12 @@ protected:
             int count = 0;
             if (status == S_OK) status = partitions.GetNumObjectsInPartition(path, count);
         }
-        std::string holder;
-        if (status == S_OK) status = partitions.GetPartitionReservation("PartsDBLibs\\Resistors.pdb", holder);
+        if (std::string holder; status == S_OK) status = partitions.GetPartitionReservation("PartsDBLibs\\Resistors.pdb", holder);
         error = server.LastErrorText();
         return status;
     }
-
-    // Every cut and every damaged byte of the file (at ~150 offsets spread
-    // over it, every line end among them) gives "corrupt file".
+    // Every cut and every damaged byte of the file (at ~150 offsets spread over it, every line end among them) gives
+    // "corrupt file".
     void ExpectEveryDamageCaught(const std::string& file, const std::string& name) {
         const std::string good = lib.ReadFile(file);
         ASSERT_FALSE(good.empty());
@@ -76,16 +69,17 @@ protected:
 };
 }  // namespace
 
-TEST_F(CorruptFiles, TheConfigurationFile) { ExpectEveryDamageCaught("lib.qvm", "lib.qvm"); }
-TEST_F(CorruptFiles, APartFile) { ExpectEveryDamageCaught("PartsDBLibs/Resistors.pdb", "Resistors.pdb"); }
-TEST_F(CorruptFiles, ACellCatalog) { ExpectEveryDamageCaught("CellDBLibs/Smd.cells", "Smd.cells"); }
-TEST_F(CorruptFiles, TheReservationFile) { ExpectEveryDamageCaught("lib.reservations", "lib.reservations"); }
+TEST_F(CorruptFiles, EveryStoreFileCutOrDamagedAnywhere) {
+    for (const char* file : {"lib.qvm", "PartsDBLibs/Resistors.pdb", "CellDBLibs/Smd.cells", "lib.reservations"})
+        ExpectEveryDamageCaught(file, std::string(file).substr(std::string(file).find('/') + 1));
+}
 
 TEST_F(CorruptFiles, AnotherVersionOrKindOfFileIsRefused) {
     std::string error;
-    lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":2,\"lines\":0}\n");
-    EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error));
-    EXPECT_NE(std::string::npos, error.find("version 2"));
-    lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"cells\",\"version\":1,\"lines\":0}\n");
-    EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error));
+    for (const auto& [kind, said] :
+         {std::pair{"parts\",\"version\":2", "version 2"}, std::pair{"cells\",\"version\":1", "not a \"parts\" file"}}) {
+        lib.WriteFile("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"" + std::string(kind) + ",\"lines\":0}\n");
+        EXPECT_EQ(KELM_E_CORRUPT, ReadAll(error));
+        EXPECT_NE(std::string::npos, error.find(said)) << error;
+    }
 }

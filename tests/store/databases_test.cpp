@@ -1,10 +1,7 @@
-// The cell database (CCellDB over a partition's .cel file), the padstack
-// database (CPadstackDB over a padstack file) and the tools that write them,
-// under the library lock (exclusive, gone once released) and saying why they fail.
+// The cell database (CCellDB over a partition's .cel file), the padstack database (CPadstackDB over a padstack file)
+// and the tools that write them, under the library lock (exclusive, gone once released) and saying why they fail.
 #include <gtest/gtest.h>
-
 #include <thread>
-
 #include "ChildProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
@@ -14,7 +11,6 @@
 #include "store/file/LibraryTools.h"
 #include "store/items/StoreStatus.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;
@@ -41,7 +37,6 @@ TEST(CellDatabase, FindsCellsOfTheFileWithSortedPinsAndPadstacksAndRefusesDamage
     EXPECT_EQ(celldb::kCellNotFound, db.FindCell(cell, "c0603"));
     db.Close();
     EXPECT_EQ(celldb::kCellNotFound, db.FindCell(cell, "C0603"));
-
     EXPECT_NE(0, db.Load(lib.Path("CellDBLibs/None.cel").c_str(), 1));
     EXPECT_NE(0, db.Load(nullptr, 1));
     lib.WriteFile("CellDBLibs/Twice.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":2}\n{\"cell\":\"A\",\"pins\":[],\"padstacks\":[]}\n"
@@ -70,7 +65,6 @@ TEST(PadstackDatabase, FindsCreatesAndSavesPadstacksSortedByName) {
     EXPECT_EQ(0, record.SetTimestamp(1700000000));
     ASSERT_EQ(0, db.NewPadstack(other, "ALPHA"));
     ASSERT_EQ(0, db.Save(nullptr));
-
     std::vector<padstackdb::PadstackData> padstacks;
     ASSERT_EQ(S_OK, PadstackDBList(file, padstacks));
     ASSERT_EQ(2u, padstacks.size());
@@ -80,7 +74,6 @@ TEST(PadstackDatabase, FindsCreatesAndSavesPadstacksSortedByName) {
     EXPECT_EQ(1700000000, padstacks[1].timestamp);
     ASSERT_EQ(0, db.FindPadstack(other, "DEFAULT"));
     EXPECT_EQ(3, other.Data()->type);
-
     EXPECT_LT(db.Load("", 0), 0);
     EXPECT_LT(db.Load(lib.Path("none.pdb").c_str(), 0), 0);
     lib.WriteFile("bad.pdb", "{\"kelm\":\"padstacks\",\"version\":1,\"lines\":1}\n{\"name\":\"\"}\n");
@@ -128,8 +121,12 @@ TEST(CellDBAdd, WaitsForTheLibraryLockAndNamesWhatWentWrong) {
     EXPECT_FALSE(platform::StampOf(lib.Path("lib.lock")).exists);
     EXPECT_EQ(S_OK, second.Acquire(lib.Path("lib.lock"), error));
     second.Release();
+    LibraryLock::SetMaxWaitMilliseconds(100);  // only .qvm files are libraries: another file's lock never blocks
+    lib.WriteFile("notes.txt", "x");
+    ASSERT_EQ(S_OK, held.Acquire(lib.Path("notes.lock"), error));
+    EXPECT_EQ(S_OK, CellDBAddCell(lib.Path("CellDBLibs/Smd.cel"), "C2", {"1"}, {}, &error)) << error;
+    held.Release();
     LibraryLock::SetMaxWaitMilliseconds(10000);
-
     lib.WriteFile("CellDBLibs/Bad.cel", "{\"kelm\":\"celldb\",\"version\":1,\"lines\":1}\n{\"cell\":\"A\",\"pins\":[1]}\n");
     EXPECT_EQ(KELM_E_CORRUPT, CellDBAddCell(lib.Path("CellDBLibs/Bad.cel"), "B", {}, {}, &error));
     EXPECT_NE(std::string::npos, error.find("Bad.cel, line 2")) << error;

@@ -1,12 +1,10 @@
-// The example library's hand-made files are exactly what the store writes
-// for the same content (what it holds is read by the tool and client tests).
+// The example library's hand-made files are exactly what the store writes for the same content (what it holds is read
+// by the tool and client tests).
 #include <gtest/gtest.h>
-
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 

@@ -1,10 +1,7 @@
-// The file-backed store, one session at a time: the operations and statuses
-// the two-session model run does not reach (schemes, item fields, padstacks,
-// symbols), read-only refusals, lazy loading and what Save writes.
+// The file-backed store, one session at a time: the operations and statuses the two-session model run does not reach
+// (schemes, item fields, padstacks, symbols), read-only refusals, lazy loading and what Save writes.
 #include <gtest/gtest.h>
-
 #include <filesystem>
-
 #include "platform/Files.h"
 #include "store/file/FileStore.h"
 #include "store/file/LibraryTools.h"
@@ -13,15 +10,12 @@
 #include "store/items/KelmSchemePartition.h"
 #include "store/items/KelmSymbol.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 const std::string kParts = "PartsDBLibs\\Resistors.pdb", kCaps = "PartsDBLibs\\Caps.pdb", kSmd = "CellDBLibs\\Smd.cel";
 const std::string kThru = "CellDBLibs\\Thru.cel", kGates = "SymbolLibs\\Gates";
-
 class FileStore : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -55,13 +49,11 @@ TEST(FileStoreSession, WorksOnlyOnALoadedLibraryAndABackend) {
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, server.Save(lib.Path("other.qvm").c_str(), 0, 0));
     server.Close();
     EXPECT_EQ(KELM_E_NOT_LOADED, partitions.GetSchemes(list));
-
     KelmServer empty(nullptr, std::make_shared<StoreBackend>());
     EXPECT_EQ(KELM_E_STORE_UNAVAILABLE, empty.Init());
     EXPECT_EQ(KELM_E_STORE_UNAVAILABLE, empty.Load(lib.File().c_str(), 0));
 }
 
-// (Replacing the default scheme and its protection: the edits and two-session tests.)
 TEST_F(FileStore, SchemesAreFoundWithoutRegardToCaseAndKeepTheirEntriesAsCreated) {
     StringList list;
     std::string name;
@@ -91,7 +83,6 @@ TEST_F(FileStore, PartitionNamesMustNameOneInsideTheFolder) {
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, partitions.AddPartition("Loose", 1));
 }
 
-// (Reserving and giving back: the model run and the edits tests.)
 TEST_F(FileStore, ADeletedPartitionsContainerMovesToDeletedOnSave) {
     partitions.SetWorkingUserName("bob");
     EXPECT_EQ(KELM_E_RESERVED_BY_OTHER, partitions.DeletePartition(kParts));
@@ -110,7 +101,6 @@ TEST_F(FileStore, ADeletedPartitionsContainerMovesToDeletedOnSave) {
     EXPECT_EQ(2, moved);
 }
 
-// (Part fields written by an import and read back: the import tests.)
 TEST_F(FileStore, PartTypesAreEditedByTheHolderOnlyAndReferToACellOrSymbolOnce) {
     EXPECT_EQ(S_OK, parts.Add("Resistors", {"1", "2"}, "R1", nullptr, 0, 0));
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, parts.Add("Resistors", {}, "", nullptr, 0, 0));
@@ -126,7 +116,6 @@ TEST_F(FileStore, PartTypesAreEditedByTheHolderOnlyAndReferToACellOrSymbolOnce) 
     EXPECT_EQ(S_OK, parts.GetPartition(partition, "r1"));  // part numbers compare exactly
     EXPECT_EQ("", partition);
     ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0)) << server->LastErrorText();
-
     PartRecord record;
     ASSERT_EQ(S_OK, KelmPart(*lib.Open(1), nullptr).GetRecord("R1", record));
     EXPECT_EQ((StringList{"RES0603", "RES0805"}), record.cells);
@@ -137,7 +126,6 @@ TEST_F(FileStore, PartTypesAreEditedByTheHolderOnlyAndReferToACellOrSymbolOnce) 
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, parts.SetName("x", "R1"));
     EXPECT_EQ(S_OK, parts.GetPartition(partition, "R1"));
     EXPECT_EQ("", partition);
-
     // The part type edited last is not found once its partition is deleted.
     EXPECT_EQ(S_OK, parts.Add("Resistors", {"1", "2"}, "R2", nullptr, 0, 0));
     KelmSchemePartition partitions(*server);
@@ -155,7 +143,6 @@ TEST_F(FileStore, CellsKeepOnePinSetPerNameAndPadstacksOfTheirPartition) {
     EXPECT_EQ(4, type);
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, cells.GetType(type, "None", "Smd"));
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, cells.ReplacePins({}, "None"));
-
     // Named alone, a cell is the working partition's, else the first one's.
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, cells.AddPadstack("", "C0603", nullptr));
     for (const char* padstack : {"P1", "P1", "P0"}) EXPECT_EQ(S_OK, cells.AddPadstack(padstack, "C0603", nullptr));
@@ -173,7 +160,6 @@ TEST_F(FileStore, CellsKeepOnePinSetPerNameAndPadstacksOfTheirPartition) {
     EXPECT_EQ(kItemExistsOrMissing, cells.Delete("C0603", "Smd"));
 }
 
-// (Symbol lookups: the model run.)
 TEST_F(FileStore, SymbolsAreNamedPartitionColonSymbolAndSeenAgainOnRefresh) {
     KelmSymbol symbols(*server, nullptr, nullptr, kPartitionTypeSymbol);
     StringList list = {"stale"};
@@ -182,10 +168,11 @@ TEST_F(FileStore, SymbolsAreNamedPartitionColonSymbolAndSeenAgainOnRefresh) {
     EXPECT_EQ(KELM_E_NO_SUCH_PARTITION, symbols.GetPinNames(list, ":AND2"));
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, symbols.GetPinNames(list, "AND2"));
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, symbols.GetPinNames(list, "Gates:BAD"));
-    lib.WriteFile("SymbolLibs/Gates/sym/BAD.1", "{\"kelm\":\"symbol\",\"version\":1,\"lines\":1}\n{\"name\":\"BAD\",\n");
+    lib.WriteFile("SymbolLibs/Gates/sym/BAD.1", "{\"kelm\":\"symbol\",\"version\":1,\"lines\":2}\n{\"name\":\"BAD\"}\n{\"name\":\"BAD\"}\n");
     EXPECT_EQ(S_OK, partitions.RefreshPartition(kGates));
     EXPECT_EQ(KELM_E_CORRUPT, symbols.GetPinNames(list, "Gates:BAD"));
-    EXPECT_NE(std::string::npos, server->LastErrorText().find("BAD.1, line 2"));
+    EXPECT_NE(std::string::npos, server->LastErrorText().find("BAD.1, line 3: a symbol file holds one symbol"))
+        << server->LastErrorText();
 }
 
 TEST_F(FileStore, AReadOnlySessionRefusesEveryWrite) {
@@ -205,7 +192,6 @@ TEST_F(FileStore, AReadOnlySessionRefusesEveryWrite) {
 TEST_F(FileStore, PartitionsAreReadOnFirstUseAndSaveWritesOnlyWhatChanged) {
     ASSERT_EQ(S_OK, parts.Add("Resistors", {"1"}, "R1", nullptr, 0, 0));
     ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
-
     // A broken partition does not stop the library from loading, only its own use.
     lib.WriteFile("PartsDBLibs/Caps.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n{\"number\":\"A\"}\n");
     auto session = lib.Open();
@@ -213,7 +199,6 @@ TEST_F(FileStore, PartitionsAreReadOnFirstUseAndSaveWritesOnlyWhatChanged) {
     StringList list;
     EXPECT_EQ(S_OK, reader.GetPartsInPartition(list, "Resistors"));
     EXPECT_EQ(KELM_E_CORRUPT, reader.GetPartsInPartition(list, "Caps"));
-
     const platform::FileStamp config = platform::StampOf(lib.File());
     const platform::FileStamp resistors = platform::StampOf(lib.Path("PartsDBLibs/Resistors.pdb"));
     ASSERT_EQ(S_OK, cells.Add({"1"}, "C1", "Smd", 0, 0, 0, 0));

@@ -1,25 +1,20 @@
-// The journal beside a large part file: small saves append to it, every
-// reader sees the file with it folded in, a stale or torn journal is
-// ignored, and a crash while appending or folding leaves correct answers.
+// The journal beside a large part file: small saves append to it, every reader sees the file with it folded in, a
+// stale or torn journal is ignored, and a crash while appending or folding leaves correct answers.
 #include <gtest/gtest.h>
-
+#include <cstdlib>
 #include <random>
-
 #include "ChildProcess.h"
 #include "LibraryAnswers.h"
 #include "store/format/PartJournal.h"
 #include "support/TempFolder.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 constexpr int kParts = 400;  // a file large enough for a journal
 const std::string kPdb = "PartsDBLibs/Resistors.pdb", kJournal = kPdb + kJournalExtension;
 std::string Description(int i) { return "D" + std::to_string(i) + " of a resistor of the journal test"; }
-
 // P0..P399 and R1 (with what the child's edit-and-save needs); or a copy.
 void MakeLibrary(const TempLibrary& lib, const TempLibrary* from = nullptr) {
     if (from) return kelm::testing::CopyTree(from->Folder(), lib.Folder());
@@ -36,9 +31,7 @@ void MakeLibrary(const TempLibrary& lib, const TempLibrary* from = nullptr) {
     }
     ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
 }
-
 bool Exists(const TempLibrary& lib, const std::string& file) { return platform::StampOf(lib.Path(file)).exists; }
-
 void ExpectAnswersOfFiles(const TempLibrary& lib, const std::string& where) {
     auto session = lib.Open();
     const auto expected = kelm::testing::AnswersFromFiles(lib.File(), {"P0", "P7", "NEW", "NOWHERE"});
@@ -50,7 +43,8 @@ void ExpectAnswersOfFiles(const TempLibrary& lib, const std::string& where) {
 TEST(PartJournal, SavesAgreeWithAModelAcrossSessions) {
     TempLibrary lib;
     MakeLibrary(lib);
-    const unsigned seed = std::random_device{}();
+    const char* seedText = std::getenv("KELM_JOURNAL_SEED");  // replays a run
+    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : std::random_device{}();
     std::mt19937 random(seed);
     std::map<std::string, std::string> model, seen;  // number -> description
     for (int i = 0; i <= kParts; ++i) model[i < kParts ? "P" + std::to_string(i) : "R1"] = Description(i);
@@ -72,7 +66,7 @@ TEST(PartJournal, SavesAgreeWithAModelAcrossSessions) {
             ASSERT_EQ(S_OK, parts.SetDesc(text, number));
             model[number] = text;
         }
-        ASSERT_EQ(S_OK, session.Save(nullptr, 0, 0)) << session.LastErrorText() << " (seed " << seed << ")";
+        ASSERT_EQ(S_OK, session.Save(nullptr, 0, 0)) << session.LastErrorText() << " (KELM_JOURNAL_SEED=" << seed << ")";
         journaled = journaled || Exists(lib, kJournal);
         auto reader = lib.Open(1);
         KelmPart check(*reader, nullptr);
@@ -84,14 +78,14 @@ TEST(PartJournal, SavesAgreeWithAModelAcrossSessions) {
             ASSERT_EQ(S_OK, check.GetRecord(number, record));
             seen[number] = record.description;
         }
-        ASSERT_EQ(model, seen) << "round " << round << " (seed " << seed << ")";
+        ASSERT_EQ(model, seen) << "round " << round << " (KELM_JOURNAL_SEED=" << seed << ")";
     }
     EXPECT_TRUE(journaled);
     ExpectAnswersOfFiles(lib, "after the model run");
 }
 
-// Records whose commit is missing or torn, another file's journal and a
-// damaged line do not count; whole records do. A save folds the journal.
+// Records whose commit is missing or torn, another file's journal and a damaged line do not count; whole records do.
+// A save folds the journal.
 TEST(PartJournal, OnlyCommittedRecordsOfTheFilesOwnJournalCount) {
     TempLibrary base;
     MakeLibrary(base);
@@ -120,8 +114,8 @@ TEST(PartJournal, OnlyCommittedRecordsOfTheFilesOwnJournalCount) {
     }
 }
 
-// The child's edit-and-save (21 part types) appends to the journal, or folds
-// it when it already holds 30 records; a crash at each write step of either.
+// The child's edit-and-save (21 part types) appends to the journal, or folds it when it already holds 30 records; a
+// crash at each write step of either.
 TEST(PartJournal, ACrashWhileAppendingOrFoldingLeavesCorrectAnswers) {
     TempLibrary appending, folding;
     MakeLibrary(appending);

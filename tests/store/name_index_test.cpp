@@ -1,14 +1,10 @@
-// Duplicate names in linear time: the index against a plain search on
-// random lists that grow, shrink and are copied, and the readers and the
-// store refusing a repeat far down a long list.
+// Duplicate names in linear time: the index against a plain search on random lists that grow, shrink and are copied
+// (the readers refusing a repeat far down a long list: the library index tests).
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <random>
-
-#include "store/format/PartitionFiles.h"
 #include "store/items/NameIndex.h"
-
+#include "util/StringList.h"
 using namespace kelm::store;
 using kelm::StringList;
 
@@ -36,29 +32,5 @@ TEST(NameIndex, AgreesWithAPlainSearchOnRandomListsFromASeed) {
         unique.push_back(unique[size / 2]);
         unique.push_back(unique[0]);
         EXPECT_EQ(size, NameIndex::FirstDuplicate(unique, NameOf<std::string>));
-    }
-}
-
-TEST(NameIndex, ReadersRefuseARepeatFarDownALongList) {
-    std::string cells = "\"C0\"", symbols = "{\"spec\":\"G:S0\",\"pins\":[]}";
-    for (int i = 1; i < 200; ++i) {
-        cells += ",\"C" + std::to_string(i) + "\"";
-        symbols += ",{\"spec\":\"G:S" + std::to_string(i) + "\",\"pins\":[]}";
-    }
-    const struct {
-        std::string cells, symbols, error;
-    } kCases[] = {{cells, symbols, ""},
-                  {cells + ",\"C150\"", symbols, "a cell listed twice"},
-                  {cells, symbols + ",{\"spec\":\"G:S7\",\"pins\":[]}", "symbol \"G:S7\" listed twice"}};
-    for (const auto& c : kCases) {
-        const std::string text = "{\"kelm\":\"parts\",\"version\":1,\"lines\":1}\n{\"number\":\"P\",\"pins\":[],\"name\":\"\","
-                                 "\"label\":\"\",\"nameDefault\":0,\"labelDefault\":0,\"description\":\"\",\"type\":\"\",\"time\":0,"
-                                 "\"cells\":[" + c.cells + "],\"symbols\":[" + c.symbols + "]}\n";
-        PartMap parts;
-        std::string error, scanError;
-        EXPECT_EQ(c.error.empty(), ParsePartFile(text, "P.pdb", "P", parts, error)) << error;
-        EXPECT_EQ(c.error.empty(), ScanPartFile(text, "P.pdb", [](const PartLine&) {}, scanError));
-        EXPECT_EQ(error, scanError);
-        EXPECT_NE(std::string::npos, error.find(c.error)) << error;
     }
 }

@@ -1,13 +1,10 @@
-// Partition names in both forms, the names that must never reach the file
-// system, and the names every system can store.
+// Partition names in both forms, the names that must never reach the file system, and the names every system can
+// store.
 #include <gtest/gtest.h>
-
 #include <vector>
-
 #include "platform/CodePage.h"
 #include "store/format/PartitionNames.h"
 #include "store/items/StoreBackend.h"
-
 using namespace kelm::store;
 
 TEST(PartitionNames, PathsAndBareNamesNameOnePartitionInsideTheFolder) {
