@@ -42,9 +42,10 @@ TEST(Leftovers, AreRemovedByTheNextSessionThatTakesTheLock) {
         crashed = TemporaryFiles(*lib);
     }
     ASSERT_FALSE(crashed.empty());
-    // Planted: removed (false) or kept (true, a live process's or not the store's).
+    // Planted: removed (false; a writer id may have nine digits) or kept (true, a live process's or not the store's).
     const std::string live = "PartsDBLibs/Resistors.pdb.tmp-" + std::to_string(platform::CurrentProcessId()) + "-7";
     const std::map<std::string, bool> kept = {{"lib.lock.takeover-0123abc", false}, {"lib.lock.stale-123-1", false},
+                                              {"PartsDBLibs/Caps.pdb.tmp-123456789-1", false},
                                               {live, true}, {"notes.tmp-x", true}, {"other.lock.takeover-1", true}};
     for (const auto& [file, stays] : kept) lib->WriteFile(file, "x");
     auto session = lib->Open();
