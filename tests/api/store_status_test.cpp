@@ -48,33 +48,27 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
         return [=](ScriptedStore& s) { s.Returns(op, status); };
     };
     constexpr VARIANT_BOOL T = VARIANT_TRUE;
-    const CallFn schemeName = [](IKelm& k, Args& a) { return k.GetSearchScheme_Default(a.text.Out()); };
-    const CallFn allSchemes = [](IKelm& k, Args& a) { return k.GetSearchScheme_All(a.list.Out()); };
-    const CallFn schemePartitions = [](IKelm& k, Args& a) {
-        return k.GetPartitionList_SearchScheme(a.p.get(), kCell, T, T, a.list.Out());
-    };
-    const CallFn count = [](IKelm& k, Args& a) { return k.GetPartitionItemsCount(a.p.get(), nullptr, kPart, &a.number); };
-    const CallFn filtered = [](IKelm& k, Args& a) {
-        return k.GetPartitionItemsCount(a.p.get(), a.filter.get(), kPart, &a.number);
-    };
-    const CallFn items = [](IKelm& k, Args& a) { return k.GetPartitionItems(a.p.get(), a.all.get(), kPart, a.list.Out()); };
-    const auto find = [](KelmEnum_ObjType kind) {
-        return [=](IKelm& k, Args& a) { return k.FindItemPartition(a.x.get(), kind, a.text.Out()); };
-    };
-    const CallFn pins = [](IKelm& k, Args& a) { return k.GetPinCount(a.p.get(), a.x.get(), kCell, &a.number); };
-    const CallFn usedBy = [](IKelm& k, Args& a) { return k.GetPartsUsingThisCell(a.x.get(), a.list.Out()); };
-    const CallFn holder = [](IKelm& k, Args& a) { return k.GetPartitionReservation(a.p.get(), kCell, a.text.Out()); };
-    const CallFn reserve = [](IKelm& k, Args& a) { return k.ReservePartition(a.p.get(), kCell); };
-    const CallFn release = [](IKelm& k, Args& a) { return k.UnReservePartition(a.p.get(), kCell); };
-    const CallFn addPartition = [](IKelm& k, Args& a) { return k.AddPartition(a.x.get(), kCell, T); };
-    const CallFn deletePartition = [](IKelm& k, Args& a) { return k.DeletePartition(a.x.get(), kCell); };
+    // A call of a method on the names and out-parameters of `a`.
+#define KELM_CALL(expr) CallFn([=](IKelm& k, [[maybe_unused]] Args& a) { return expr; })
+    const CallFn schemeName = KELM_CALL(k.GetSearchScheme_Default(a.text.Out()));
+    const CallFn allSchemes = KELM_CALL(k.GetSearchScheme_All(a.list.Out()));
+    const CallFn schemePartitions = KELM_CALL(k.GetPartitionList_SearchScheme(a.p.get(), kCell, T, T, a.list.Out()));
+    const CallFn count = KELM_CALL(k.GetPartitionItemsCount(a.p.get(), nullptr, kPart, &a.number));
+    const CallFn filtered = KELM_CALL(k.GetPartitionItemsCount(a.p.get(), a.filter.get(), kPart, &a.number));
+    const CallFn items = KELM_CALL(k.GetPartitionItems(a.p.get(), a.all.get(), kPart, a.list.Out()));
+    const auto find = [](KelmEnum_ObjType kind) { return KELM_CALL(k.FindItemPartition(a.x.get(), kind, a.text.Out())); };
+    const CallFn pins = KELM_CALL(k.GetPinCount(a.p.get(), a.x.get(), kCell, &a.number));
+    const CallFn usedBy = KELM_CALL(k.GetPartsUsingThisCell(a.x.get(), a.list.Out()));
+    const CallFn holder = KELM_CALL(k.GetPartitionReservation(a.p.get(), kCell, a.text.Out()));
+    const CallFn reserve = KELM_CALL(k.ReservePartition(a.p.get(), kCell));
+    const CallFn release = KELM_CALL(k.UnReservePartition(a.p.get(), kCell));
+    const CallFn addPartition = KELM_CALL(k.AddPartition(a.x.get(), kCell, T));
+    const CallFn deletePartition = KELM_CALL(k.DeletePartition(a.x.get(), kCell));
     const auto deleteItem = [](KelmEnum_ObjType kind) {
-        return [=](IKelm& k, Args& a) { return k.DeleteItemFromQVM(a.p.get(), a.x.get(), kind, &a.flag); };
+        return KELM_CALL(k.DeleteItemFromQVM(a.p.get(), a.x.get(), kind, &a.flag));
     };
     const auto copy = [](KelmEnum_ObjType kind, VARIANT_BOOL overwrite, VARIANT_BOOL move) {
-        return [=](IKelm& k, Args& a) {
-            return k.CopyItemInQVM(a.p.get(), a.x.get(), a.q.get(), a.y.get(), kind, overwrite, move);
-        };
+        return KELM_CALL(k.CopyItemInQVM(a.p.get(), a.x.get(), a.q.get(), a.y.get(), kind, overwrite, move));
     };
     const CallFn importPart = [](IKelm& k, Args& a) {
         ImportRecords& r = a.records;
@@ -89,8 +83,9 @@ TEST(StoreStatuses, ReachTheClientAsEachMethodPassesThemOn) {
     };
     std::string qvm;
     const CallFn reopen = [&](IKelm& k, Args&) { return k.Kelmstore_Open(Bstr(qvm).get(), nullptr, 0); };
-    const CallFn reload = [](IKelm& k, Args&) { return k.ReloadQVM(); };
-    const CallFn save = [](IKelm& k, Args&) { return k.SaveQVM(); };
+    const CallFn reload = KELM_CALL(k.ReloadQVM());
+    const CallFn save = KELM_CALL(k.SaveQVM());
+#undef KELM_CALL
     const auto free = [](const char* op, HRESULT status, const char* key = "") {
         return [=](ScriptedStore& s) {
             s.FillsString("KelmSchemePartition::GetPartitionReservation", "");

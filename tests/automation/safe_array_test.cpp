@@ -15,7 +15,7 @@ LONG Bound(SAFEARRAY* psa, UINT dim, bool upper) {
 
 BSTR ElementAt(SAFEARRAY* psa, LONG index) { return static_cast<BSTR*>(psa->pvData)[index]; }
 
-TEST(SafeArray, BoundsTypesAndRefusedArguments) {
+TEST(SafeArray, BoundsInOneAndTwoDimensionsTypesAndRefusedArguments) {
     SAFEARRAY* psa = SafeArrayCreateVector(VT_I4, 3, 4);
     EXPECT_EQ(SafeArrayGetDim(psa), 1u);
     EXPECT_EQ(SafeArrayGetElemsize(psa), 4u);
@@ -41,11 +41,9 @@ TEST(SafeArray, BoundsTypesAndRefusedArguments) {
     EXPECT_EQ(SafeArrayUnaccessData(nullptr), E_INVALIDARG);
     EXPECT_EQ(SafeArrayGetLBound(nullptr, 1, &bound), E_INVALIDARG);
     EXPECT_EQ(SafeArrayGetDim(nullptr), 0u);
-}
-
-TEST(SafeArray, TwoDimensionsKeepDeclaredBoundsAndFirstIndexVariesFastest) {
+    // Two dimensions keep their declared bounds; the first index varies fastest.
     SAFEARRAYBOUND bounds[2] = {{2, 1}, {3, 10}};  // dimension 1: 1..2, dimension 2: 10..12
-    SAFEARRAY* psa = SafeArrayCreate(VT_I2, 2, bounds);
+    psa = SafeArrayCreate(VT_I2, 2, bounds);
     EXPECT_EQ(Bound(psa, 1, false), 1);
     EXPECT_EQ(Bound(psa, 1, true), 2);
     EXPECT_EQ(Bound(psa, 2, false), 10);
@@ -53,9 +51,8 @@ TEST(SafeArray, TwoDimensionsKeepDeclaredBoundsAndFirstIndexVariesFastest) {
     LONG at[2] = {2, 11};
     SHORT value = 42;
     EXPECT_EQ(SafeArrayPutElement(psa, at, &value), S_OK);
-    SHORT* data = nullptr;
-    ASSERT_EQ(SafeArrayAccessData(psa, reinterpret_cast<void**>(&data)), S_OK);
-    EXPECT_EQ(data[1 + 2 * 1], 42);  // (2-1) + 2 * (11-10)
+    ASSERT_EQ(SafeArrayAccessData(psa, &data), S_OK);
+    EXPECT_EQ(static_cast<SHORT*>(data)[1 + 2 * 1], 42);  // (2-1) + 2 * (11-10)
     SafeArrayUnaccessData(psa);
     LONG outside[2] = {3, 10};
     EXPECT_EQ(SafeArrayPutElement(psa, outside, &value), DISP_E_BADINDEX);

@@ -19,9 +19,10 @@ namespace {
 AutoBstr Bstr(const std::string& text) { return AutoBstr(platform::AnsiToBstr(text)); }
 std::string Text(BSTR text) { return platform::BstrToAnsi(text); }
 
-// The strings of an array of strings or of VARIANTs holding strings.
+// The strings of an array of strings or of VARIANTs holding strings, indexed from 0.
 std::string Joined(SAFEARRAY* strings) {
     if (strings == nullptr) return "";
+    EXPECT_EQ(0, strings->rgsabound[0].lLbound);
     VARTYPE type = VT_EMPTY;
     SafeArrayGetVartype(strings, &type);
     std::string joined;

@@ -92,7 +92,7 @@ TEST_F(Registrar, RegisterAndUnregister) {
     EXPECT_EQ(L"<none>", Value(L"Shared\\Plain", L"Mark"));  // its value went
 }
 
-TEST_F(Registrar, SyntaxErrorsAreRefusedBeforeAnythingIsWritten) {
+TEST_F(Registrar, SyntaxErrorsAreRefusedBeforeAnythingIsWrittenAndAMissingResourceGivesItsStatus) {
     const wchar_t* bad[] = {
         L"HKCR { Key = s 'unterminated }",
         L"HKCR { Key = s '%UNKNOWN%' }",
@@ -111,9 +111,6 @@ TEST_F(Registrar, SyntaxErrorsAreRefusedBeforeAnythingIsWritten) {
     RegQueryInfoKeyW(root, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                      nullptr);
     EXPECT_EQ(0u, subkeys);
-}
-
-TEST_F(Registrar, MissingResourceGivesItsStatus) {
     // This executable has no "REGISTRY" resources.
     const HRESULT hr = RunRegistryResource(GetModuleHandleW(nullptr), 8000, {}, RegistryMode::Register, root);
     EXPECT_TRUE(FAILED(hr));

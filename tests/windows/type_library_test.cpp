@@ -22,25 +22,24 @@ std::wstring Str(BSTR text) {
     return out;
 }
 
-class TypeLibrary : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_KelmAPI, 1, 0, 0x409, lib.Out())); }
-    ComPtr<ITypeInfo> Info(const GUID& guid) {
-        ComPtr<ITypeInfo> info;
-        EXPECT_EQ(S_OK, lib->GetTypeInfoOfGuid(guid, info.Out()));
-        return info;
-    }
-    static std::wstring Name(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
-        BSTR name = nullptr;
-        EXPECT_EQ(S_OK, info->GetDocumentation(id, &name, nullptr, nullptr, nullptr));
-        return Str(name);
-    }
-    ComPtr<ITypeLib> lib;
-};
+ComPtr<ITypeInfo> Info(ITypeLib* lib, const GUID& guid) {
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(S_OK, lib->GetTypeInfoOfGuid(guid, info.Out()));
+    return info;
+}
+
+std::wstring Name(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
+    BSTR name = nullptr;
+    EXPECT_EQ(S_OK, info->GetDocumentation(id, &name, nullptr, nullptr, nullptr));
+    return Str(name);
+}
 
 // A client that fills a record through the type library writes where the C++
-// structure reads: every field by name at its offset, and the same size.
-TEST_F(TypeLibrary, RecordsLieOutLikeTheCppStructures) {
+// structure reads: every field by name at its offset, and the same size; the
+// enumeration's values and the class's default interface are the header's.
+TEST(TypeLibrary, RecordsEnumerationAndClassAreTheHeaders) {
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_KelmAPI, 1, 0, 0x409, lib.Out()));
     using Fields = std::vector<std::pair<std::wstring, std::size_t>>;
 #define KELM_FIELD(type, field) {Wide(#field), offsetof(type, field)}
 #define KELM_COMMON(type) KELM_FIELD(type, m_nTimeStamp), KELM_FIELD(type, m_sPartitionName), KELM_FIELD(type, m_sItemSpec)
@@ -64,7 +63,7 @@ TEST_F(TypeLibrary, RecordsLieOutLikeTheCppStructures) {
 #undef KELM_COMMON
 #undef KELM_FIELD
     for (const auto& record : records) {
-        ComPtr<ITypeInfo> info = Info(*record.guid);
+        ComPtr<ITypeInfo> info = Info(lib.get(), *record.guid);
         ASSERT_TRUE(info);
         TYPEATTR* attr = nullptr;
         ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
@@ -80,10 +79,7 @@ TEST_F(TypeLibrary, RecordsLieOutLikeTheCppStructures) {
         info->ReleaseTypeAttr(attr);
         EXPECT_EQ(record.fields, fields) << Name(info.get());
     }
-}
-
-TEST_F(TypeLibrary, EnumerationAndClass) {
-    ComPtr<ITypeInfo> kinds = Info(GUID_KelmEnum_ObjType);
+    ComPtr<ITypeInfo> kinds = Info(lib.get(), GUID_KelmEnum_ObjType);
     ASSERT_TRUE(kinds);
     const std::pair<std::wstring, LONG> values[] = {{L"KelmEnum_ObjType_None", KelmEnum_ObjType_None},
                                                     {L"KelmEnum_ObjType_LogicSymbol", KelmEnum_ObjType_LogicSymbol},
@@ -95,7 +91,7 @@ TEST_F(TypeLibrary, EnumerationAndClass) {
         EXPECT_EQ(values[i], std::make_pair(Name(kinds.get(), v->memid), V_I4(v->lpvarValue)));
         kinds->ReleaseVarDesc(v);
     }
-    ComPtr<ITypeInfo> coclass = Info(CLSID_Kelm), iface;
+    ComPtr<ITypeInfo> coclass = Info(lib.get(), CLSID_Kelm), iface;
     ASSERT_TRUE(coclass);
     INT flags = 0;
     HREFTYPE ref = 0;
