@@ -64,6 +64,8 @@ public:
     HRESULT PartSetDesc(const ObjectState&, const std::string& text, const std::string& part) override;
     HRESULT PartSetType(const ObjectState&, const std::string& text, const std::string& part) override;
     HRESULT PartSetTimestamp(const ObjectState&, std::int32_t time, const std::string& part) override;
+    PartPropertyStatuses PartSetProperties(const ObjectState&, const PartProperties& properties,
+                                           const std::string& part) override;
     HRESULT PartAddSymbol(const ObjectState&, const std::string& symbol, const StringList& pins,
                           const std::string& part) override;
     HRESULT PartAddCell(const ObjectState&, const std::string& cell, const std::string& part) override;

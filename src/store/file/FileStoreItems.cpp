@@ -261,7 +261,10 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     m_lastPartHolder = partition;
     // The number was found in no partition, each as this session sees it now.
     for (Partition* other : m_byType[kPartitionTypePart]) {
-        const platform::FileStamp seen = FromRecords(*other) ? other->stamp : other->index ? other->index->Stamp() : platform::FileStamp{};
+        const platform::FileStamp seen = FromRecords(*other) ? other->stamp
+                                         : other->wide >= 0 ? m_wide.Stamp(static_cast<std::size_t>(other->wide))
+                                         : other->index     ? other->index->Stamp()
+                                                            : platform::FileStamp{};
         if (other->addCheck == Partition::AddCheck::None) {
             other->addCheck = Partition::AddCheck::At;
             other->addsCheckedAt = seen;
@@ -333,6 +336,24 @@ HRESULT FileStoreBackend::PartSetTimestamp(const ObjectState& state, std::int32_
     RETURN_IF_FAILED(EditPart(state, number, part));
     part->timestamp = time;
     return S_OK;
+}
+
+// The part type is found, and its holder checked, once for all seven.
+PartPropertyStatuses FileStoreBackend::PartSetProperties(const ObjectState& state, const PartProperties& properties,
+                                                         const std::string& number) {
+    PartRecord* part = nullptr;
+    const HRESULT edit = EditPart(state, number, part);
+    if (SUCCEEDED(edit)) {
+        part->name = properties.name;
+        part->nameDefault = properties.nameDefault;
+        part->label = properties.label;
+        part->labelDefault = properties.labelDefault;
+        part->description = properties.description;
+        part->timestamp = properties.timestamp;
+        part->type = properties.type;
+    }
+    const HRESULT status = FAILED(edit) ? edit : S_OK;
+    return {status, status, status, status, status, status, status};
 }
 
 HRESULT FileStoreBackend::PartAddSymbol(const ObjectState& state, const std::string& symbol, const StringList& pins,

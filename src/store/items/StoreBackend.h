@@ -72,6 +72,22 @@ struct Reservation {
     std::string holder;
 };
 
+// The properties a part type import sets, one after another, and the
+// status of each: name, name default, label, label default, description,
+// time stamp, type.
+struct PartProperties {
+    std::string name;
+    int nameDefault = 0;
+    std::string label;
+    int labelDefault = 0;
+    std::string description;
+    std::int32_t timestamp = 0;
+    std::string type;
+};
+struct PartPropertyStatuses {
+    HRESULT name, nameDefault, label, labelDefault, description, timestamp, type;
+};
+
 // The state a store object carries into each call.
 struct ObjectState {
     int partitionType = kPartitionTypeUnset;  // InitPartitionType, or KelmSymbol's constructor
@@ -131,6 +147,18 @@ public:
     virtual HRESULT PartSetDesc(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartSetType(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartSetTimestamp(const ObjectState&, std::int32_t /*time*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    // The seven setters above in their order; a backend may find the part once.
+    virtual PartPropertyStatuses PartSetProperties(const ObjectState& state, const PartProperties& p, const std::string& part) {
+        PartPropertyStatuses statuses{};
+        statuses.name = PartSetName(state, p.name, part);
+        statuses.nameDefault = PartSetNameDefault(state, p.nameDefault, part);
+        statuses.label = PartSetLabel(state, p.label, part);
+        statuses.labelDefault = PartSetLabelDefault(state, p.labelDefault, part);
+        statuses.description = PartSetDesc(state, p.description, part);
+        statuses.timestamp = PartSetTimestamp(state, p.timestamp, part);
+        statuses.type = PartSetType(state, p.type, part);
+        return statuses;
+    }
     virtual HRESULT PartAddSymbol(const ObjectState&, const std::string& /*symbol*/, const StringList& /*pins*/,
                                   const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartAddCell(const ObjectState&, const std::string& /*cell*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }

@@ -45,6 +45,7 @@ HRESULT KelmPart::SetLabelDefault(int value, const std::string& part) { return B
 HRESULT KelmPart::SetDesc(const std::string& text, const std::string& part) { return Backend().PartSetDesc(m_state, text, part); }
 HRESULT KelmPart::SetType(const std::string& text, const std::string& part) { return Backend().PartSetType(m_state, text, part); }
 HRESULT KelmPart::SetTimestamp(std::int32_t time, const std::string& part) { return Backend().PartSetTimestamp(m_state, time, part); }
+PartPropertyStatuses KelmPart::SetProperties(const PartProperties& properties, const std::string& part) { return Backend().PartSetProperties(m_state, properties, part); }
 HRESULT KelmPart::AddSymbol(const std::string& symbol, const StringList& pins, const std::string& part) { return Backend().PartAddSymbol(m_state, symbol, pins, part); }
 HRESULT KelmPart::AddCell(const std::string& cell, const std::string& part) { return Backend().PartAddCell(m_state, cell, part); }
 HRESULT KelmPart::GetPinNumbers(StringList& pins, const std::string& part) { return Backend().PartGetPinNumbers(m_state, pins, part); }
