@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
 #include "query/StringArrays.h"
+#include "store/format/PartitionNames.h"
 #include "store/items/KelmSchemePartition.h"
 #include "util/Flags.h"
 #include "util/Paths.h"
@@ -98,6 +99,31 @@ HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName,
         }
     }
     return S_OK;
+}
+
+const DefaultSchemeNames* GetDefaultSchemeNames(LibrarySession& session, int storePartitionType, HRESULT& status) {
+    const std::uint64_t view = store::KelmSchemePartition(session.Store()).ViewVersion();
+    DefaultSchemeNames& kept = session.KeptSchemeNames(storePartitionType);
+    status = S_OK;
+    if (view != 0 && kept.view == view) return &kept;
+    kept = DefaultSchemeNames{};
+    status = GetPartitionList(session, std::string(), 1, 1, storePartitionType, kept.names);
+    if (FAILED(status)) return nullptr;
+    // A name that the store reads as that bare partition name is placed by
+    // its lower-case form, as the store finds partitions; any other is asked
+    // about as it is.
+    for (std::size_t i = 0; i < kept.names.size(); ++i) {
+        const std::string& name = kept.names[i];
+        store::PartitionId id;
+        if (SUCCEEDED(store::ParsePartitionName(name, storePartitionType, id)) && id.type == storePartitionType &&
+            id.name == name) {
+            kept.places[store::LowerAscii(name)].push_back(i);
+        } else {
+            kept.irregular.push_back(i);
+        }
+    }
+    kept.view = view;
+    return &kept;
 }
 
 }  // namespace kelm

@@ -71,6 +71,7 @@ void FileStoreBackend::Reset() {
     m_stem.clear();
     m_leftoversRemoved = false;
     m_config = LibraryConfig{};
+    m_view = 0;
     m_configStamp = {};
     m_edits.clear();
     m_deleted.clear();
@@ -234,7 +235,13 @@ HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string
 
 // Partitions that stay keep what was read of them and their indexes: adding
 // or removing a partition costs only that partition.
+void FileStoreBackend::ViewChanged() {
+    static std::atomic<std::uint64_t> views{0};
+    m_view = ++views;
+}
+
 void FileStoreBackend::SyncPartitionsWithConfig() {
+    ViewChanged();
     std::map<std::string, std::unique_ptr<Partition>> next;
     m_byType.clear();
     m_lastPartHolder = nullptr;

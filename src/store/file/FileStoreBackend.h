@@ -34,6 +34,7 @@ public:
     HRESULT Save(const char* file, int reservedMode, int reservedFlags) override;
     void Close() override;
     std::string LastErrorText() const override { return m_lastError; }
+    std::uint64_t ViewVersion() const override { return m_view; }
 
     HRESULT GetSchemes(const ObjectState&, StringList&) override;
     HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) override;
@@ -94,6 +95,7 @@ public:
     HRESULT SymbolGetSymbolsInPartition(const ObjectState&, StringList&, const std::string& partition) override;
     HRESULT SymbolGetPinNames(const ObjectState&, StringList&, const std::string& symbol) override;
     HRESULT SymbolGetPartitionNames(const ObjectState&, StringList&, const std::string& symbol) override;
+    HRESULT SymbolGetHolders(const ObjectState&, StringList&, const std::string& symbol) override;
 
 private:
     struct Partition {
@@ -162,7 +164,8 @@ private:
     HRESULT Resolve(const std::string& text, int typeOfBareName, Partition*& partition);
     HRESULT EnsureLoaded(Partition& partition);
     HRESULT LoadSymbolPins(Partition& partition, const std::string& symbol);
-    void SyncPartitionsWithConfig();
+    void SyncPartitionsWithConfig();  // also a new view (ViewChanged)
+    void ViewChanged();
     void Unload(Partition& partition);
 
     // Reservations
@@ -207,6 +210,7 @@ private:
     bool m_leftoversRemoved = false;
 
     LibraryConfig m_config;          // as this session sees it
+    std::uint64_t m_view = 0;        // see ViewVersion
     platform::FileStamp m_configStamp;  // of the file this session read or wrote last
     std::vector<ConfigEdit> m_edits;    // this session's unsaved changes to the configuration
     std::vector<PartitionId> m_deleted; // partitions whose containers go to Deleted at save

@@ -705,4 +705,25 @@ HRESULT FileStoreBackend::SymbolGetPartitionNames(const ObjectState&, StringList
     return S_OK;
 }
 
+HRESULT FileStoreBackend::SymbolGetHolders(const ObjectState&, StringList& partitions, const std::string& symbol) {
+    RETURN_IF_FAILED(RequireLoaded());
+    partitions.clear();
+    const LibraryWideIndex::Answer* wide = nullptr;
+    RETURN_IF_FAILED(WideLookup(kPartitionTypeSymbol, symbol, wide));
+    for (Partition* partition : m_byType[kPartitionTypeSymbol]) {
+        bool holds = false;
+        if (partition->loaded) {
+            holds = partition->symbols.count(symbol) != 0;
+        } else if (partition->wide >= 0) {
+            holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
+        } else {
+            const PartitionIndex* index = nullptr;
+            if (FAILED(IndexOf(*partition, index))) continue;
+            holds = index->Find(symbol) != PartitionIndex::npos;
+        }
+        if (holds) partitions.push_back(partition->id.name);
+    }
+    return S_OK;
+}
+
 }  // namespace kelm::store

@@ -134,6 +134,7 @@ HRESULT FileStoreBackend::AddSearchScheme(const ObjectState& state, const std::s
     edit.makeDefault = makeDefaultIfNone == 1;
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(std::move(edit));
+    ViewChanged();
     return S_OK;
 }
 
@@ -145,6 +146,7 @@ HRESULT FileStoreBackend::DeleteScheme(const ObjectState&, const std::string& na
     edit.scheme = m_config.schemes[static_cast<std::size_t>(index)];
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(std::move(edit));
+    ViewChanged();
     return S_OK;
 }
 

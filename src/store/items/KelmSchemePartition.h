@@ -10,6 +10,8 @@ public:
     explicit KelmSchemePartition(KelmServer& server) : KelmBase(server) {}
 
     void InitPartitionType(int type) { m_state.partitionType = type; }
+    // See StoreBackend::ViewVersion.
+    std::uint64_t ViewVersion() const { return Backend().ViewVersion(); }
 
     HRESULT GetSchemes(StringList& schemes);
     HRESULT GetDefaultSearchSchemeName(std::string& name);

@@ -110,6 +110,13 @@ public:
     // of a lock, ...); empty when there is nothing to add to the status.
     virtual std::string LastErrorText() const { return {}; }
 
+    // A number that changes whenever the session's view of the search
+    // schemes and partitions may have changed (its own edits, a reload, a
+    // save that took in what other sessions saved), and is never the same
+    // for two views, in any session; 0 when unknown: what is derived from
+    // the schemes cannot then be kept.
+    virtual std::uint64_t ViewVersion() const { return 0; }
+
     // KelmSchemePartition
     virtual HRESULT GetSchemes(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) { return KELM_E_STORE_UNAVAILABLE; }
@@ -189,6 +196,10 @@ public:
     virtual HRESULT SymbolGetSymbolsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT SymbolGetPinNames(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT SymbolGetPartitionNames(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
+    // The symbol partitions, in configuration order, that hold a symbol of
+    // this bare name, each as SymbolGetPartitionNames would find it; one
+    // whose answer cannot be had is left out.
+    virtual HRESULT SymbolGetHolders(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
 };
 
 }  // namespace kelm::store

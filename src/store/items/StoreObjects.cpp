@@ -83,5 +83,6 @@ KelmSymbol::KelmSymbol(KelmServer& server, const char* partition, const char* sy
 HRESULT KelmSymbol::GetSymbolsInPartition(StringList& symbols, const std::string& partition) { return Backend().SymbolGetSymbolsInPartition(m_state, symbols, partition); }
 HRESULT KelmSymbol::GetPinNames(StringList& pins, const std::string& symbol) { return Backend().SymbolGetPinNames(m_state, pins, symbol); }
 HRESULT KelmSymbol::GetPartitionNames(StringList& partitions, const std::string& symbol) { return Backend().SymbolGetPartitionNames(m_state, partitions, symbol); }
+HRESULT KelmSymbol::GetHolders(StringList& partitions, const std::string& symbolName) { return Backend().SymbolGetHolders(m_state, partitions, symbolName); }
 
 }  // namespace kelm::store
