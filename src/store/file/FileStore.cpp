@@ -72,6 +72,7 @@ void FileStoreBackend::Reset() {
     m_leftoversRemoved = false;
     m_config = LibraryConfig{};
     m_view = 0;
+    SourcesChanged();
     m_configStamp = {};
     m_edits.clear();
     m_deleted.clear();
@@ -186,6 +187,7 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
             }
         }
         partition.loaded = true;
+        SourcesChanged();
         return S_OK;
     }
     const platform::FileStamp stamp = platform::StampOf(file);
@@ -217,6 +219,7 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     partition.stamp = read == platform::FileResult::NotFound ? platform::FileStamp{} : stamp;
     partition.loaded = true;
     partition.addedCells.clear();
+    SourcesChanged();
     return S_OK;
 }
 
@@ -242,6 +245,7 @@ void FileStoreBackend::ViewChanged() {
 
 void FileStoreBackend::SyncPartitionsWithConfig() {
     ViewChanged();
+    SourcesChanged();
     std::map<std::string, std::unique_ptr<Partition>> next;
     m_byType.clear();
     m_lastPartHolder = nullptr;
@@ -256,6 +260,7 @@ void FileStoreBackend::SyncPartitionsWithConfig() {
             partition->id = id;
             it = next.emplace(key, std::move(partition)).first;
         }
+        it->second->order = m_byType[id.type].size();
         m_byType[id.type].push_back(it->second.get());
     }
     m_partitions = std::move(next);
@@ -268,6 +273,7 @@ void FileStoreBackend::Unload(Partition& partition) {
     partition.dirty = false;
     partition.indexChecked = false;
     partition.addCheck = Partition::AddCheck::None;
+    SourcesChanged();
     partition.parts.clear();
     partition.changedParts.clear();
     partition.journaled.clear();
@@ -603,6 +609,7 @@ void FileStoreBackend::WriteIndex(Partition& partition) {
     partition.index = m_index.Write(partition.id, partition.stamp, entries);
     partition.indexChecked = partition.index != nullptr;
     partition.wide = -1;  // the library-wide index describes the file before
+    SourcesChanged();
 }
 
 }  // namespace kelm::store

@@ -111,6 +111,7 @@ private:
         // The partition's number in the library-wide index while that index
         // describes the data file as it is now; -1: answered from `index`.
         std::int64_t wide = -1;
+        std::size_t order = 0;  // among the partitions of its type, in configuration order
         // Part partitions: the part numbers this session added since it last
         // saved were all checked against this partition as its file was
         // with `addsCheckedAt` (None: no number added; Mixed: against more
@@ -184,6 +185,18 @@ private:
     void MergeWideIndex();
     HRESULT WideLookup(int kind, const std::string& name, const LibraryWideIndex::Answer*& answer);
     void ForgetWideAnswer();
+    // Where the partitions' answers come from: those answered from the
+    // library-wide index by their number in it; by type, in configuration
+    // order, every other one (not in it, or read). Taken again on first use
+    // after SourcesChanged().
+    void SourcesChanged() { m_sourcesKnown = false; }
+    void KnowSources();
+    // The partitions of a type holding a name (the first only, with
+    // firstOnly), in configuration order: those the library-wide index
+    // answers for from its answer `wide` alone, every other one through
+    // `holds`, whose failure is the lookup's.
+    HRESULT HoldersOf(int type, const LibraryWideIndex::Answer& wide, bool firstOnly,
+                      const std::function<HRESULT(Partition&, bool&)>& holds, std::vector<Partition*>& holders);
     HRESULT LocatePart(const std::string& number, Partition*& holder);
     HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);
     HRESULT CellPinsIn(Partition& partition, const std::string& cell, StringList& pins);
@@ -227,6 +240,9 @@ private:
 
     LibraryIndex m_index;
     LibraryWideIndex m_wide;
+    bool m_sourcesKnown = false;
+    std::vector<Partition*> m_wideOwner;
+    std::map<int, std::vector<Partition*>> m_offWide;
     bool m_wideChecked = false;
     bool m_wideMerge = false;  // at the next lookup
     LibraryWideIndex::Answer m_wideAnswer;  // of the last name asked

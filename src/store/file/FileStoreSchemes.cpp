@@ -88,6 +88,7 @@ HRESULT FileStoreBackend::AddPartition(const ObjectState& state, const std::stri
     });
     if (Partition* partition = readded ? Find(id.type, id.name) : nullptr) {
         partition->loaded = true;
+        SourcesChanged();
         partition->stamp = platform::StampOf(DataFile(partition->id));
     }
     return S_OK;
