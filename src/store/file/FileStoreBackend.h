@@ -189,7 +189,10 @@ private:
     // library-wide index by their number in it; by type, in configuration
     // order, every other one (not in it, or read). Taken again on first use
     // after SourcesChanged().
-    void SourcesChanged() { m_sourcesKnown = false; }
+    void SourcesChanged() {
+        m_sourcesKnown = false;
+        ++m_sourcesGeneration;
+    }
     void KnowSources();
     // The partitions of a type holding a name (the first only, with
     // firstOnly), in configuration order: those the library-wide index
@@ -241,6 +244,10 @@ private:
     LibraryIndex m_index;
     LibraryWideIndex m_wide;
     bool m_sourcesKnown = false;
+    std::uint64_t m_sourcesGeneration = 0;
+    // The generation of the sources for which the partitions answered from
+    // the library-wide index were last recorded as checked by PartAdd.
+    std::uint64_t m_addsRecordedAt = static_cast<std::uint64_t>(-1);
     std::vector<Partition*> m_wideOwner;
     std::map<int, std::vector<Partition*>> m_offWide;
     bool m_wideChecked = false;

@@ -301,18 +301,27 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     partition->dirty = true;
     m_lastPart = number;
     m_lastPartHolder = partition;
-    // The number was found in no partition, each as this session sees it now.
-    for (Partition* other : m_byType[kPartitionTypePart]) {
-        const platform::FileStamp seen = FromRecords(*other) ? other->stamp
-                                         : other->wide >= 0 ? m_wide.Stamp(static_cast<std::size_t>(other->wide))
-                                         : other->index     ? other->index->Stamp()
-                                                            : platform::FileStamp{};
-        if (other->addCheck == Partition::AddCheck::None) {
-            other->addCheck = Partition::AddCheck::At;
-            other->addsCheckedAt = seen;
-        } else if (other->addCheck == Partition::AddCheck::At && !(other->addsCheckedAt == seen)) {
-            other->addCheck = Partition::AddCheck::Mixed;
+    // The number was found in no partition, each as this session sees it
+    // now. A partition answered from the library-wide index alone is seen
+    // the same way until the sources change: it is recorded once for them.
+    const auto record = [&](Partition& other) {
+        const platform::FileStamp seen = FromRecords(other) ? other.stamp
+                                         : other.wide >= 0 ? m_wide.Stamp(static_cast<std::size_t>(other.wide))
+                                         : other.index     ? other.index->Stamp()
+                                                           : platform::FileStamp{};
+        if (other.addCheck == Partition::AddCheck::None) {
+            other.addCheck = Partition::AddCheck::At;
+            other.addsCheckedAt = seen;
+        } else if (other.addCheck == Partition::AddCheck::At && !(other.addsCheckedAt == seen)) {
+            other.addCheck = Partition::AddCheck::Mixed;
         }
+    };
+    KnowSources();
+    for (Partition* other : m_offWide[kPartitionTypePart]) record(*other);
+    if (m_addsRecordedAt != m_sourcesGeneration) {
+        for (Partition* other : m_byType[kPartitionTypePart])
+            if (other->wide >= 0 && !other->loaded) record(*other);
+        m_addsRecordedAt = m_sourcesGeneration;
     }
     return S_OK;
 }
