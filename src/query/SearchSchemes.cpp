@@ -34,6 +34,26 @@ void RemoveExtension(std::string& entry) {
     if (fileName.size() != title.size()) ReplaceAll(entry, fileName, title);
 }
 
+// The bare name of an entry "<prefix>name" or "<prefix>name.ext" whose name
+// is plain ASCII without separator, colon or further dot: what GetPathTitle
+// gives, with or without RemoveExtension first, found without splitting
+// the path. False for any other entry.
+bool PlainTitle(std::string_view entry, std::size_t prefixSize, std::string& title) {
+    const std::string_view rest = entry.substr(prefixSize);
+    std::size_t dot = std::string_view::npos;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(rest[i]);
+        if (byte >= 0x80 || byte == '\\' || byte == '/' || byte == ':') return false;
+        if (byte == '.') {
+            if (dot != std::string_view::npos) return false;
+            dot = i;
+        }
+    }
+    if (rest.empty() || dot == 0) return false;
+    title.assign(rest.substr(0, dot));
+    return true;
+}
+
 }  // namespace
 
 HRESULT GetSearchScheme_Default(LibrarySession& session, BSTR* o_psDefaultSearchScheme) {
@@ -91,6 +111,10 @@ HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName,
     const std::string_view folderPrefix(prefix);
     for (std::string& entry : entries) {
         if (!std::string_view(entry).starts_with(folderPrefix)) continue;
+        if (std::string title; onlyNames == 1 && PlainTitle(entry, folderPrefix.size(), title)) {
+            out.push_back(std::move(title));
+            continue;
+        }
         if (removeExtensions == 1) RemoveExtension(entry);
         if (onlyNames == 1) {
             out.push_back(GetPathTitle(entry));
