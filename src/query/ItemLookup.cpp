@@ -15,19 +15,25 @@ namespace kelm {
 namespace {
 
 // The places, in the kept default-scheme names, of the partitions the store
-// named as holders, in scheme order; the irregular names are asked about
-// one by one with `holds`.
+// named as holders (found as the store finds partitions, without regard to
+// case), in scheme order; the irregular names are asked about one by one
+// with `holds`.
 template <typename Holds>
 std::vector<std::size_t> PlacesOfHolders(const DefaultSchemeNames& scheme, const StringList& holders, Holds&& holds) {
     std::vector<std::size_t> places;
-    for (const std::string& holder : holders) {
-        const auto found = scheme.places.find(store::LowerAscii(holder));
-        if (found != scheme.places.end()) places.insert(places.end(), found->second.begin(), found->second.end());
+    if (holders.empty() && scheme.irregular.empty()) return places;
+    for (std::size_t place = 0, next = 0; place < scheme.names.size(); ++place) {
+        if (next < scheme.irregular.size() && scheme.irregular[next] == place) {
+            ++next;
+            if (holds(scheme.names[place])) places.push_back(place);
+            continue;
+        }
+        for (const std::string& holder : holders)
+            if (store::EqualNoCase(holder, scheme.names[place])) {
+                places.push_back(place);
+                break;
+            }
     }
-    for (const std::size_t place : scheme.irregular)
-        if (holds(scheme.names[place])) places.push_back(place);
-    std::sort(places.begin(), places.end());
-    places.erase(std::unique(places.begin(), places.end()), places.end());
     return places;
 }
 

@@ -133,19 +133,9 @@ const DefaultSchemeNames* GetDefaultSchemeNames(LibrarySession& session, int sto
     kept = DefaultSchemeNames{};
     status = GetPartitionList(session, std::string(), 1, 1, storePartitionType, kept.names);
     if (FAILED(status)) return nullptr;
-    // A name that the store reads as that bare partition name is placed by
-    // its lower-case form, as the store finds partitions; any other is asked
-    // about as it is.
-    for (std::size_t i = 0; i < kept.names.size(); ++i) {
-        const std::string& name = kept.names[i];
-        store::PartitionId id;
-        if (SUCCEEDED(store::ParsePartitionName(name, storePartitionType, id)) && id.type == storePartitionType &&
-            id.name == name) {
-            kept.places[store::LowerAscii(name)].push_back(i);
-        } else {
-            kept.irregular.push_back(i);
-        }
-    }
+    // A safe file name is read by the store as that bare partition name.
+    for (std::size_t i = 0; i < kept.names.size(); ++i)
+        if (!store::IsSafeFileName(kept.names[i])) kept.irregular.push_back(i);
     kept.view = view;
     return &kept;
 }

@@ -6,7 +6,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "kelmapi/automation.h"
@@ -22,9 +21,8 @@ namespace kelm {
 struct DefaultSchemeNames {
     std::uint64_t view = 0;  // 0: nothing kept
     StringList names;        // in scheme order
-    // The places in `names` of each name the store resolves as it is
-    // (by lower-case name), and of every other one.
-    std::unordered_map<std::string, std::vector<std::size_t>> places;
+    // The places in `names` of the names that the store does not simply
+    // resolve as that partition name (without regard to case).
     std::vector<std::size_t> irregular;
 };
 
