@@ -101,20 +101,29 @@ HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName,
                          int removeExtensions, int storePartitionType, StringList& out) {
     RETURN_IF_NOT_OPEN(session);
     store::KelmSchemePartition schemes(session.Store());
-    StringList entries;
-    RETURN_IF_FAILED(schemeName.empty() ? schemes.GetDefaultSearchScheme(entries)
-                                        : schemes.GetSchemePartitionList(schemeName, entries));
+    // The default scheme is read in place where the store can show it.
+    StringList copied;
+    const StringList* entries = &copied;
+    const HRESULT viewed = schemeName.empty() ? schemes.ViewDefaultSearchScheme(entries) : KELM_E_STORE_UNAVAILABLE;
+    if (viewed == KELM_E_STORE_UNAVAILABLE) {
+        entries = &copied;
+        RETURN_IF_FAILED(schemeName.empty() ? schemes.GetDefaultSearchScheme(copied)
+                                            : schemes.GetSchemePartitionList(schemeName, copied));
+    } else {
+        RETURN_IF_FAILED(viewed);
+    }
     const char* prefix = FolderPrefixOfStoreType(storePartitionType);
     RETURN_HR_IF_NULL(E_FAIL, prefix);
 
     out.clear();
     const std::string_view folderPrefix(prefix);
-    for (std::string& entry : entries) {
-        if (!std::string_view(entry).starts_with(folderPrefix)) continue;
-        if (std::string title; onlyNames == 1 && PlainTitle(entry, folderPrefix.size(), title)) {
+    for (const std::string& listed : *entries) {
+        if (!std::string_view(listed).starts_with(folderPrefix)) continue;
+        if (std::string title; onlyNames == 1 && PlainTitle(listed, folderPrefix.size(), title)) {
             out.push_back(std::move(title));
             continue;
         }
+        std::string entry = listed;
         if (removeExtensions == 1) RemoveExtension(entry);
         if (onlyNames == 1) {
             out.push_back(GetPathTitle(entry));

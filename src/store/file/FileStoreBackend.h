@@ -39,6 +39,7 @@ public:
     HRESULT GetSchemes(const ObjectState&, StringList&) override;
     HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) override;
     HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) override;
+    HRESULT ViewDefaultSearchScheme(const ObjectState&, const StringList*& partitions) override;
     HRESULT GetSchemePartitionList(const ObjectState&, const std::string& scheme, StringList&) override;
     HRESULT GetAllPartitions(const ObjectState&, StringList&, int reservedFlag) override;
     HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& partition, int& count) override;

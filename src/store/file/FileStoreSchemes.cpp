@@ -32,6 +32,14 @@ HRESULT FileStoreBackend::GetDefaultSearchScheme(const ObjectState&, StringList&
     return S_OK;
 }
 
+HRESULT FileStoreBackend::ViewDefaultSearchScheme(const ObjectState&, const StringList*& partitions) {
+    RETURN_IF_FAILED(RequireLoaded());
+    const SearchScheme* scheme = m_config.DefaultScheme();
+    if (!scheme) return Fail(KELM_E_NO_DEFAULT_SCHEME, "the library has no default search scheme");
+    partitions = &scheme->partitions;
+    return S_OK;
+}
+
 HRESULT FileStoreBackend::GetSchemePartitionList(const ObjectState&, const std::string& name, StringList& partitions) {
     RETURN_IF_FAILED(RequireLoaded());
     const int index = m_config.FindScheme(name);

@@ -16,6 +16,7 @@ public:
     HRESULT GetSchemes(StringList& schemes);
     HRESULT GetDefaultSearchSchemeName(std::string& name);
     HRESULT GetDefaultSearchScheme(StringList& partitions);
+    HRESULT ViewDefaultSearchScheme(const StringList*& partitions);
     HRESULT GetSchemePartitionList(const std::string& scheme, StringList& partitions);
     HRESULT GetAllPartitions(StringList& partitions, int reservedFlag);
     HRESULT GetNumObjectsInPartition(const std::string& partition, int& count);

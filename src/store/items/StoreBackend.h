@@ -121,6 +121,10 @@ public:
     virtual HRESULT GetSchemes(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
+    // GetDefaultSearchScheme without a copy: the list stays valid until the
+    // next call on this session. KELM_E_STORE_UNAVAILABLE where a backend
+    // has no such view (ask GetDefaultSearchScheme then).
+    virtual HRESULT ViewDefaultSearchScheme(const ObjectState&, const StringList*& /*partitions*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetSchemePartitionList(const ObjectState&, const std::string& /*scheme*/, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetAllPartitions(const ObjectState&, StringList&, int /*reservedFlag*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& /*partition*/, int& /*count*/) { return KELM_E_STORE_UNAVAILABLE; }

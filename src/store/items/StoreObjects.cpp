@@ -16,6 +16,7 @@ std::optional<std::string> Optional(const char* text) {
 HRESULT KelmSchemePartition::GetSchemes(StringList& schemes) { return Backend().GetSchemes(m_state, schemes); }
 HRESULT KelmSchemePartition::GetDefaultSearchSchemeName(std::string& name) { return Backend().GetDefaultSearchSchemeName(m_state, name); }
 HRESULT KelmSchemePartition::GetDefaultSearchScheme(StringList& partitions) { return Backend().GetDefaultSearchScheme(m_state, partitions); }
+HRESULT KelmSchemePartition::ViewDefaultSearchScheme(const StringList*& partitions) { return Backend().ViewDefaultSearchScheme(m_state, partitions); }
 HRESULT KelmSchemePartition::GetSchemePartitionList(const std::string& scheme, StringList& partitions) { return Backend().GetSchemePartitionList(m_state, scheme, partitions); }
 HRESULT KelmSchemePartition::GetAllPartitions(StringList& partitions, int reservedFlag) { return Backend().GetAllPartitions(m_state, partitions, reservedFlag); }
 HRESULT KelmSchemePartition::GetNumObjectsInPartition(const std::string& partition, int& count) { return Backend().GetNumObjectsInPartition(m_state, partition, count); }
