@@ -113,26 +113,31 @@ private:
     }
 
     void SetProperties() {
-        const std::string name = Text(m_record.m_sPartName);
-        const std::string label = Text(m_record.m_sPartLabel);
-        const std::string description = Text(m_record.m_sDescription);
-        const std::string type = Text(m_record.m_sPartType);
-        Check(m_part.SetName(name, m_number),
-              "Error setting Part Name in QVM. Partition (%s), Part Number (%s), Part Name (%s).", name);
-        Check(m_part.SetNameDefault(0, m_number),
-              "Error setting Default for Part Name in QVM. Partition (%s), Part Number (%s), Part Name (%s).", name);
-        Check(m_part.SetLabel(label, m_number),
-              "Error setting Part Label in QVM. Partition (%s), Part Number (%s), Part Label (%s).", label);
-        Check(m_part.SetLabelDefault(0, m_number),
-              "Error setting Default for Part Label in QVM. Partition (%s), Part Number (%s), Part Label (%s).", label);
-        Check(m_part.SetDesc(description, m_number),
-              "Error setting Description in QVM. Partition (%s), Part Number (%s), Description (%s).", description);
-        if (m_part.SetTimestamp(m_record.m_nTimeStamp, m_number) != S_OK) {
+        store::PartProperties properties;
+        properties.name = Text(m_record.m_sPartName);
+        properties.label = Text(m_record.m_sPartLabel);
+        properties.description = Text(m_record.m_sDescription);
+        properties.timestamp = m_record.m_nTimeStamp;
+        properties.type = Text(m_record.m_sPartType);
+        const store::PartPropertyStatuses status = m_part.SetProperties(properties, m_number);
+        Check(status.name, "Error setting Part Name in QVM. Partition (%s), Part Number (%s), Part Name (%s).",
+              properties.name);
+        Check(status.nameDefault,
+              "Error setting Default for Part Name in QVM. Partition (%s), Part Number (%s), Part Name (%s).",
+              properties.name);
+        Check(status.label, "Error setting Part Label in QVM. Partition (%s), Part Number (%s), Part Label (%s).",
+              properties.label);
+        Check(status.labelDefault,
+              "Error setting Default for Part Label in QVM. Partition (%s), Part Number (%s), Part Label (%s).",
+              properties.label);
+        Check(status.description,
+              "Error setting Description in QVM. Partition (%s), Part Number (%s), Description (%s).",
+              properties.description);
+        if (status.timestamp != S_OK) {
             m_log.LogError(kTag, Format("Error setting Time Stamp in QVM. Partition (%s), Part Number (%s), Time Stamp (%d).",
                                         m_partition.c_str(), m_number.c_str(), static_cast<int>(m_record.m_nTimeStamp)));
         }
-        Check(m_part.SetType(type, m_number),
-              "Error setting Type in QVM. Partition (%s), Part Number (%s), Type (%s).", type);
+        Check(status.type, "Error setting Type in QVM. Partition (%s), Part Number (%s), Type (%s).", properties.type);
     }
 
     HRESULT AttachCells() {

@@ -7,39 +7,55 @@
 #include "query/SearchSchemes.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
+#include "store/format/PartitionNames.h"
 #include "store/items/KelmSymbol.h"
 #include "util/Flags.h"
 
 namespace kelm {
 namespace {
 
-// The bare names of the default search scheme's partitions of one store type.
-HRESULT DefaultSchemePartitions(LibrarySession& session, int storePartitionType, StringList& out) {
-    return GetPartitionList(session, std::string(), 1, 1, storePartitionType, out);
+// The places, in the kept default-scheme names, of the partitions the store
+// named as holders (found as the store finds partitions, without regard to
+// case), in scheme order; the irregular names are asked about one by one
+// with `holds`.
+template <typename Holds>
+std::vector<std::size_t> PlacesOfHolders(const DefaultSchemeNames& scheme, const StringList& holders, Holds&& holds) {
+    std::vector<std::size_t> places;
+    if (holders.empty() && scheme.irregular.empty()) return places;
+    for (std::size_t place = 0, next = 0; place < scheme.names.size(); ++place) {
+        if (next < scheme.irregular.size() && scheme.irregular[next] == place) {
+            ++next;
+            if (holds(scheme.names[place])) places.push_back(place);
+            continue;
+        }
+        for (const std::string& holder : holders)
+            if (store::EqualNoCase(holder, scheme.names[place])) {
+                places.push_back(place);
+                break;
+            }
+    }
+    return places;
 }
 
 // Cells: the given partition, or every default-scheme cell partition, except
-// the excluded one (names compared with case).
+// the excluded one (names compared with case). Across the scheme, the store
+// names the partitions holding the cell once, and only those are looked at.
 bool CellExists(LibrarySession& session, const std::string& partitionName, const std::string& excludedPartitionName,
                 const std::string& cellName) {
-    StringList partitions;
-    if (partitionName.empty()) {
-        (void)DefaultSchemePartitions(session, store::kPartitionTypeCell, partitions);
-    } else {
-        partitions.push_back(partitionName);
-    }
     store::KelmCell cells(session.Store(), nullptr, nullptr);
-    // Across the scheme, the partitions holding the cell are asked for once
-    // (one index lookup) instead of each partition in turn; both lists name
-    // partitions as the configuration does.
+    if (!partitionName.empty())
+        return partitionName != excludedPartitionName && cells.DoesCellExist(cellName, partitionName);
+    HRESULT status = S_OK;
+    const DefaultSchemeNames* scheme = GetDefaultSchemeNames(session, store::kPartitionTypeCell, status);
+    if (!scheme) return false;  // a failed list searches nothing
+    const auto holds = [&](const std::string& partition) {
+        return partition != excludedPartitionName && cells.DoesCellExist(cellName, partition);
+    };
     StringList holders;
-    const bool holdersKnown = partitionName.empty() && SUCCEEDED(cells.GetPartitionNames(holders, cellName));
-    for (const std::string& partition : partitions) {
-        if (partition == excludedPartitionName) continue;
-        const bool holds = holdersKnown ? std::find(holders.begin(), holders.end(), partition) != holders.end()
-                                        : cells.DoesCellExist(cellName, partition);
-        if (holds) return true;
-    }
+    if (FAILED(cells.GetPartitionNames(holders, cellName)))
+        return std::any_of(scheme->names.begin(), scheme->names.end(), holds);
+    for (const std::size_t place : PlacesOfHolders(*scheme, holders, holds))
+        if (scheme->names[place] != excludedPartitionName) return true;
     return false;
 }
 
@@ -54,19 +70,46 @@ bool PartExists(LibrarySession& session, const std::string& partitionName, const
     return found && partition != excludedPartitionName;
 }
 
-// Symbols are searched only in the default search scheme, in its order. The
+// Symbols are searched only in the default search scheme, in its order, one
+// partition at a time: the answer of each partition is appended, and the
 // last partition's status is the answer, whatever the earlier ones said.
 HRESULT SymbolPartitions(LibrarySession& session, const std::string& symbolName, StringList& out) {
-    StringList partitions;
-    RETURN_IF_FAILED(DefaultSchemePartitions(session, store::kPartitionTypeSymbol, partitions));
+    HRESULT status = S_OK;
+    const DefaultSchemeNames* scheme = GetDefaultSchemeNames(session, store::kPartitionTypeSymbol, status);
+    RETURN_IF_FAILED(status);
+    if (scheme->names.empty()) return S_OK;
     store::KelmSymbol symbols(session.Store(), nullptr, nullptr, store::kPartitionTypeSymbol);
-    HRESULT last = S_OK;
-    for (const std::string& partition : partitions) {
-        StringList holders;
-        last = symbols.GetPartitionNames(holders, QualifiedSymbolName(partition, symbolName));
-        if (SUCCEEDED(last)) out.insert(out.end(), holders.begin(), holders.end());
+    const auto ask = [&](const std::string& partition, StringList& holders) {
+        return symbols.GetPartitionNames(holders, QualifiedSymbolName(partition, symbolName));
+    };
+    StringList holders;
+    if (FAILED(symbols.GetHolders(holders, symbolName))) {
+        HRESULT last = S_OK;
+        for (const std::string& partition : scheme->names) {
+            StringList found;
+            last = ask(partition, found);
+            if (SUCCEEDED(last)) out.insert(out.end(), found.begin(), found.end());
+        }
+        return last;
     }
-    return last;
+    // Only the partitions holding the symbol answer with a name: theirs, as
+    // the store spells it. The last partition is asked itself, for its status.
+    const std::size_t last = scheme->names.size() - 1;
+    const auto nameOf = [&](const std::string& partition) {
+        StringList found;
+        return SUCCEEDED(ask(partition, found)) ? found : StringList{};
+    };
+    for (const std::size_t place : PlacesOfHolders(*scheme, holders, [&](const std::string& partition) {
+             return !nameOf(partition).empty();
+         })) {
+        if (place == last) break;
+        const StringList found = nameOf(scheme->names[place]);
+        out.insert(out.end(), found.begin(), found.end());
+    }
+    StringList found;
+    const HRESULT lastStatus = ask(scheme->names[last], found);
+    if (SUCCEEDED(lastStatus)) out.insert(out.end(), found.begin(), found.end());
+    return lastStatus;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
 #include "query/StringArrays.h"
+#include "store/format/PartitionNames.h"
 #include "store/items/KelmSchemePartition.h"
 #include "util/Flags.h"
 #include "util/Paths.h"
@@ -31,6 +32,26 @@ void RemoveExtension(std::string& entry) {
     const std::string fileName = GetPathFileName(entry);
     const std::string title = GetPathTitle(entry);
     if (fileName.size() != title.size()) ReplaceAll(entry, fileName, title);
+}
+
+// The bare name of an entry "<prefix>name" or "<prefix>name.ext" whose name
+// is plain ASCII without separator, colon or further dot: what GetPathTitle
+// gives, with or without RemoveExtension first, found without splitting
+// the path. False for any other entry.
+bool PlainTitle(std::string_view entry, std::size_t prefixSize, std::string& title) {
+    const std::string_view rest = entry.substr(prefixSize);
+    std::size_t dot = std::string_view::npos;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(rest[i]);
+        if (byte >= 0x80 || byte == '\\' || byte == '/' || byte == ':') return false;
+        if (byte == '.') {
+            if (dot != std::string_view::npos) return false;
+            dot = i;
+        }
+    }
+    if (rest.empty() || dot == 0) return false;
+    title.assign(rest.substr(0, dot));
+    return true;
 }
 
 }  // namespace
@@ -80,16 +101,29 @@ HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName,
                          int removeExtensions, int storePartitionType, StringList& out) {
     RETURN_IF_NOT_OPEN(session);
     store::KelmSchemePartition schemes(session.Store());
-    StringList entries;
-    RETURN_IF_FAILED(schemeName.empty() ? schemes.GetDefaultSearchScheme(entries)
-                                        : schemes.GetSchemePartitionList(schemeName, entries));
+    // The default scheme is read in place where the store can show it.
+    StringList copied;
+    const StringList* entries = &copied;
+    const HRESULT viewed = schemeName.empty() ? schemes.ViewDefaultSearchScheme(entries) : KELM_E_STORE_UNAVAILABLE;
+    if (viewed == KELM_E_STORE_UNAVAILABLE) {
+        entries = &copied;
+        RETURN_IF_FAILED(schemeName.empty() ? schemes.GetDefaultSearchScheme(copied)
+                                            : schemes.GetSchemePartitionList(schemeName, copied));
+    } else {
+        RETURN_IF_FAILED(viewed);
+    }
     const char* prefix = FolderPrefixOfStoreType(storePartitionType);
     RETURN_HR_IF_NULL(E_FAIL, prefix);
 
     out.clear();
     const std::string_view folderPrefix(prefix);
-    for (std::string& entry : entries) {
-        if (!std::string_view(entry).starts_with(folderPrefix)) continue;
+    for (const std::string& listed : *entries) {
+        if (!std::string_view(listed).starts_with(folderPrefix)) continue;
+        if (std::string title; onlyNames == 1 && PlainTitle(listed, folderPrefix.size(), title)) {
+            out.push_back(std::move(title));
+            continue;
+        }
+        std::string entry = listed;
         if (removeExtensions == 1) RemoveExtension(entry);
         if (onlyNames == 1) {
             out.push_back(GetPathTitle(entry));
@@ -98,6 +132,21 @@ HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName,
         }
     }
     return S_OK;
+}
+
+const DefaultSchemeNames* GetDefaultSchemeNames(LibrarySession& session, int storePartitionType, HRESULT& status) {
+    const std::uint64_t view = store::KelmSchemePartition(session.Store()).ViewVersion();
+    DefaultSchemeNames& kept = session.KeptSchemeNames(storePartitionType);
+    status = S_OK;
+    if (view != 0 && kept.view == view) return &kept;
+    kept = DefaultSchemeNames{};
+    status = GetPartitionList(session, std::string(), 1, 1, storePartitionType, kept.names);
+    if (FAILED(status)) return nullptr;
+    // A safe file name is read by the store as that bare partition name.
+    for (std::size_t i = 0; i < kept.names.size(); ++i)
+        if (!store::IsSafeFileName(kept.names[i])) kept.irregular.push_back(i);
+    kept.view = view;
+    return &kept;
 }
 
 }  // namespace kelm

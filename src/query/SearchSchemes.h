@@ -23,4 +23,10 @@ HRESULT GetPartitionList_DefaultSearchScheme(IKelm& self, KelmEnum_ObjType kind,
 HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName, int onlyNames,
                          int removeExtensions, int storePartitionType, StringList& out);
 
+// GetPartitionList of the default scheme, names only, extensions removed:
+// kept in the session until the store's view of the library changes, so a
+// repeated call costs no walk of the scheme. Null on failure, with the
+// status in `status`.
+const DefaultSchemeNames* GetDefaultSchemeNames(LibrarySession& session, int storePartitionType, HRESULT& status);
+
 }  // namespace kelm

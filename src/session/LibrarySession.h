@@ -2,8 +2,11 @@
 // through its own store session, under a user name and a mode.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "kelmapi/automation.h"
 #include "session/OperationLog.h"
@@ -11,6 +14,17 @@
 #include "util/AutoTypes.h"
 
 namespace kelm {
+
+// The bare names of the default search scheme's partitions of one store
+// type as the queries derive them, kept with the store's view they were
+// derived from (store::StoreBackend::ViewVersion).
+struct DefaultSchemeNames {
+    std::uint64_t view = 0;  // 0: nothing kept
+    StringList names;        // in scheme order
+    // The places in `names` of the names that the store does not simply
+    // resolve as that partition name (without regard to case).
+    std::vector<std::size_t> irregular;
+};
 
 class LibrarySession {
 public:
@@ -31,6 +45,7 @@ public:
     const std::string& LibraryFolder() const { return m_libraryFolder; }
     store::KelmServer& Store() { return m_store; }
     OperationLog& Log() { return m_log; }
+    DefaultSchemeNames& KeptSchemeNames(int storePartitionType) { return m_schemeNames[storePartitionType]; }
 
 private:
     // Destroyed in reverse order: the store session first, then the strings,
@@ -41,6 +56,7 @@ private:
     std::string m_libraryFile;
     std::string m_libraryFolder;
     store::KelmServer m_store;
+    std::map<int, DefaultSchemeNames> m_schemeNames;
 };
 
 // Returns 0x80004005 from the calling method while no library is open.

@@ -69,6 +69,8 @@ void FileStoreBackend::Reset() {
     m_folder.clear();
     m_stem.clear();
     m_config = LibraryConfig{};
+    m_view = 0;
+    SourcesChanged();
     m_configStamp = {};
     m_edits.clear();
     m_deleted.clear();
@@ -184,6 +186,7 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
             }
         }
         partition.loaded = true;
+        SourcesChanged();
         return S_OK;
     }
     const platform::FileStamp stamp = platform::StampOf(file);
@@ -215,6 +218,7 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     partition.stamp = read == platform::FileResult::NotFound ? platform::FileStamp{} : stamp;
     partition.loaded = true;
     partition.addedCells.clear();
+    SourcesChanged();
     return S_OK;
 }
 
@@ -233,7 +237,14 @@ HRESULT FileStoreBackend::LoadSymbolPins(Partition& partition, const std::string
 
 // Partitions that stay keep what was read of them and their indexes: adding
 // or removing a partition costs only that partition.
+void FileStoreBackend::ViewChanged() {
+    static std::atomic<std::uint64_t> views{0};
+    m_view = ++views;
+}
+
 void FileStoreBackend::SyncPartitionsWithConfig() {
+    ViewChanged();
+    SourcesChanged();
     std::map<std::string, std::unique_ptr<Partition>> next;
     m_byType.clear();
     m_lastPartHolder = nullptr;
@@ -248,6 +259,7 @@ void FileStoreBackend::SyncPartitionsWithConfig() {
             partition->id = id;
             it = next.emplace(key, std::move(partition)).first;
         }
+        it->second->order = m_byType[id.type].size();
         m_byType[id.type].push_back(it->second.get());
     }
     m_partitions = std::move(next);
@@ -260,6 +272,7 @@ void FileStoreBackend::Unload(Partition& partition) {
     partition.dirty = false;
     partition.indexChecked = false;
     partition.addCheck = Partition::AddCheck::None;
+    SourcesChanged();
     partition.parts.clear();
     partition.changedParts.clear();
     partition.journaled.clear();
@@ -621,6 +634,7 @@ void FileStoreBackend::WriteIndex(Partition& partition) {
     partition.index = m_index.Write(partition.id, partition.stamp, entries);
     partition.indexChecked = partition.index != nullptr;
     partition.wide = -1;  // the library-wide index describes the file before
+    SourcesChanged();
 }
 
 }  // namespace kelm::store

@@ -35,10 +35,12 @@ public:
     HRESULT Save(const char* file, int reservedMode, int reservedFlags) override;
     void Close() override;
     std::string LastErrorText() const override { return m_lastError; }
+    std::uint64_t ViewVersion() const override { return m_view; }
 
     HRESULT GetSchemes(const ObjectState&, StringList&) override;
     HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) override;
     HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) override;
+    HRESULT ViewDefaultSearchScheme(const ObjectState&, const StringList*& partitions) override;
     HRESULT GetSchemePartitionList(const ObjectState&, const std::string& scheme, StringList&) override;
     HRESULT GetAllPartitions(const ObjectState&, StringList&, int reservedFlag) override;
     HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& partition, int& count) override;
@@ -65,6 +67,8 @@ public:
     HRESULT PartSetDesc(const ObjectState&, const std::string& text, const std::string& part) override;
     HRESULT PartSetType(const ObjectState&, const std::string& text, const std::string& part) override;
     HRESULT PartSetTimestamp(const ObjectState&, std::int32_t time, const std::string& part) override;
+    PartPropertyStatuses PartSetProperties(const ObjectState&, const PartProperties& properties,
+                                           const std::string& part) override;
     HRESULT PartAddSymbol(const ObjectState&, const std::string& symbol, const StringList& pins,
                           const std::string& part) override;
     HRESULT PartAddCell(const ObjectState&, const std::string& cell, const std::string& part) override;
@@ -93,6 +97,7 @@ public:
     HRESULT SymbolGetSymbolsInPartition(const ObjectState&, StringList&, const std::string& partition) override;
     HRESULT SymbolGetPinNames(const ObjectState&, StringList&, const std::string& symbol) override;
     HRESULT SymbolGetPartitionNames(const ObjectState&, StringList&, const std::string& symbol) override;
+    HRESULT SymbolGetHolders(const ObjectState&, StringList&, const std::string& symbol) override;
 
 private:
     struct Partition {
@@ -108,6 +113,7 @@ private:
         // The partition's number in the library-wide index while that index
         // describes the data file as it is now; -1: answered from `index`.
         std::int64_t wide = -1;
+        std::size_t order = 0;  // among the partitions of its type, in configuration order
         // Part partitions: the part numbers this session added since it last
         // saved were all checked against this partition as its file was
         // with `addsCheckedAt` (None: no number added; Mixed: against more
@@ -161,7 +167,8 @@ private:
     HRESULT Resolve(const std::string& text, int typeOfBareName, Partition*& partition);
     HRESULT EnsureLoaded(Partition& partition);
     HRESULT LoadSymbolPins(Partition& partition, const std::string& symbol);
-    void SyncPartitionsWithConfig();
+    void SyncPartitionsWithConfig();  // also a new view (ViewChanged)
+    void ViewChanged();
     void Unload(Partition& partition);
 
     // Reservations
@@ -181,6 +188,21 @@ private:
     void MergeWideIndex();
     HRESULT WideLookup(int kind, const std::string& name, const LibraryWideIndex::Answer*& answer);
     void ForgetWideAnswer();
+    // Where the partitions' answers come from: those answered from the
+    // library-wide index by their number in it; by type, in configuration
+    // order, every other one (not in it, or read). Taken again on first use
+    // after SourcesChanged().
+    void SourcesChanged() {
+        m_sourcesKnown = false;
+        ++m_sourcesGeneration;
+    }
+    void KnowSources();
+    // The partitions of a type holding a name (the first only, with
+    // firstOnly), in configuration order: those the library-wide index
+    // answers for from its answer `wide` alone, every other one through
+    // `holds`, whose failure is the lookup's.
+    HRESULT HoldersOf(int type, const LibraryWideIndex::Answer& wide, bool firstOnly,
+                      const std::function<HRESULT(Partition&, bool&)>& holds, std::vector<Partition*>& holders);
     HRESULT LocatePart(const std::string& number, Partition*& holder);
     HRESULT CellHolders(const std::string& cell, std::vector<Partition*>& holders, bool firstOnly);
     HRESULT CellPinsIn(Partition& partition, const std::string& cell, StringList& pins);
@@ -207,6 +229,7 @@ private:
     std::string m_lastError;
 
     LibraryConfig m_config;          // as this session sees it
+    std::uint64_t m_view = 0;        // see ViewVersion
     platform::FileStamp m_configStamp;  // of the file this session read or wrote last
     std::vector<ConfigEdit> m_edits;    // this session's unsaved changes to the configuration
     std::vector<PartitionId> m_deleted; // partitions whose containers go to Deleted at save
@@ -223,6 +246,13 @@ private:
 
     LibraryIndex m_index;
     LibraryWideIndex m_wide;
+    bool m_sourcesKnown = false;
+    std::uint64_t m_sourcesGeneration = 0;
+    // The generation of the sources for which the partitions answered from
+    // the library-wide index were last recorded as checked by PartAdd.
+    std::uint64_t m_addsRecordedAt = static_cast<std::uint64_t>(-1);
+    std::vector<Partition*> m_wideOwner;
+    std::map<int, std::vector<Partition*>> m_offWide;
     bool m_wideChecked = false;
     bool m_wideMerge = false;  // at the next lookup
     LibraryWideIndex::Answer m_wideAnswer;  // of the last name asked

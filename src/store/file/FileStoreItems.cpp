@@ -63,6 +63,7 @@ void FileStoreBackend::CheckWideIndex() {
     m_wideMerge = false;
     ForgetWideAnswer();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
+    SourcesChanged();
     if (!m_wide.Open(m_index.WideFile())) {
         m_wideMerge = true;
         return;
@@ -93,6 +94,7 @@ void FileStoreBackend::MergeWideIndex() {
     m_wide.Close();
     ForgetWideAnswer();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
+    SourcesChanged();
     std::string bytes = LibraryWideIndex::Build(sources), error;
     const std::string file = m_index.WideFile();
     if (!platform::MakeFolders(file.substr(0, file.find_last_of('\\'))) ||
@@ -135,6 +137,7 @@ HRESULT FileStoreBackend::WideLookup(int kind, const std::string& name, const Li
     }
     m_wide.Close();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
+    SourcesChanged();
     ForgetWideAnswer();
     answer = &none;
     return S_OK;
@@ -146,6 +149,49 @@ void FileStoreBackend::ForgetWideAnswer() {
     m_wideAnswerName.clear();
 }
 
+void FileStoreBackend::KnowSources() {
+    if (m_sourcesKnown) return;
+    m_wideOwner.assign(m_wide.Partitions(), nullptr);
+    m_offWide.clear();
+    for (const auto& [type, partitions] : m_byType) {
+        std::vector<Partition*>& off = m_offWide[type];
+        for (Partition* partition : partitions) {
+            if (partition->wide >= 0 && static_cast<std::size_t>(partition->wide) < m_wideOwner.size())
+                m_wideOwner[static_cast<std::size_t>(partition->wide)] = partition;
+            if (partition->wide < 0 || partition->loaded) off.push_back(partition);
+        }
+    }
+    m_sourcesKnown = true;
+}
+
+HRESULT FileStoreBackend::HoldersOf(int type, const LibraryWideIndex::Answer& wide, bool firstOnly,
+                                    const std::function<HRESULT(Partition&, bool&)>& holds,
+                                    std::vector<Partition*>& holders) {
+    KnowSources();
+    const auto inOrder = [](const Partition* a, const Partition* b) { return a->order < b->order; };
+    holders.clear();
+    for (const LibraryWideIndex::Holder& holder : wide.holders) {
+        Partition* partition = holder.partition < m_wideOwner.size() ? m_wideOwner[holder.partition] : nullptr;
+        if (partition && partition->id.type == type && !partition->loaded) holders.push_back(partition);
+    }
+    std::sort(holders.begin(), holders.end(), inOrder);
+    if (firstOnly && holders.size() > 1) holders.erase(holders.begin() + 1, holders.end());
+    // The others are asked in order, up to the first holder when one is enough.
+    std::size_t last = firstOnly && !holders.empty() ? holders.front()->order : static_cast<std::size_t>(-1);
+    const std::size_t fromWide = holders.size();
+    for (Partition* partition : m_offWide[type]) {
+        if (partition->order > last) break;
+        bool found = false;
+        RETURN_IF_FAILED(holds(*partition, found));
+        if (!found) continue;
+        holders.push_back(partition);
+        if (firstOnly) break;
+    }
+    std::inplace_merge(holders.begin(), holders.begin() + static_cast<std::ptrdiff_t>(fromWide), holders.end(), inOrder);
+    if (firstOnly && holders.size() > 1) holders.erase(holders.begin() + 1, holders.end());
+    return S_OK;
+}
+
 // The partition holding the part number (null when none does), first in
 // configuration order.
 HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& holder) {
@@ -154,22 +200,21 @@ HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& hold
     const LibraryWideIndex::Answer* wide = nullptr;
     RETURN_IF_FAILED(WideLookup(kPartitionTypePart, number, wide));
     const std::uint64_t hash = PartitionIndex::Hash(number);
-    for (Partition* partition : m_byType[kPartitionTypePart]) {
-        bool holds = false;
-        if (FromRecords(*partition)) {
-            holds = partition->parts.count(number) != 0;
-        } else if (partition->wide >= 0) {
-            holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
+    std::vector<Partition*> holders;
+    const HRESULT found = HoldersOf(kPartitionTypePart, *wide, true, [&](Partition& partition, bool& holds) -> HRESULT {
+        if (FromRecords(partition)) {
+            holds = partition.parts.count(number) != 0;
+        } else if (partition.wide >= 0) {
+            holds = wide->In(static_cast<std::uint32_t>(partition.wide)) != nullptr;
         } else {
             const PartitionIndex* index = nullptr;
-            RETURN_IF_FAILED(IndexOf(*partition, index));
+            RETURN_IF_FAILED(IndexOf(partition, index));
             holds = index->Find(number, hash) != PartitionIndex::npos;
         }
-        if (holds) {
-            holder = partition;
-            break;
-        }
-    }
+        return S_OK;
+    }, holders);
+    RETURN_IF_FAILED(found);
+    if (!holders.empty()) holder = holders.front();
     return S_OK;
 }
 
@@ -180,21 +225,18 @@ HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Parti
     const LibraryWideIndex::Answer* wide = nullptr;
     RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     const std::uint64_t hash = PartitionIndex::Hash(cell);
-    for (Partition* partition : m_byType[kPartitionTypeCell]) {
-        bool holds = false;
-        if (FromRecords(*partition)) {
-            holds = partition->cells.count(cell) != 0;
-        } else if (partition->wide >= 0) {
-            holds = wide->In(static_cast<std::uint32_t>(partition->wide)) != nullptr;
+    return HoldersOf(kPartitionTypeCell, *wide, firstOnly, [&](Partition& partition, bool& holds) -> HRESULT {
+        if (FromRecords(partition)) {
+            holds = partition.cells.count(cell) != 0;
+        } else if (partition.wide >= 0) {
+            holds = wide->In(static_cast<std::uint32_t>(partition.wide)) != nullptr;
         } else {
             const PartitionIndex* index = nullptr;
-            RETURN_IF_FAILED(IndexOf(*partition, index));
+            RETURN_IF_FAILED(IndexOf(partition, index));
             holds = index->Find(cell, hash) != PartitionIndex::npos;
         }
-        if (holds) holders.push_back(partition);
-        if (holds && firstOnly) break;
-    }
-    return S_OK;
+        return S_OK;
+    }, holders);
 }
 
 // ---------------------------------------------------------------- part types
@@ -259,15 +301,27 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     partition->dirty = true;
     m_lastPart = number;
     m_lastPartHolder = partition;
-    // The number was found in no partition, each as this session sees it now.
-    for (Partition* other : m_byType[kPartitionTypePart]) {
-        const platform::FileStamp seen = FromRecords(*other) ? other->stamp : other->index ? other->index->Stamp() : platform::FileStamp{};
-        if (other->addCheck == Partition::AddCheck::None) {
-            other->addCheck = Partition::AddCheck::At;
-            other->addsCheckedAt = seen;
-        } else if (other->addCheck == Partition::AddCheck::At && !(other->addsCheckedAt == seen)) {
-            other->addCheck = Partition::AddCheck::Mixed;
+    // The number was found in no partition, each as this session sees it
+    // now. A partition answered from the library-wide index alone is seen
+    // the same way until the sources change: it is recorded once for them.
+    const auto record = [&](Partition& other) {
+        const platform::FileStamp seen = FromRecords(other) ? other.stamp
+                                         : other.wide >= 0 ? m_wide.Stamp(static_cast<std::size_t>(other.wide))
+                                         : other.index     ? other.index->Stamp()
+                                                           : platform::FileStamp{};
+        if (other.addCheck == Partition::AddCheck::None) {
+            other.addCheck = Partition::AddCheck::At;
+            other.addsCheckedAt = seen;
+        } else if (other.addCheck == Partition::AddCheck::At && !(other.addsCheckedAt == seen)) {
+            other.addCheck = Partition::AddCheck::Mixed;
         }
+    };
+    KnowSources();
+    for (Partition* other : m_offWide[kPartitionTypePart]) record(*other);
+    if (m_addsRecordedAt != m_sourcesGeneration) {
+        for (Partition* other : m_byType[kPartitionTypePart])
+            if (other->wide >= 0 && !other->loaded) record(*other);
+        m_addsRecordedAt = m_sourcesGeneration;
     }
     return S_OK;
 }
@@ -333,6 +387,24 @@ HRESULT FileStoreBackend::PartSetTimestamp(const ObjectState& state, std::int32_
     RETURN_IF_FAILED(EditPart(state, number, part));
     part->timestamp = time;
     return S_OK;
+}
+
+// The part type is found, and its holder checked, once for all seven.
+PartPropertyStatuses FileStoreBackend::PartSetProperties(const ObjectState& state, const PartProperties& properties,
+                                                         const std::string& number) {
+    PartRecord* part = nullptr;
+    const HRESULT edit = EditPart(state, number, part);
+    if (SUCCEEDED(edit)) {
+        part->name = properties.name;
+        part->nameDefault = properties.nameDefault;
+        part->label = properties.label;
+        part->labelDefault = properties.labelDefault;
+        part->description = properties.description;
+        part->timestamp = properties.timestamp;
+        part->type = properties.type;
+    }
+    const HRESULT status = FAILED(edit) ? edit : S_OK;
+    return {status, status, status, status, status, status, status};
 }
 
 HRESULT FileStoreBackend::PartAddSymbol(const ObjectState& state, const std::string& symbol, const StringList& pins,
@@ -681,6 +753,28 @@ HRESULT FileStoreBackend::SymbolGetPartitionNames(const ObjectState&, StringList
         holds = index->Find(symbol) != PartitionIndex::npos;
     }
     if (holds) partitions.push_back(partition->id.name);
+    return S_OK;
+}
+
+HRESULT FileStoreBackend::SymbolGetHolders(const ObjectState&, StringList& partitions, const std::string& symbol) {
+    RETURN_IF_FAILED(RequireLoaded());
+    partitions.clear();
+    const LibraryWideIndex::Answer* wide = nullptr;
+    RETURN_IF_FAILED(WideLookup(kPartitionTypeSymbol, symbol, wide));
+    std::vector<Partition*> holders;
+    const HRESULT found = HoldersOf(kPartitionTypeSymbol, *wide, false, [&](Partition& partition, bool& holds) -> HRESULT {
+        if (partition.loaded) {
+            holds = partition.symbols.count(symbol) != 0;
+        } else if (partition.wide >= 0) {
+            holds = wide->In(static_cast<std::uint32_t>(partition.wide)) != nullptr;
+        } else {
+            const PartitionIndex* index = nullptr;
+            holds = SUCCEEDED(IndexOf(partition, index)) && index->Find(symbol) != PartitionIndex::npos;
+        }
+        return S_OK;
+    }, holders);
+    RETURN_IF_FAILED(found);
+    for (const Partition* partition : holders) partitions.push_back(partition->id.name);
     return S_OK;
 }
 

@@ -32,6 +32,14 @@ HRESULT FileStoreBackend::GetDefaultSearchScheme(const ObjectState&, StringList&
     return S_OK;
 }
 
+HRESULT FileStoreBackend::ViewDefaultSearchScheme(const ObjectState&, const StringList*& partitions) {
+    RETURN_IF_FAILED(RequireLoaded());
+    const SearchScheme* scheme = m_config.DefaultScheme();
+    if (!scheme) return Fail(KELM_E_NO_DEFAULT_SCHEME, "the library has no default search scheme");
+    partitions = &scheme->partitions;
+    return S_OK;
+}
+
 HRESULT FileStoreBackend::GetSchemePartitionList(const ObjectState&, const std::string& name, StringList& partitions) {
     RETURN_IF_FAILED(RequireLoaded());
     const int index = m_config.FindScheme(name);
@@ -88,6 +96,7 @@ HRESULT FileStoreBackend::AddPartition(const ObjectState& state, const std::stri
     });
     if (Partition* partition = readded ? Find(id.type, id.name) : nullptr) {
         partition->loaded = true;
+        SourcesChanged();
         partition->stamp = platform::StampOf(DataFile(partition->id));
     }
     return S_OK;
@@ -134,6 +143,7 @@ HRESULT FileStoreBackend::AddSearchScheme(const ObjectState& state, const std::s
     edit.makeDefault = makeDefaultIfNone == 1;
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(std::move(edit));
+    ViewChanged();
     return S_OK;
 }
 
@@ -145,6 +155,7 @@ HRESULT FileStoreBackend::DeleteScheme(const ObjectState&, const std::string& na
     edit.scheme = m_config.schemes[static_cast<std::size_t>(index)];
     ApplyConfigEdit(m_config, edit);
     m_edits.push_back(std::move(edit));
+    ViewChanged();
     return S_OK;
 }
 

@@ -249,6 +249,7 @@ void LibraryWideIndex::Close() {
     m_bytes = {};
     m_partitions.clear();
     m_slots = 0;
+    m_pageChecked.clear();
 }
 
 bool LibraryWideIndex::Parse() {
@@ -281,6 +282,7 @@ bool LibraryWideIndex::Parse() {
     m_slotTable = slotTable;
     m_records = recordsAt;
     m_recordsSize = records;
+    m_pageChecked.assign(slots / kPageSlots, false);
     return true;
 }
 
@@ -288,14 +290,13 @@ LibraryWideIndex::Found LibraryWideIndex::Lookup(int kind, std::string_view name
     answer = {};
     if (m_slots == 0) return Found::Damaged;
     const std::uint64_t hash = KeyHash(kind, name);
-    std::size_t checkedPage = static_cast<std::size_t>(-1);
     std::size_t slot = static_cast<std::size_t>(hash >> 32) & (m_slots - 1);
     for (std::size_t probes = 0; probes < m_slots; ++probes, slot = (slot + 1) & (m_slots - 1)) {
         const std::size_t page = slot / kPageSlots;
-        if (page != checkedPage) {
+        if (!m_pageChecked[page]) {
             const char* slots = m_bytes.data() + m_slotTable + 8 * kPageSlots * page;
             if (Checksum(slots, 8 * kPageSlots, page) != Get(m_bytes, m_checksums + 8 * page, 8)) return Found::Damaged;
-            checkedPage = page;
+            m_pageChecked[page] = true;
         }
         const std::uint64_t value = Get(m_bytes, m_slotTable + 8 * slot, 8);
         if (value == 0) return Found::No;

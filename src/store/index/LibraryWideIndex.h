@@ -8,8 +8,8 @@
 // from. A session trusts the part of a partition only while that identity
 // is the data file's own; any other partition is answered from its own
 // index. Each page of slots and each record carries its own checksum, and a
-// lookup checks what it reads: a failed check makes the whole file count
-// as damaged (it is merged again).
+// lookup checks what it reads (a page of slots the first time only): a
+// failed check makes the whole file count as damaged (it is merged again).
 #pragma once
 
 #include <cstdint>
@@ -78,6 +78,9 @@ private:
     std::string_view m_bytes;
     std::vector<Entry> m_partitions;
     std::size_t m_slots = 0, m_checksums = 0, m_slotTable = 0, m_records = 0, m_recordsSize = 0;
+    // Pages of slots whose checksum was found right: the bytes stay as they
+    // were opened, so each page is checked once.
+    mutable std::vector<bool> m_pageChecked;
 };
 
 }  // namespace kelm::store

@@ -21,6 +21,9 @@ public:
     HRESULT SetDesc(const std::string& text, const std::string& part);
     HRESULT SetType(const std::string& text, const std::string& part);
     HRESULT SetTimestamp(std::int32_t time, const std::string& part);
+    // SetName, SetNameDefault, SetLabel, SetLabelDefault, SetDesc,
+    // SetTimestamp and SetType in this order, with the status of each.
+    PartPropertyStatuses SetProperties(const PartProperties& properties, const std::string& part);
     HRESULT AddSymbol(const std::string& symbol, const StringList& pins, const std::string& part);
     HRESULT AddCell(const std::string& cell, const std::string& part);
     HRESULT GetPinNumbers(StringList& pins, const std::string& part);

@@ -10,10 +10,13 @@ public:
     explicit KelmSchemePartition(KelmServer& server) : KelmBase(server) {}
 
     void InitPartitionType(int type) { m_state.partitionType = type; }
+    // See StoreBackend::ViewVersion.
+    std::uint64_t ViewVersion() const { return Backend().ViewVersion(); }
 
     HRESULT GetSchemes(StringList& schemes);
     HRESULT GetDefaultSearchSchemeName(std::string& name);
     HRESULT GetDefaultSearchScheme(StringList& partitions);
+    HRESULT ViewDefaultSearchScheme(const StringList*& partitions);
     HRESULT GetSchemePartitionList(const std::string& scheme, StringList& partitions);
     HRESULT GetAllPartitions(StringList& partitions, int reservedFlag);
     HRESULT GetNumObjectsInPartition(const std::string& partition, int& count);

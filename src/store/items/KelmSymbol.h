@@ -12,6 +12,8 @@ public:
     HRESULT GetSymbolsInPartition(StringList& symbols, const std::string& partition);
     HRESULT GetPinNames(StringList& pins, const std::string& symbol);
     HRESULT GetPartitionNames(StringList& partitions, const std::string& symbol);
+    // The partitions holding a symbol of this bare name (not a qualified one).
+    HRESULT GetHolders(StringList& partitions, const std::string& symbolName);
 };
 
 }  // namespace kelm::store

@@ -72,6 +72,22 @@ struct Reservation {
     std::string holder;
 };
 
+// The properties a part type import sets, one after another, and the
+// status of each: name, name default, label, label default, description,
+// time stamp, type.
+struct PartProperties {
+    std::string name;
+    int nameDefault = 0;
+    std::string label;
+    int labelDefault = 0;
+    std::string description;
+    std::int32_t timestamp = 0;
+    std::string type;
+};
+struct PartPropertyStatuses {
+    HRESULT name, nameDefault, label, labelDefault, description, timestamp, type;
+};
+
 // The state a store object carries into each call.
 struct ObjectState {
     int partitionType = kPartitionTypeUnset;  // InitPartitionType, or KelmSymbol's constructor
@@ -94,10 +110,21 @@ public:
     // of a lock, ...); empty when there is nothing to add to the status.
     virtual std::string LastErrorText() const { return {}; }
 
+    // A number that changes whenever the session's view of the search
+    // schemes and partitions may have changed (its own edits, a reload, a
+    // save that took in what other sessions saved), and is never the same
+    // for two views, in any session; 0 when unknown: what is derived from
+    // the schemes cannot then be kept.
+    virtual std::uint64_t ViewVersion() const { return 0; }
+
     // KelmSchemePartition
     virtual HRESULT GetSchemes(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetDefaultSearchSchemeName(const ObjectState&, std::string&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetDefaultSearchScheme(const ObjectState&, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
+    // GetDefaultSearchScheme without a copy: the list stays valid until the
+    // next call on this session. KELM_E_STORE_UNAVAILABLE where a backend
+    // has no such view (ask GetDefaultSearchScheme then).
+    virtual HRESULT ViewDefaultSearchScheme(const ObjectState&, const StringList*& /*partitions*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetSchemePartitionList(const ObjectState&, const std::string& /*scheme*/, StringList&) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetAllPartitions(const ObjectState&, StringList&, int /*reservedFlag*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT GetNumObjectsInPartition(const ObjectState&, const std::string& /*partition*/, int& /*count*/) { return KELM_E_STORE_UNAVAILABLE; }
@@ -131,6 +158,18 @@ public:
     virtual HRESULT PartSetDesc(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartSetType(const ObjectState&, const std::string& /*text*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartSetTimestamp(const ObjectState&, std::int32_t /*time*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
+    // The seven setters above in their order; a backend may find the part once.
+    virtual PartPropertyStatuses PartSetProperties(const ObjectState& state, const PartProperties& p, const std::string& part) {
+        PartPropertyStatuses statuses{};
+        statuses.name = PartSetName(state, p.name, part);
+        statuses.nameDefault = PartSetNameDefault(state, p.nameDefault, part);
+        statuses.label = PartSetLabel(state, p.label, part);
+        statuses.labelDefault = PartSetLabelDefault(state, p.labelDefault, part);
+        statuses.description = PartSetDesc(state, p.description, part);
+        statuses.timestamp = PartSetTimestamp(state, p.timestamp, part);
+        statuses.type = PartSetType(state, p.type, part);
+        return statuses;
+    }
     virtual HRESULT PartAddSymbol(const ObjectState&, const std::string& /*symbol*/, const StringList& /*pins*/,
                                   const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT PartAddCell(const ObjectState&, const std::string& /*cell*/, const std::string& /*part*/) { return KELM_E_STORE_UNAVAILABLE; }
@@ -161,6 +200,10 @@ public:
     virtual HRESULT SymbolGetSymbolsInPartition(const ObjectState&, StringList&, const std::string& /*partition*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT SymbolGetPinNames(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
     virtual HRESULT SymbolGetPartitionNames(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
+    // The symbol partitions, in configuration order, that hold a symbol of
+    // this bare name, each as SymbolGetPartitionNames would find it; one
+    // whose answer cannot be had is left out.
+    virtual HRESULT SymbolGetHolders(const ObjectState&, StringList&, const std::string& /*symbol*/) { return KELM_E_STORE_UNAVAILABLE; }
 };
 
 }  // namespace kelm::store

@@ -16,6 +16,7 @@ std::optional<std::string> Optional(const char* text) {
 HRESULT KelmSchemePartition::GetSchemes(StringList& schemes) { return Backend().GetSchemes(m_state, schemes); }
 HRESULT KelmSchemePartition::GetDefaultSearchSchemeName(std::string& name) { return Backend().GetDefaultSearchSchemeName(m_state, name); }
 HRESULT KelmSchemePartition::GetDefaultSearchScheme(StringList& partitions) { return Backend().GetDefaultSearchScheme(m_state, partitions); }
+HRESULT KelmSchemePartition::ViewDefaultSearchScheme(const StringList*& partitions) { return Backend().ViewDefaultSearchScheme(m_state, partitions); }
 HRESULT KelmSchemePartition::GetSchemePartitionList(const std::string& scheme, StringList& partitions) { return Backend().GetSchemePartitionList(m_state, scheme, partitions); }
 HRESULT KelmSchemePartition::GetAllPartitions(StringList& partitions, int reservedFlag) { return Backend().GetAllPartitions(m_state, partitions, reservedFlag); }
 HRESULT KelmSchemePartition::GetNumObjectsInPartition(const std::string& partition, int& count) { return Backend().GetNumObjectsInPartition(m_state, partition, count); }
@@ -45,6 +46,7 @@ HRESULT KelmPart::SetLabelDefault(int value, const std::string& part) { return B
 HRESULT KelmPart::SetDesc(const std::string& text, const std::string& part) { return Backend().PartSetDesc(m_state, text, part); }
 HRESULT KelmPart::SetType(const std::string& text, const std::string& part) { return Backend().PartSetType(m_state, text, part); }
 HRESULT KelmPart::SetTimestamp(std::int32_t time, const std::string& part) { return Backend().PartSetTimestamp(m_state, time, part); }
+PartPropertyStatuses KelmPart::SetProperties(const PartProperties& properties, const std::string& part) { return Backend().PartSetProperties(m_state, properties, part); }
 HRESULT KelmPart::AddSymbol(const std::string& symbol, const StringList& pins, const std::string& part) { return Backend().PartAddSymbol(m_state, symbol, pins, part); }
 HRESULT KelmPart::AddCell(const std::string& cell, const std::string& part) { return Backend().PartAddCell(m_state, cell, part); }
 HRESULT KelmPart::GetPinNumbers(StringList& pins, const std::string& part) { return Backend().PartGetPinNumbers(m_state, pins, part); }
@@ -82,5 +84,6 @@ KelmSymbol::KelmSymbol(KelmServer& server, const char* partition, const char* sy
 HRESULT KelmSymbol::GetSymbolsInPartition(StringList& symbols, const std::string& partition) { return Backend().SymbolGetSymbolsInPartition(m_state, symbols, partition); }
 HRESULT KelmSymbol::GetPinNames(StringList& pins, const std::string& symbol) { return Backend().SymbolGetPinNames(m_state, pins, symbol); }
 HRESULT KelmSymbol::GetPartitionNames(StringList& partitions, const std::string& symbol) { return Backend().SymbolGetPartitionNames(m_state, partitions, symbol); }
+HRESULT KelmSymbol::GetHolders(StringList& partitions, const std::string& symbolName) { return Backend().SymbolGetHolders(m_state, partitions, symbolName); }
 
 }  // namespace kelm::store
