@@ -58,7 +58,7 @@ public:
     HRESULT RefreshPartition(const ObjectState&, const std::string& partition) override;
 
     HRESULT PartAdd(const ObjectState&, const std::string& partition, const StringList& pins, const std::string& part,
-                    const char* fourth, int, int) override;
+                    const char* /*reservedText*/, int /*reservedMode*/, int /*reservedFlags*/) override;
     HRESULT PartDelete(const ObjectState&, const std::string& part) override;
     HRESULT PartSetName(const ObjectState&, const std::string& text, const std::string& part) override;
     HRESULT PartSetNameDefault(const ObjectState&, int value, const std::string& part) override;

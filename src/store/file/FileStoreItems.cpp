@@ -281,7 +281,8 @@ HRESULT FileStoreBackend::EditPart(const ObjectState& state, const std::string& 
 }
 
 HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& partitionText, const StringList& pins,
-                                  const std::string& number, const char*, int, int) {
+                                  const std::string& number, const char* /*reservedText*/, int /*reservedMode*/,
+                                  int /*reservedFlags*/) {
     Partition* partition = nullptr;
     RETURN_IF_FAILED(Resolve(Or(partitionText, state.partition), kPartitionTypePart, partition));
     if (number.empty()) return Fail(KELM_E_BAD_ARGUMENT, "a part type needs a number");
