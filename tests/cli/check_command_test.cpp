@@ -6,21 +6,17 @@ namespace kelm::testing {
 namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
-class CheckCommand : public SmallLibrary {
-protected:
-    void SetUp() override {
-        SmallLibrary::SetUp();
-        ImportParts("number,cells,symbols,pins\nR1,R0603,Gates:RES,\"1,2\"\nR2,R0603,Gates:RES,\"1,2\"\n");
-    }
-    void Replace(const fs::path& file, const std::string& from, const std::string& to) {
-        std::string text = ReadFileBytes(file);
-        const std::size_t at = text.find(from);
-        ASSERT_NE(at, std::string::npos) << from;
-        text.replace(at, from.size(), to);
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    }
-};
+using CheckCommand = SmallLibrary;
+const std::string kParts = "number,cells,symbols,pins\nR1,R0603,Gates:RES,\"1,2\"\nR2,R0603,Gates:RES,\"1,2\"\n";
+void Replace(const fs::path& file, const std::string& from, const std::string& to) {
+    std::string text = ReadFileBytes(file);
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
 TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
+    ImportParts(kParts);
     struct Case {  // the finding's severity, kind, file, line and a part of its message
         std::string name;
         std::function<void(const fs::path&)> change;
@@ -79,6 +75,7 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
     }
 }
 TEST_F(CheckCommand, ExitCodesFollowErrorsWarningsAndTheOptions) {
+    ImportParts(kParts);
     ExpectAll({
         {{"check"}, 0, {"4 partitions, 2 part types, 1 cells, 1 symbols"}},
         {{"reserve", "Caps", "-k", "part"}, 0, {}, "mallory"},

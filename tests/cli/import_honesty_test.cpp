@@ -42,28 +42,32 @@ protected:
         return Json(args);
     }
 };
-TEST_F(ImportHonesty, ALatin1FileIsRefusedWithoutItsEncodingAndImportedExactlyWithIt) {
+// The encoding and the delimiter are found or given, never guessed; a partition that is not reserved, or
+// is reserved by another user, refuses the file.
+TEST_F(ImportHonesty, AFileIsImportedExactlyOrRefused) {
     Write("latin1.csv", "number,name,description\nC1,100 \xB5" "F,\xB1" "10%\n");
-    ExpectAll({{{"import", "parts", "latin1.csv", "-p", "Res", "--reserve"}, 2, {"line 2", "--encoding"}}});
-    EXPECT_TRUE(Items("Res").empty());
-    EXPECT_EQ(Import("latin1.csv", {"-p", "Res", "--encoding", "latin1"})["imported"], 1);
-    const std::string file = Read("lib/PartsDBLibs/Res.pdb");
-    EXPECT_NE(file.find("\"name\":\"100 µF\""), std::string::npos) << file;
-    EXPECT_NE(file.find("\"description\":\"±10%\""), std::string::npos) << file;
-}
-TEST_F(ImportHonesty, SemicolonAndTabFilesImportWithTheirDelimiterFoundOrGiven) {
     Write("semi.csv", "number;name;cells;partition\nS1;a, b;R0603;Res\n");
     Write("tab.txt", "number\tname\tpartition\nT1\tx;y\tRes\n");
     Write("comma.csv", "number,name,partition\nK1,k,Res\n");
-    EXPECT_EQ(Import("semi.csv")["imported"], 1);
-    EXPECT_EQ(Import("tab.txt", {"--delimiter", "tab"})["imported"], 1);
+    Write("parts.csv", "number\nP1\n");
     ExpectAll({
+        {{"import", "parts", "latin1.csv", "-p", "Res", "--reserve"}, 2, {"line 2", "--encoding"}},
+        {{"import", "parts", "latin1.csv", "-p", "Res", "--reserve", "--encoding", "latin1"}, 0, {"Imported 1 of 1"}},
+        {{"import", "parts", "semi.csv", "--reserve"}, 0, {"Imported 1 of 1"}},
+        {{"import", "parts", "tab.txt", "--reserve", "--delimiter", "tab"}, 0, {"Imported 1 of 1"}},
         {{"import", "parts", "comma.csv", "--reserve", "--delimiter", ";"}, 2, {"is the delimiter right?"}},
         {{"import", "parts", "comma.csv", "--reserve", "--delimiter", "|"}, 2, {}},
         {{"import", "parts", "comma.csv", "--reserve", "--encoding", "ebcdic"}, 2, {}},
+        {{"import", "parts", "parts.csv", "-p", "Caps"}, 3, {"is not reserved", "--reserve"}},
+        {{"reserve", "Caps", "--kind", "part"}, 0, {}, "bob"},
+        {{"import", "parts", "parts.csv", "-p", "Caps", "--reserve"}, 3, {"0x80041002 (partition reserved by another user)"}},
+        {{"holder", "Caps", "--kind", "part"}, 0, {"bob"}},
     });
-    EXPECT_EQ(Items("Res"), (std::vector<std::string>{"S1", "T1"}));
-    EXPECT_NE(Read("lib/PartsDBLibs/Res.pdb").find("\"name\":\"a, b\""), std::string::npos);
+    EXPECT_EQ(Items("Res"), (std::vector<std::string>{"C1", "S1", "T1"}));
+    EXPECT_TRUE(Items("Caps").empty());
+    const std::string file = Read("lib/PartsDBLibs/Res.pdb");
+    for (const char* field : {"\"name\":\"100 µF\"", "\"description\":\"±10%\"", "\"name\":\"a, b\""})
+        EXPECT_NE(file.find(field), std::string::npos) << field << " in " << file;
 }
 // Every row imports or is reported with its line and reason; adjusted names are counted, the run's
 // reservation is given back; without --overwrite an existing number fails with the component's reason.
@@ -153,16 +157,6 @@ TEST_F(ImportHonesty, ADryRunLeavesEveryFileByteIdenticalAndStrictSavesNothing) 
     const json real = Import("dry.csv", {"-p", "Res"});
     EXPECT_EQ(real["imported"], 1);
     EXPECT_EQ(real["failed"], 3);
-}
-TEST_F(ImportHonesty, APartitionNotReservedOrReservedByAnotherUserIsRefused) {
-    Write("parts.csv", "number\nP1\n");
-    ExpectAll({
-        {{"import", "parts", "parts.csv", "-p", "Res"}, 3, {"is not reserved", "--reserve"}},
-        {{"reserve", "Res", "--kind", "part"}, 0, {}, "bob"},
-        {{"import", "parts", "parts.csv", "-p", "Res", "--reserve"}, 3, {"0x80041002 (partition reserved by another user)"}},
-        {{"holder", "Res", "--kind", "part"}, 0, {"bob"}},
-    });
-    EXPECT_TRUE(Items("Res").empty());
 }
 // Every field survives export, deletion (part numbers are unique) and import into another partition.
 TEST_F(ImportHonesty, ExportThenImportIntoAnotherPartitionGivesTheSameItems) {
