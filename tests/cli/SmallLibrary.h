@@ -50,6 +50,21 @@ protected:
         args.insert(args.begin(), {"-l", "lib/Demo.qvm", "-u", user});
         return Run(args, environment);
     }
+    // One run of kelm on the library: its exit code and fragments of stderr + stdout.
+    struct Says {
+        std::vector<std::string> args;
+        int code;
+        std::vector<std::string> says;
+        std::string user = "alice", environment = {};
+    };
+    void ExpectAll(const std::vector<Says>& runs) {
+        for (const Says& run : runs) {
+            const KelmResult result = Kelm(run.args, run.user, run.environment);
+            const std::string said = result.err + result.out, name = ::testing::PrintToString(run.args) + " as " + run.user;
+            EXPECT_EQ(result.code, run.code) << name << ": " << said;
+            for (const std::string& says : run.says) EXPECT_NE(said.find(says), std::string::npos) << name << ": " << said;
+        }
+    }
     // The data of the --json answer (the whole document when it has none).
     nlohmann::json Json(std::vector<std::string> args) {
         args.insert(args.begin(), "--json");

@@ -6,21 +6,17 @@ namespace kelm::testing {
 namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
-class CheckCommand : public SmallLibrary {
-protected:
-    void SetUp() override {
-        SmallLibrary::SetUp();
-        ImportParts("number,cells,symbols,pins\nR1,R0603,Gates:RES,\"1,2\"\nR2,R0603,Gates:RES,\"1,2\"\n");
-    }
-    void Replace(const fs::path& file, const std::string& from, const std::string& to) {
-        std::string text = ReadFileBytes(file);
-        const std::size_t at = text.find(from);
-        ASSERT_NE(at, std::string::npos) << from;
-        text.replace(at, from.size(), to);
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    }
-};
+using CheckCommand = SmallLibrary;
+const std::string kParts = "number,cells,symbols,pins\nR1,R0603,Gates:RES,\"1,2\"\nR2,R0603,Gates:RES,\"1,2\"\n";
+void Replace(const fs::path& file, const std::string& from, const std::string& to) {
+    std::string text = ReadFileBytes(file);
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
 TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
+    ImportParts(kParts);
     struct Case {  // the finding's severity, kind, file, line and a part of its message
         std::string name;
         std::function<void(const fs::path&)> change;
@@ -79,23 +75,18 @@ TEST_F(CheckCommand, FindsEachKindOfProblemWithItsFileAndLine) {
     }
 }
 TEST_F(CheckCommand, ExitCodesFollowErrorsWarningsAndTheOptions) {
-    const KelmResult clean = Kelm({"check"});
-    EXPECT_EQ(clean.code, 0);
-    EXPECT_NE(clean.out.find("4 partitions, 2 part types, 1 cells, 1 symbols"), std::string::npos) << clean.out;
-    ASSERT_EQ(Kelm({"reserve", "Caps", "-k", "part"}, "mallory").code, 0);
-    const KelmResult warned = Kelm({"check", "--users", "alice,bob"});
-    EXPECT_EQ(warned.code, 0);
-    EXPECT_NE(warned.out.find("warning: Demo.reservations.journal, line 5: the reservation of PartsDBLibs\\Caps.pdb is held by "
-                              "'mallory', who is not a known user [reservation]"),
-              std::string::npos)
-        << warned.out;
-    EXPECT_EQ(Kelm({"check", "--users", "alice,bob", "--fail-on-warnings"}).code, 1);
-    EXPECT_EQ(Kelm({"check", "--users", "Mallory", "--fail-on-warnings"}).code, 0);  // names without case
+    ImportParts(kParts);
+    ExpectAll({
+        {{"check"}, 0, {"4 partitions, 2 part types, 1 cells, 1 symbols"}},
+        {{"reserve", "Caps", "-k", "part"}, 0, {}, "mallory"},
+        {{"check", "--users", "alice,bob"}, 0, {"warning: Demo.reservations.journal, line 5: the reservation of "
+                                                "PartsDBLibs\\Caps.pdb is held by 'mallory', who is not a known user [reservation]"}},
+        {{"check", "--users", "alice,bob", "--fail-on-warnings"}, 1, {}},
+        {{"check", "--users", "Mallory", "--fail-on-warnings"}, 0, {}},  // names without case
+    });
     // A damaged configuration is the one finding; a missing library fails.
     Write("lib/Demo.qvm", "{\"kelm\":\"library\",\"version\":2,\"lines\":0}\n");
-    const KelmResult damaged = Kelm({"check"});
-    EXPECT_EQ(damaged.code, 1);
-    EXPECT_NE(damaged.out.find("error: Demo.qvm, line 1: "), std::string::npos) << damaged.out;
+    ExpectAll({{{"check"}, 1, {"error: Demo.qvm, line 1: "}}});
     EXPECT_EQ(Run({"-l", "none/Gone.qvm", "check"}).code, 1);
     EXPECT_EQ(Run({"check"}).code, 2);
     fs::copy(fs::path(KELM_SOURCE_DIR) / "examples/library", m_folder.Root() / "example", fs::copy_options::recursive);

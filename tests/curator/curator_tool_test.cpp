@@ -1,7 +1,8 @@
-// CuratorCommand.exe: its command lines, exit codes, and the refresh and
-// verify flows on a small library with known defects.
+// CuratorCommand.exe: its command lines, exit codes, and the refresh and verify flows on copies of the
+// example library with known defects.
 #include <gtest/gtest.h>
-#include <algorithm>
+#include <array>
+#include <sstream>
 #include "CuratorTool.h"
 #include "store/items/KelmServer.h"
 #include "support/TempFolder.h"
@@ -10,42 +11,28 @@ namespace kelm::curator {
 namespace {
 using testing::ReadFileBytes;
 using testing::TempFolder;
-const char* const kPart =
-    R"({"number":"%N","pins":[%P],"name":"Resistor","label":"R?","nameDefault":0,"labelDefault":0,)"
-    R"("description":"1k","type":"Resistor","time":1700000000,"cells":[%C],"symbols":[{"spec":"%S","pins":["A","B"]}]})";
-
-std::string Part(const std::string& number, const std::string& pins, const std::string& cells, const std::string& symbol) {
-    std::string line = kPart;
-    auto put = [&line](const std::string& key, const std::string& value) { line.replace(line.find(key), 2, value); };
-    put("%N", number);
-    put("%P", pins);
-    put("%C", cells);
-    put("%S", symbol);
-    return line + "\n";
-}
-
+// A copy of the example library, which verifies clean.
 class CuratorToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        qvm = temp.File("Demo.qvm",
-                        "{\"kelm\":\"library\",\"version\":1,\"lines\":5}\n"
-                        "{\"partition\":\"Smd\",\"kind\":\"cells\"}\n"
-                        "{\"partition\":\"Resistors\",\"kind\":\"parts\"}\n"
-                        "{\"partition\":\"Gates\",\"kind\":\"symbols\"}\n"
-                        "{\"scheme\":\"(Default)\",\"protection\":1,\"partitions\":[\"SymbolLibs\\\\Gates\","
-                        "\"CellDBLibs\\\\Smd.cel\",\"PartsDBLibs\\\\Resistors.pdb\"]}\n"
-                        "{\"default\":\"(Default)\"}\n");
-        temp.File("CellDBLibs/Smd.cells",
-                  "{\"kelm\":\"cells\",\"version\":1,\"lines\":1}\n"
-                  "{\"name\":\"C0603\",\"pins\":[\"1\",\"2\"],\"type\":0,\"time\":1700000000,\"padstacks\":[]}\n");
-        temp.File("SymbolLibs/Gates/sym/RES.1",
-                  "{\"kelm\":\"symbol\",\"version\":1,\"lines\":1}\n{\"name\":\"RES\",\"pins\":[\"A\",\"B\"]}\n");
-        WriteParts(Part("R1", "\"1\",\"2\"", "\"C0603\"", "Gates:RES"));
+        std::filesystem::copy(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", temp.Root(),
+                              std::filesystem::copy_options::recursive);
+        qvm = temp.Path() + "Demo.qvm";
     }
-    void WriteParts(const std::string& records) {
-        const auto lines = std::count(records.begin(), records.end(), '\n');
-        temp.File("PartsDBLibs/Resistors.pdb",
-                  "{\"kelm\":\"parts\",\"version\":1,\"lines\":" + std::to_string(lines) + "}\n" + records);
+    // Rewrites Resistors.pdb as R-0603-10K and copies of it, each under another number with one text replaced.
+    void WriteResistors(const std::vector<std::array<std::string, 3>>& copies) {  // number, from, to
+        std::istringstream lines(ReadFileBytes(temp.Root() / "PartsDBLibs" / "Resistors.pdb"));
+        std::string record;
+        std::getline(lines, record);  // the header
+        std::getline(lines, record);
+        std::string records = record + "\n";
+        for (const auto& [number, from, to] : copies) {
+            std::string copy = record;
+            copy.replace(copy.find(from), from.size(), to);
+            records += copy.replace(copy.find("R-0603-10K"), 10, number) + "\n";
+        }
+        temp.File("PartsDBLibs/Resistors.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":" +
+                                                   std::to_string(copies.size() + 1) + "}\n" + records);
     }
     int Run(const std::vector<std::string>& arguments) {
         out.str("");
@@ -59,14 +46,6 @@ protected:
     std::ostringstream out, err;
 };
 TEST_F(CuratorToolTest, CommandLinesAndUsageErrors) {
-    Request request;
-    std::string error;
-    ASSERT_TRUE(ParseCommandLine({"-qvmfile=C:\\Libs\\Main Lib.qvm", "-command=refreshqvm", "-args=Smd", "Cells;;cells;"},
-                                 request, error))
-        << error;
-    EXPECT_EQ("C:\\Libs\\Main Lib.qvm", request.qvmFile);
-    EXPECT_EQ("refreshqvm", request.command);
-    EXPECT_EQ("Smd Cells;;cells;", request.args);
     const std::string file = "-qvmfile=" + qvm, missing = "-qvmfile=" + (temp.Root() / "Missing.qvm").string();
     const struct { std::vector<std::string> arguments; const char* message; } cases[] = {
         {{}, ""},
@@ -88,10 +67,9 @@ TEST_F(CuratorToolTest, CommandLinesAndUsageErrors) {
     }
 }
 TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
-    WriteParts(Part("R1", "\"1\",\"2\"", "\"C0603\"", "Gates:RES") +
-               Part("R2", "\"1\",\"2\"", "\"NOPE\"", "Gates:RES") +
-               Part("R3", "\"1\",\"2\",\"3\"", "\"C0603\"", "Gates:RES") +
-               Part("R4", "\"1\",\"2\"", "\"C0603\"", "Gates:MISSING"));
+    WriteResistors({{"R2", "\"RES0603\"", "\"NOPE\""},
+                    {"R3", "\"pins\":[\"1\",\"2\"],\"name\"", "\"pins\":[\"1\",\"2\",\"3\"],\"name\""},
+                    {"R4", "Passives:RES", "Passives:MISSING"}});
     temp.File("SymbolLibs/Gates/sym/BAD.1", "not a symbol\n");
     temp.File("PartsDBLibs/Extra.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":0}\n");
     temp.File("SymbolLibs/Loose/sym/X.1", "");
@@ -103,14 +81,14 @@ TEST_F(CuratorToolTest, VerifyNamesEveryDefect) {
     for (const char* expected :
          {"missing cell: part type R2 in PartsDBLibs\\Resistors.pdb refers to cell NOPE",
           "pin count: part type R3 in PartsDBLibs\\Resistors.pdb has 3 pins, but none of its cells has that many "
-          "(C0603 2).",
-          "missing symbol: part type R4 in PartsDBLibs\\Resistors.pdb refers to symbol Gates:MISSING",
+          "(RES0603 2).",
+          "missing symbol: part type R4 in PartsDBLibs\\Resistors.pdb refers to symbol Passives:MISSING",
           "missing partition: search scheme (Default) lists PartsDBLibs\\Gone.pdb",
           "unlisted partition: PartsDBLibs\\Extra.pdb is on disk", "unlisted partition: SymbolLibs\\Loose is on disk",
           "unreadable file: ", "BAD.1", "7 problems found."}) {
         EXPECT_NE(std::string::npos, report.find(expected)) << expected << "\n" << report;
     }
-    EXPECT_EQ(std::string::npos, report.find("R1 ")) << report;
+    EXPECT_EQ(std::string::npos, report.find("R-0603-10K ")) << report;
     EXPECT_EQ(Report(), out.str());
     temp.File("Demo.qvm", "{\"kelm\":\"library\",\"version\":1,\"lines\":3}\n");  // a configuration that does not parse
     EXPECT_EQ(kExitProblems, Verify()) << err.str();
@@ -133,9 +111,9 @@ TEST_F(CuratorToolTest, RefreshRereadsOnePartitionAndLeavesReservationsAlone) {
         "{\"partition\":\"PartsDBLibs\\\\Resistors.pdb\",\"holder\":\"alice\"}\n";
     temp.File("Demo.reservations", reservations);
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Resistors;;parts;"})) << err.str();
-    EXPECT_EQ("Refreshed PartsDBLibs\\Resistors.pdb: 1 item, reserved by alice.\n", out.str());
+    EXPECT_EQ("Refreshed PartsDBLibs\\Resistors.pdb: 2 items, reserved by alice.\n", out.str());
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=Gates;;symbols;"})) << err.str();
-    EXPECT_EQ("Refreshed SymbolLibs\\Gates: 1 item, not reserved.\n", out.str());
+    EXPECT_EQ("Refreshed SymbolLibs\\Gates: 2 items, not reserved.\n", out.str());
     EXPECT_EQ(out.str(), ReadFileBytes(temp.Root() / "LogFiles" / "Demo.refresh.txt"));
     EXPECT_EQ(kExitClean, Run({"-qvmfile=" + qvm, "-command=refreshqvm", "-args=CellDBLibs\\Smd.cel;;;"})) << err.str();
     EXPECT_EQ(reservations, ReadFileBytes(temp.Root() / "Demo.reservations"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include "api/Kelm.h"
 #include "platform/CodePage.h"
@@ -36,44 +37,30 @@ void SetCuratorBin(const std::string& folder) {
 
 AutoBstr Text(const std::string& text) { return AutoBstr(platform::AnsiToBstr(text)); }
 
-class ToolLaunchTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // A folder name with a blank: the library path must stay one argument.
-        library = temp.Root() / "My Lib";
-        fs::copy(fs::path(KELM_SOURCE_DIR) / "examples" / "library", library, fs::copy_options::recursive);
-        qvm = (library / "Demo.qvm").string();
-        SetCuratorBin(BuiltToolFolder());
-        ASSERT_EQ(S_OK, CKelm::CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()));
+// The report once the tool has finished writing it (its last line ends in `ending`); empty when nothing
+// like it came within a minute.
+std::string WaitForReport(const fs::path& report, const std::string& ending) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::string text = ReadFileBytes(report);
+        if (text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0)
+            return text;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    void TearDown() override {
-        kelm.reset();
-        SetCuratorBin("");
-    }
-    // The report once the tool has finished writing it (its last line ends in
-    // `ending`); empty when nothing like it came within a minute.
-    std::string WaitForReport(const std::string& name, const std::string& ending) const {
-        const fs::path report = library / "LogFiles" / name;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        while (std::chrono::steady_clock::now() < deadline) {
-            const std::string text = ReadFileBytes(report);
-            if (text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0)
-                return text;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return {};
-    }
-    TempFolder temp;
-    fs::path library;
-    std::string qvm;
-    ComPtr<IKelm> kelm;
-};
-TEST_F(ToolLaunchTest, RunCuratorVerifiesTheNamedLibrary) {
-    // No library open: RunCurator names its own.
-    ASSERT_EQ(S_OK, kelm->RunCurator(Text(qvm).get(), Text("verify").get()));
-    EXPECT_EQ("Verify " + qvm + "\nNo problems found.\n", WaitForReport("Demo.verify.txt", "found.\n"));
+    return {};
 }
-TEST_F(ToolLaunchTest, RefreshQVMTreeRereadsAPartitionOfTheOpenLibrary) {
+// With no library open RunCurator names its own; RefreshQVMTree rereads a partition of the open library.
+TEST(ToolLaunch, RunCuratorVerifiesTheNamedLibraryAndRefreshRereadsAPartition) {
+    TempFolder temp;
+    const fs::path library = temp.Root() / "My Lib";  // a blank: the library path must stay one argument
+    fs::copy(fs::path(KELM_SOURCE_DIR) / "examples" / "library", library, fs::copy_options::recursive);
+    const std::string qvm = (library / "Demo.qvm").string();
+    SetCuratorBin(BuiltToolFolder());
+    const std::shared_ptr<void> unset(nullptr, [](void*) { SetCuratorBin(""); });
+    ComPtr<IKelm> kelm;
+    ASSERT_EQ(S_OK, CKelm::CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()));
+    ASSERT_EQ(S_OK, kelm->RunCurator(Text(qvm).get(), Text("verify").get()));
+    EXPECT_EQ("Verify " + qvm + "\nNo problems found.\n", WaitForReport(library / "LogFiles" / "Demo.verify.txt", "found.\n"));
     ASSERT_EQ(S_OK, kelm->Kelmstore_Open(Text(qvm).get(), Text("alice").get(), VARIANT_FALSE));
     // A symbol added on disk behind the library's back: the refresh counts it.
     const fs::path symbols = library / "SymbolLibs" / "Gates" / "sym";
@@ -81,7 +68,8 @@ TEST_F(ToolLaunchTest, RefreshQVMTreeRereadsAPartitionOfTheOpenLibrary) {
     symbol.replace(symbol.find("\"INV\""), 5, "\"BUF\"");
     std::ofstream(symbols / "BUF.1", std::ios::binary) << symbol;
     ASSERT_EQ(S_OK, kelm->RefreshQVMTree(Text("Gates").get(), KelmEnum_ObjType_LogicSymbol));
-    EXPECT_EQ("Refreshed SymbolLibs\\Gates: 3 items, not reserved.\n", WaitForReport("Demo.refresh.txt", ".\n"));
+    EXPECT_EQ("Refreshed SymbolLibs\\Gates: 3 items, not reserved.\n",
+              WaitForReport(library / "LogFiles" / "Demo.refresh.txt", ".\n"));
     EXPECT_EQ(S_OK, kelm->Kelmstore_Close());
 }
 }  // namespace

@@ -42,12 +42,17 @@ TEST_F(LibrarySessionTest, OpenRemembersTheLibraryTheUserAndTheMode) {
         EXPECT_EQ(session.Open(temp.Path() + name, "", VARIANT_FALSE), S_OK) << name;
     }
 }
-// A refused name keeps the open library (but takes the user); a file the
-// store refuses ends idle, naming it; close, reload and save need a library.
-TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
+// A refused name keeps the open library (but takes the user); a file the store refuses ends idle, naming
+// it; close, reload and save need a library. The log is bound at open, also to a library the store refuses,
+// and stays bound after close; a refused name or a missing file binds nothing; an unwritable log changes no
+// status.
+TEST_F(LibrarySessionTest, RefusedOpensCloseReloadSaveAndTheLog) {
     EXPECT_EQ(session.Close(), S_OK);  // nothing open
     EXPECT_EQ(session.Reload(), E_FAIL);
     EXPECT_EQ(session.Save(), E_FAIL);
+    EXPECT_EQ(session.Open(temp.Path() + "Main.txt", "", VARIANT_FALSE), E_INVALIDARG);
+    EXPECT_EQ(session.Open(temp.Path() + "Missing.qvm", "", VARIANT_FALSE), E_FAIL);
+    EXPECT_FALSE(session.Log().LogError("Tag", "unbound"));
     ASSERT_EQ(session.Open(main, "alice", VARIANT_TRUE), S_OK);
     const std::string noDot = temp.File("dir.qvm/Main");
     for (const std::string& bad : {temp.File("Main.qvm.bak"), noDot, std::string(), temp.Path() + "Missing.txt"}) {
@@ -56,9 +61,10 @@ TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
     EXPECT_EQ(session.Open(temp.Path() + "Missing.qvm", "dave", VARIANT_FALSE), E_FAIL);
     EXPECT_EQ(State(session), (Seen{true, "dave", main, temp.Path()}));
     EXPECT_EQ(session.Reload(), S_OK);  // still usable
-    const std::string broken = temp.File("Broken.qvm", "not a library\n");
+    const std::string broken = temp.File("Broken/Broken.qvm", "not a library\n");
     EXPECT_EQ(session.Open(broken, "alice", VARIANT_FALSE), E_FAIL);
-    EXPECT_EQ(State(session), (Seen{false, "alice", broken, temp.Path()}));
+    EXPECT_EQ(State(session), (Seen{false, "alice", broken, (temp.Root() / "Broken" / "").string()}));
+    EXPECT_TRUE(session.Log().LogError("Tag", "after failed open"));
     EXPECT_EQ(session.Reload(), E_FAIL);
     ASSERT_EQ(session.Open(main, "alice", VARIANT_FALSE), S_OK);  // and the next open works
     EXPECT_EQ(session.Save(), S_OK);
@@ -67,6 +73,18 @@ TEST_F(LibrarySessionTest, RefusedOpensCloseReloadAndSave) {
     EXPECT_EQ(State(session), (Seen{false, "alice", "", ""}));
     EXPECT_EQ(session.Reload(), E_FAIL);
     EXPECT_EQ(session.Save(), E_FAIL);
+    EXPECT_TRUE(session.Log().LogError("Tag", "after close"));
+    for (const auto& [folder, line] : {std::pair{temp.Root(), " - after close\r\n"},
+                                       std::pair{temp.Root() / "Broken", " - after failed open\r\n"}}) {
+        const std::string log = testing::ReadFileBytes(folder / "LogFiles" / "QuorKelm.log");
+        EXPECT_NE(log.find(line), std::string::npos) << log;
+    }
+    TempFolder blocked;
+    blocked.File("LogFiles", "not a folder");
+    ASSERT_EQ(store::CreateLibrary(blocked.Path() + "Main.qvm"), S_OK);
+    EXPECT_EQ(session.Open(blocked.Path() + "Main.qvm", "", VARIANT_FALSE), S_OK);
+    EXPECT_FALSE(session.Log().LogError("Tag", "m"));
+    EXPECT_EQ(session.Save(), S_OK);
 }
 TEST_F(LibrarySessionTest, BareFileNamesAndBackslashPaths) {
     const auto previous = std::filesystem::current_path();

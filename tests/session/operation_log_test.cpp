@@ -4,9 +4,7 @@
 #include <limits>
 #include "platform/Clock.h"
 #include "platform/Files.h"
-#include "session/LibrarySession.h"
 #include "session/OperationLog.h"
-#include "store/file/LibraryTools.h"
 #include "support/TempFolder.h"
 
 namespace kelm {
@@ -86,30 +84,6 @@ TEST_F(OperationLogTest, LinesAccumulateAcrossLogsAndRebindingUnlessAnotherWrite
     EXPECT_TRUE(log.LogInfo("Tag", "m"));
     EXPECT_EQ(bytes, LogBytes());
     EXPECT_TRUE(std::filesystem::exists(other.Root() / "LogFiles" / "QuorKelm.log"));
-}
-// The log is bound at open, also to a library the store refuses; a refused name or a missing file binds
-// nothing. An unwritable log changes no status.
-TEST_F(OperationLogTest, TheSessionBindsItsLogAtOpenAndKeepsIt) {
-    LibrarySession session;
-    EXPECT_EQ(E_INVALIDARG, session.Open(temp.Path() + "Main.txt", "", VARIANT_FALSE));
-    EXPECT_EQ(E_FAIL, session.Open(temp.Path() + "Missing.qvm", "", VARIANT_FALSE));
-    EXPECT_FALSE(session.Log().LogError("Tag", "unbound"));
-    EXPECT_EQ(E_FAIL, session.Open(temp.File("Broken.qvm", "no library"), "", VARIANT_FALSE));
-    EXPECT_TRUE(std::filesystem::is_directory(temp.Root() / "LogFiles"));
-    EXPECT_FALSE(std::filesystem::exists(LogFile()));
-    EXPECT_TRUE(session.Log().LogError("Tag", "after failed open"));
-    ASSERT_EQ(S_OK, store::CreateLibrary(temp.Path() + "Main.qvm"));
-    ASSERT_EQ(S_OK, session.Open(temp.Path() + "Main.qvm", "", VARIANT_FALSE));
-    ASSERT_EQ(S_OK, session.Close());
-    EXPECT_TRUE(session.Log().LogError("Tag", "after close"));  // stays bound
-    EXPECT_NE(std::string::npos, LogBytes().find(" - after failed open\r\n"));
-    EXPECT_NE(std::string::npos, LogBytes().find(" - after close\r\n"));
-    TempFolder blocked;
-    blocked.File("LogFiles", "not a folder");
-    ASSERT_EQ(S_OK, store::CreateLibrary(blocked.Path() + "Main.qvm"));
-    EXPECT_EQ(S_OK, session.Open(blocked.Path() + "Main.qvm", "", VARIANT_FALSE));
-    EXPECT_FALSE(session.Log().LogError("Tag", "m"));
-    EXPECT_EQ(S_OK, session.Save());
 }
 }  // namespace
 }  // namespace kelm

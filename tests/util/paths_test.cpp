@@ -44,8 +44,6 @@ TEST(SplitPath, DrivesFoldersTitlesAndExtensions) {
     EXPECT_EQ("b", title);
 }
 TEST(PathGetters, ComposeThePartsMakePathJoinsLeftToRightAndExistenceOnDisk) {
-    EXPECT_EQ("qvm", GetPathExtension("C:\\Libs\\Main.QVM.qvm"));
-    EXPECT_EQ("Main", GetPathTitle("C:\\Libs\\Main.qvm"));
     EXPECT_EQ("Main.qvm", GetPathFileName("C:\\Libs\\Main.qvm"));
     EXPECT_EQ("abc", GetPathFileName("abc."));
     EXPECT_EQ("", GetPathFolder("main.qvm"));
