@@ -74,28 +74,24 @@ TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
     ASSERT_EQ(AddCell(records.Cell("QFN-32+EP", StringList{"2", "1"})), S_OK);  // not in the file: the record's pins
     EXPECT_EQ(AddCell(records.Cell("SO8", StringList{"1"})), E_FAIL);
     ASSERT_EQ(lib->SaveQVM(), S_OK);
-    store::KelmCell cells(lib.Session().Store(), nullptr, nullptr);
-    store::CellRecord record;
-    ASSERT_EQ(cells.GetRecord("SO8", "Smd", record), S_OK);
-    EXPECT_EQ(record.pins, (StringList{"1", "2", "3", "8"}));
-    EXPECT_EQ(record.padstacks, (StringList{"fid", "smd60"}));
-    EXPECT_EQ(record.timestamp, 42);
-    ASSERT_EQ(cells.GetRecord("QFN-32+EP", "Smd", record), S_OK);  // cell names are not adjusted
-    EXPECT_EQ(record.pins, (StringList{"2", "1"}));
+    const auto stored = [&](const char* cell, const char* partition) {
+        store::CellRecord record;
+        EXPECT_EQ(store::KelmCell(lib.Session().Store(), nullptr, nullptr).GetRecord(cell, partition, record), S_OK) << cell;
+        return std::tuple(record.pins, record.padstacks, record.timestamp);
+    };
+    using Stored = std::tuple<StringList, StringList, decltype(store::CellRecord::timestamp)>;
+    EXPECT_EQ(stored("SO8", "Smd"), Stored({"1", "2", "3", "8"}, {"fid", "smd60"}, 42));
+    EXPECT_EQ(stored("QFN-32+EP", "Smd"), Stored({"2", "1"}, {}, 0));  // cell names are not adjusted
     // Overwrite replaces the pins and stamps the cell.
     ASSERT_EQ(store::CellDBAddCell(CellFile(), "QFN-32+EP", {"3", "1", "2"}, {"pad"}), S_OK);
     ASSERT_EQ(AddCell(records.Cell("QFN-32+EP", std::nullopt, 77), true), S_OK);
-    ASSERT_EQ(cells.GetRecord("QFN-32+EP", "Smd", record), S_OK);
-    EXPECT_EQ(record.pins, (StringList{"1", "2", "3"}));
-    EXPECT_EQ(record.padstacks, StringList{"pad"});
-    EXPECT_EQ(record.timestamp, 77);
+    EXPECT_EQ(stored("QFN-32+EP", "Smd"), Stored({"1", "2", "3"}, {"pad"}, 77));
     // Without a cell file the record's pins stay.
     ASSERT_EQ(lib.AddPartition("Thru", kCell), S_OK);
     ASSERT_EQ(lib.Reserve("Thru", kCell), S_OK);
     std::filesystem::remove(lib.Temp().Root() / "CellDBLibs" / "Thru.cel");
     ASSERT_EQ(AddCell(records.Cell("DIP8", StringList{"8", "1"}), false, "Thru"), S_OK);
-    ASSERT_EQ(cells.GetRecord("DIP8", "Thru", record), S_OK);
-    EXPECT_EQ(record.pins, (StringList{"8", "1"}));
+    EXPECT_EQ(stored("DIP8", "Thru"), Stored({"8", "1"}, {}, 0));
     EXPECT_EQ(lib.LogLines(),
               (Names{LogLine("(ERROR)", kCellTag, "Cell QFN-32+EP not found in CEL file"),
                      LogLine("(ERROR)", kCellTag, "Cell already exists. Error adding it to QVM. Partition (Smd), Cell (SO8)."),
@@ -104,10 +100,6 @@ TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
 }
 TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
     KelmStruct_PartType part = records.Part("R1");
-    EXPECT_EQ(AddPart(part), E_FAIL);
-    EXPECT_EQ(AddCell(records.Cell("C1")), E_FAIL);
-    EXPECT_EQ(lib.LogLines(), (Names{LogLine("(ERROR)", kPartTag, "Partition (Resistors) is not reserved in QVM."),
-                                     LogLine("(ERROR)", kCellTag, "Partition (Smd) is not reserved in QVM.")}));
     IKelm* bob = lib.Another("bob");
     AutoBstr resistors = Bstr("Resistors");
     ASSERT_EQ(bob->ReservePartition(resistors.get(), kPart), S_OK);
@@ -128,9 +120,7 @@ TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
     KelmOnLibrary::Drop(bob);
 }
 // Records the import cannot read or names some system cannot store stop with their status and a log line.
-TEST_F(Import, UnreadableArraysAndUnstorableNamesAreRefusedWithTheirStatusAndLogged) {
-    ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
-    ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
+TEST_F(Import, UnreservedPartitionsUnreadableArraysAndUnstorableNamesAreRefusedWithTheirStatusAndLogged) {
     KelmStruct_PartType locked = records.Part("L1"), numbers = records.Part("N1"), control = records.Part("R\t1");
     locked.m_psarrCells = records.Unlockable();
     numbers.m_psarrCells = records.Cells({records.Cell("C1", StringList{"1"})});
@@ -141,6 +131,10 @@ TEST_F(Import, UnreadableArraysAndUnstorableNamesAreRefusedWithTheirStatusAndLog
     const OLECHAR surrogate[] = {'C', 0xD800};  // a lone surrogate has no 8-bit form on any system
     AutoBstr loneName(SysAllocStringLen(surrogate, 2));
     lone.m_sCellName = loneName.get();
+    EXPECT_EQ(AddPart(control), E_FAIL);  // without a holder
+    EXPECT_EQ(AddCell(cell), E_FAIL);
+    ASSERT_EQ(lib.Reserve("Resistors", kPart), S_OK);
+    ASSERT_EQ(lib.Reserve("Smd", kCell), S_OK);
     EXPECT_EQ(AddPart(locked), E_UNEXPECTED);
     EXPECT_EQ(AddPart(numbers), E_FAIL);
     EXPECT_EQ(AddCell(cell), E_FAIL);
@@ -150,12 +144,14 @@ TEST_F(Import, UnreadableArraysAndUnstorableNamesAreRefusedWithTheirStatusAndLog
     EXPECT_EQ(lib.Items("Resistors", "*", kPart), Names{"N1"});  // L1 stopped before it was created; N1 and its cells stay
     EXPECT_EQ(lib.Items("Smd", "*", kCell), Names{});
     Names lines = lib.LogLines();
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_NE(lines[3].find("Refusing Cell Name (C"), std::string::npos) << lines[3];
-    EXPECT_NE(lines[3].find("): a character the library's code page cannot represent."), std::string::npos) << lines[3];
-    lines.erase(lines.begin() + 3);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_NE(lines[5].find("Refusing Cell Name (C"), std::string::npos) << lines[5];
+    EXPECT_NE(lines[5].find("): a character the library's code page cannot represent."), std::string::npos) << lines[5];
+    lines.erase(lines.begin() + 5);
     EXPECT_EQ(lines,
-              (Names{LogLine("(ERROR)", kPartTag, "Error getting cells records from safe array. Partition (Resistors), Part Number (L1)."),
+              (Names{LogLine("(ERROR)", kPartTag, "Partition (Resistors) is not reserved in QVM."),
+                     LogLine("(ERROR)", kCellTag, "Partition (Smd) is not reserved in QVM."),
+                     LogLine("(ERROR)", kPartTag, "Error getting cells records from safe array. Partition (Resistors), Part Number (L1)."),
                      LogLine("(ERROR)", kPartTag, "Error getting Symbol's pins from safe array. Partition (Resistors), Part Number (N1), Symbol (S1)."),
                      LogLine("(ERROR)", kCellTag, "Error getting Cell's pins from safe array. Partition (Smd), Cell (C2)."),
                      LogLine("(ERROR)", kPartTag, "Refusing Part Number (R\t1): a control character.")}));
