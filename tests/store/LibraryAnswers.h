@@ -12,6 +12,7 @@
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSymbol.h"
+#include "support/TempLibrary.h"
 namespace kelm::testing {
 struct LibraryAnswers {
     std::map<std::string, std::string> partitionOfPart;   // "" when none holds it
@@ -94,5 +95,10 @@ inline LibraryAnswers AnswersOf(store::KelmServer& server, const LibraryAnswers&
     for (const auto& [symbol, expected] : questions.partitionsOfSymbol)
         EXPECT_EQ(S_OK, symbols.GetPartitionNames(answers.partitionsOfSymbol[symbol], symbol)) << server.LastErrorText();
     return answers;
+}
+// A new session of `lib` gives the answers of its files (and of the names in `extra`).
+inline void ExpectAnswersOfFiles(const TempLibrary& lib, const std::set<std::string>& extra, const std::string& where) {
+    const LibraryAnswers expected = AnswersFromFiles(lib.File(), extra);
+    EXPECT_EQ(expected, AnswersOf(*lib.Open(), expected)) << where;
 }
 }  // namespace kelm::testing
