@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include "platform/Files.h"
@@ -95,6 +96,13 @@ inline LibraryAnswers AnswersOf(store::KelmServer& server, const LibraryAnswers&
     for (const auto& [symbol, expected] : questions.partitionsOfSymbol)
         EXPECT_EQ(S_OK, symbols.GetPartitionNames(answers.partitionsOfSymbol[symbol], symbol)) << server.LastErrorText();
     return answers;
+}
+// The bytes of each of `files` in `lib` (none when it is missing).
+inline std::map<std::string, std::optional<std::string>> FilesOf(const TempLibrary& lib, const std::vector<std::string>& files) {
+    std::map<std::string, std::optional<std::string>> bytes;
+    for (const std::string& file : files)
+        bytes[file] = platform::StampOf(lib.Path(file)).exists ? std::optional(lib.ReadFile(file)) : std::nullopt;
+    return bytes;
 }
 // A new session of `lib` gives the answers of its files (and of the names in `extra`).
 inline void ExpectAnswersOfFiles(const TempLibrary& lib, const std::set<std::string>& extra, const std::string& where) {
