@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include "platform/Files.h"
@@ -12,6 +13,7 @@
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSymbol.h"
+#include "support/TempLibrary.h"
 namespace kelm::testing {
 struct LibraryAnswers {
     std::map<std::string, std::string> partitionOfPart;   // "" when none holds it
@@ -94,5 +96,17 @@ inline LibraryAnswers AnswersOf(store::KelmServer& server, const LibraryAnswers&
     for (const auto& [symbol, expected] : questions.partitionsOfSymbol)
         EXPECT_EQ(S_OK, symbols.GetPartitionNames(answers.partitionsOfSymbol[symbol], symbol)) << server.LastErrorText();
     return answers;
+}
+// The bytes of each of `files` in `lib` (none when it is missing).
+inline std::map<std::string, std::optional<std::string>> FilesOf(const TempLibrary& lib, const std::vector<std::string>& files) {
+    std::map<std::string, std::optional<std::string>> bytes;
+    for (const std::string& file : files)
+        bytes[file] = platform::StampOf(lib.Path(file)).exists ? std::optional(lib.ReadFile(file)) : std::nullopt;
+    return bytes;
+}
+// A new session of `lib` gives the answers of its files (and of the names in `extra`).
+inline void ExpectAnswersOfFiles(const TempLibrary& lib, const std::set<std::string>& extra, const std::string& where) {
+    const LibraryAnswers expected = AnswersFromFiles(lib.File(), extra);
+    EXPECT_EQ(expected, AnswersOf(*lib.Open(), expected)) << where;
 }
 }  // namespace kelm::testing

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <optional>
 
 #include "ChildProcess.h"
 #include "LibraryAnswers.h"
@@ -25,27 +23,12 @@ using kelm::testing::TempLibrary;
 namespace {
 const std::vector<std::string> kTracked = {"lib.qvm", "PartsDBLibs/Resistors.pdb", "PartsDBLibs/Caps.pdb",
                                            "PartsDBLibs/Added.pdb", "CellDBLibs/Smd.cells", "lib.reservations"};
-using Snapshot = std::map<std::string, std::optional<std::string>>;
-
-Snapshot Take(const TempLibrary& lib) {
-    Snapshot snapshot;
-    for (const std::string& file : kTracked) {
-        if (platform::StampOf(lib.Path(file)).exists) snapshot[file] = lib.ReadFile(file);
-        else snapshot[file] = std::nullopt;
-    }
-    return snapshot;
-}
-
-void CopyLibrary(const TempLibrary& from, const TempLibrary& to) {
-    kelm::testing::CopyTree(from.Folder(), to.Folder());
-}
 
 // Every partition reads, and a new edit is saved (taking over the lock that
 // the dead process left behind).
 void ExpectUsable(const TempLibrary& lib, int step) {
+    kelm::testing::ExpectAnswersOfFiles(lib, {"N0", "N19", "R1", "NEWCELL", "NOWHERE"}, "step " + std::to_string(step));
     auto session = lib.Open();
-    const auto expected = kelm::testing::AnswersFromFiles(lib.File(), {"N0", "N19", "R1", "NEWCELL", "NOWHERE"});
-    EXPECT_EQ(expected, kelm::testing::AnswersOf(*session, expected)) << "step " << step;
     KelmSchemePartition partitions(*session);
     StringList all, items;
     ASSERT_EQ(S_OK, partitions.GetAllPartitions(all, 1));
@@ -74,12 +57,12 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
         ASSERT_EQ(S_OK, session->Save(nullptr, 0, 0));
     }
     std::filesystem::remove(base.Path("lib.index/Library.idx"));  // the child merges it again: its write is a step too
-    const Snapshot before = Take(base);
+    const auto before = kelm::testing::FilesOf(base, kTracked);
 
     TempLibrary finished;
-    CopyLibrary(base, finished);
+    kelm::testing::CopyTree(base.Folder(), finished.Folder());
     ASSERT_TRUE(RunStoreChild({"edit-and-save", finished.File(), "0"}));
-    const Snapshot after = Take(finished);
+    const auto after = kelm::testing::FilesOf(finished, kTracked);
     ASSERT_NE(before.at("lib.qvm"), after.at("lib.qvm"));
     ASSERT_NE(before.at("PartsDBLibs/Resistors.pdb"), after.at("PartsDBLibs/Resistors.pdb"));
     ASSERT_FALSE(after.at("PartsDBLibs/Caps.pdb"));
@@ -87,10 +70,10 @@ TEST(CrashDuringSave, LeavesEveryFileOldOrNewAndTheLibraryUsable) {
     int step = 1;
     for (; step < 200; ++step) {
         TempLibrary lib;
-        CopyLibrary(base, lib);
+        kelm::testing::CopyTree(base.Folder(), lib.Folder());
         RunStoreChild({"edit-and-save", lib.File(), std::to_string(step)});
         const bool done = platform::StampOf(lib.File() + ".done").exists;
-        const Snapshot now = Take(lib);
+        const auto now = kelm::testing::FilesOf(lib, kTracked);
         for (const std::string& file : kTracked)
             EXPECT_TRUE(now.at(file) == before.at(file) || now.at(file) == after.at(file)) << "step " << step << ": " << file;
         // Additions come before the configuration, deletions after it.

@@ -33,9 +33,7 @@ void MakeLibrary(const TempLibrary& lib, const TempLibrary* from = nullptr) {
 }
 bool Exists(const TempLibrary& lib, const std::string& file) { return platform::StampOf(lib.Path(file)).exists; }
 void ExpectAnswersOfFiles(const TempLibrary& lib, const std::string& where) {
-    auto session = lib.Open();
-    const auto expected = kelm::testing::AnswersFromFiles(lib.File(), {"P0", "P7", "NEW", "NOWHERE"});
-    EXPECT_EQ(expected, kelm::testing::AnswersOf(*session, expected)) << where;
+    kelm::testing::ExpectAnswersOfFiles(lib, {"P0", "P7", "NEW", "NOWHERE"}, where);
 }
 }  // namespace
 

@@ -35,9 +35,9 @@ std::string Join(const Names& names) {
     for (const std::string& name : names) text += (text.empty() ? "" : ",") + name;
     return "[" + text + "]";
 }
-std::string Hex(HRESULT status) {
+std::string Hex(long number) {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(status));
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(number));
     return text;
 }
 // The model. Partition names of the three kinds never collide, so a partition is keyed by its lower-case name alone.
@@ -239,14 +239,11 @@ private:
         return pins;
     }
     IKelm* Kelm() { return m_sessions[m_active].get(); }
-    void Expect(HRESULT actual, HRESULT expected, const std::string& what) {
-        if (actual != expected) Fail(what + ": status " + Hex(actual) + ", model " + Hex(expected));
+    void Expect(long actual, long expected, const std::string& what) {  // a status, flag or count
+        if (actual != expected) Fail(what + ": " + Hex(actual) + ", model " + Hex(expected));
     }
     void Expect(const Names& actual, const Names& expected, const std::string& what) {
         if (actual != expected) Fail(what + ": " + Join(actual) + ", model " + Join(expected));
-    }
-    void ExpectNumber(long actual, long expected, const std::string& what) {
-        if (actual != expected) Fail(what + ": " + std::to_string(actual) + ", model " + std::to_string(expected));
     }
     void Fail(const std::string& message) {
         std::ostringstream trail;
@@ -348,7 +345,7 @@ private:
         bool expectMissing = false;
         Expect(Kelm()->DeleteItemFromQVM(Bstr(partition), Bstr(item), cell ? kCell : kPart, &missing),
                m_model.DeleteItem(partition, item, cell ? kCell : kPart, expectMissing), "DeleteItemFromQVM");
-        ExpectNumber(missing, expectMissing ? kTrue : kFalse, "DeleteItemFromQVM: no item to delete");
+        Expect(missing, expectMissing ? kTrue : kFalse, "DeleteItemFromQVM: no item to delete");
     }
     void CopyItem() {
         const bool cell = Chance(50), overwrite = Chance(40), move = Chance(40);
@@ -408,10 +405,10 @@ private:
         const bool exists = known && (where.empty() || where == in) && in != excluded;
         VARIANT_BOOL answer = 7;
         Expect(Kelm()->DoesItemExist(Bstr(where), Bstr(excluded), Bstr(number), kPart, &answer), S_OK, "DoesItemExist");
-        ExpectNumber(answer, exists ? kTrue : kFalse, "DoesItemExist '" + where + "' but not '" + excluded + "' " + number);
+        Expect(answer, exists ? kTrue : kFalse, "DoesItemExist '" + where + "' but not '" + excluded + "' " + number);
         long pins = -1;
         Expect(Kelm()->GetPinCount(Bstr(""), Bstr(number), kPart, &pins), known ? S_OK : KELM_E_NO_SUCH_ITEM, "GetPinCount " + number);
-        ExpectNumber(pins, known ? static_cast<long>(it->second.pins.size()) : 0, "pins of " + number);
+        Expect(pins, known ? static_cast<long>(it->second.pins.size()) : 0, "pins of " + number);
     }
     void CheckCell(const std::string& cell) {
         AutoSafeArray users, storing;
@@ -430,9 +427,9 @@ private:
         const bool known = !expectedStoring.empty();
         Expect(Kelm()->FindItemPartition(Bstr(cell), kCell, found.Out()), known ? S_OK : E_FAIL, "FindItemPartition " + cell);
         Expect(Kelm()->GetPinCount(Bstr(""), Bstr(cell), kCell, &pins), known ? S_OK : KELM_E_NO_SUCH_ITEM, "GetPinCount " + cell);
-        if (!known || actual.empty()) return ExpectNumber(pins, 0, "pins of " + cell);
+        if (!known || actual.empty()) return Expect(pins, 0, "pins of " + cell);
         Expect({platform::BstrToAnsi(found.get())}, {actual.front()}, "partition of " + cell);
-        ExpectNumber(pins, static_cast<long>(m_model.view.cells[Lower(actual.front())][cell].size()), "pins of " + cell);
+        Expect(pins, static_cast<long>(m_model.view.cells[Lower(actual.front())][cell].size()), "pins of " + cell);
         const std::string where = Chance(40) ? "" : Spell(Pick(kCellPartitions)), excluded = Chance(50) ? "" : Pick(kCellPartitions);
         bool exists = false;
         for (const std::string& key : where.empty() ? m_model.view.scheme : Names{Lower(where)})
@@ -441,7 +438,7 @@ private:
                 exists = true;
         VARIANT_BOOL answer = 7;
         Expect(Kelm()->DoesItemExist(Bstr(where), Bstr(excluded), Bstr(cell), kCell, &answer), S_OK, "DoesItemExist");
-        ExpectNumber(answer, exists ? kTrue : kFalse, "DoesItemExist '" + where + "' but not '" + excluded + "' " + cell);
+        Expect(answer, exists ? kTrue : kFalse, "DoesItemExist '" + where + "' but not '" + excluded + "' " + cell);
     }
     void CheckSymbol(const std::string& symbol) {
         std::string first;
@@ -456,7 +453,7 @@ private:
         long pins = -1;
         Expect(Kelm()->GetPinCount(Bstr(partition), Bstr(symbol), kSymbol, &pins),
                !exists ? KELM_E_NO_SUCH_PARTITION : held.count(symbol) ? S_OK : KELM_E_NO_SUCH_ITEM, "GetPinCount " + symbol);
-        ExpectNumber(pins, exists && held.count(symbol) ? held.at(symbol) : 0, "pins of " + partition + ":" + symbol);
+        Expect(pins, exists && held.count(symbol) ? held.at(symbol) : 0, "pins of " + partition + ":" + symbol);
     }
     void CheckItems(const std::string& partition, Kind kind) {
         const std::string key = Lower(partition), filter = Chance(50) ? "*" : Chance(50) ? "*1" : "N1*";
@@ -480,7 +477,7 @@ private:
         Expect(Kelm()->GetPartitionItems(Bstr(partition), Bstr(filter), kind, items.Out()), status, "GetPartitionItems " + partition);
         if (status == S_OK) Expect(Strings(items.get()), expected, "items of " + partition + " '" + filter + "'");
         Expect(Kelm()->GetPartitionItemsCount(Bstr(partition), Bstr(filter), kind, &count), status, "GetPartitionItemsCount");
-        ExpectNumber(count, status != S_OK ? 0 : filter == "*" ? all : static_cast<long>(expected.size()), "count of " + partition + " '" + filter + "'");
+        Expect(count, status != S_OK ? 0 : filter == "*" ? all : static_cast<long>(expected.size()), "count of " + partition + " '" + filter + "'");
     }
     std::mt19937 m_random;
     TempLibrary m_library;

@@ -32,12 +32,9 @@ protected:
         EXPECT_EQ(S_OK, KelmPart(*session, nullptr).GetPartsInPartition(list, partition)) << session->LastErrorText();
         return list;
     }
-    std::vector<std::string> Files() const {
-        std::vector<std::string> files;
-        for (const char* file : {"lib.qvm", "PartsDBLibs/Resistors.pdb", "PartsDBLibs/Caps.pdb", "CellDBLibs/Smd.cells",
-                                 "CellDBLibs/Thru.cells", "lib.reservations"})
-            files.push_back(lib.ReadFile(file));
-        return files;
+    auto Files() const {
+        return kelm::testing::FilesOf(lib, {"lib.qvm", "PartsDBLibs/Resistors.pdb", "PartsDBLibs/Caps.pdb", "CellDBLibs/Smd.cells",
+                                            "CellDBLibs/Thru.cells", "lib.reservations"});
     }
     TempLibrary lib;
     std::unique_ptr<KelmServer> a, b;
@@ -104,8 +101,7 @@ TEST_F(TwoSessions, ACellOfTheFirstSaveWithOtherPinsRefusesTheSecondWhichWritesN
         if (status == S_OK) continue;
         EXPECT_NE(std::string::npos, b->LastErrorText().find("so nothing was saved: SOT23 (in Smd)")) << b->LastErrorText();
         EXPECT_EQ(saved, Files());  // the new partition neither
-        const auto expected = kelm::testing::AnswersFromFiles(lib.File(), {"SOT23"});
-        EXPECT_EQ(expected, kelm::testing::AnswersOf(*lib.Open(1), expected));
+        kelm::testing::ExpectAnswersOfFiles(lib, {"SOT23"}, cell);
     }
 }
 
