@@ -5,9 +5,9 @@
 #include "platform/CodePage.h"
 #include "query/ObjectKinds.h"
 #include "query/SearchSchemes.h"
+#include "store/format/PartitionNames.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
-#include "store/format/PartitionNames.h"
 #include "store/items/KelmSymbol.h"
 #include "util/Flags.h"
 

@@ -106,7 +106,6 @@ HRESULT GetPartitionList(LibrarySession& session, const std::string& schemeName,
     const StringList* entries = &copied;
     const HRESULT viewed = schemeName.empty() ? schemes.ViewDefaultSearchScheme(entries) : KELM_E_STORE_UNAVAILABLE;
     if (viewed == KELM_E_STORE_UNAVAILABLE) {
-        entries = &copied;
         RETURN_IF_FAILED(schemeName.empty() ? schemes.GetDefaultSearchScheme(copied)
                                             : schemes.GetSchemePartitionList(schemeName, copied));
     } else {
