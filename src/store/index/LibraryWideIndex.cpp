@@ -230,7 +230,7 @@ std::string LibraryWideIndex::Build(const std::vector<Source>& partitions) {
 bool LibraryWideIndex::Open(const std::string& file) {
     Close();
     if (!m_file.Open(file)) return false;
-    m_bytes = m_file.Bytes();
+    m_size = m_file.Size();
     if (Parse()) return true;
     Close();
     return false;
@@ -238,7 +238,8 @@ bool LibraryWideIndex::Open(const std::string& file) {
 
 bool LibraryWideIndex::Attach(std::string_view bytes) {
     Close();
-    m_bytes = bytes;
+    m_attached = bytes;
+    m_size = bytes.size();
     if (Parse()) return true;
     Close();
     return false;
@@ -246,25 +247,38 @@ bool LibraryWideIndex::Attach(std::string_view bytes) {
 
 void LibraryWideIndex::Close() {
     m_file.Close();
-    m_bytes = {};
+    m_attached = {};
+    m_size = 0;
+    m_head.clear();
     m_partitions.clear();
     m_slots = 0;
     m_pageChecked.clear();
+    m_cachedFrom = 0;
+    m_cachedSlots.clear();
+    m_record.clear();
+}
+
+bool LibraryWideIndex::Read(std::uint64_t at, std::size_t size, std::string& out) const {
+    if (m_attached.data() == nullptr) return m_file.ReadAt(at, size, out);
+    if (at > m_size || m_size - at < size) return false;
+    out.assign(m_attached.substr(static_cast<std::size_t>(at), size));
+    return true;
 }
 
 bool LibraryWideIndex::Parse() {
-    const std::string_view b = m_bytes;
-    if (b.size() < kHeader || std::memcmp(b.data(), kMagic, sizeof kMagic) != 0 || Get(b, 8, 4) != kVersion) return false;
-    const std::uint64_t count = Get(b, 12, 4), slots = Get(b, 16, 4), table = Get(b, 24, 8), records = Get(b, 32, 8);
-    if (slots < kPageSlots || (slots & (slots - 1)) != 0 || table > b.size() || records > b.size()) return false;
+    std::string head;
+    if (!Read(0, kHeader, head) || std::memcmp(head.data(), kMagic, sizeof kMagic) != 0 || Get(head, 8, 4) != kVersion)
+        return false;
+    const std::uint64_t count = Get(head, 12, 4), slots = Get(head, 16, 4), table = Get(head, 24, 8), records = Get(head, 32, 8);
+    if (slots < kPageSlots || (slots & (slots - 1)) != 0 || table > m_size || records > m_size) return false;
     const std::size_t checksums = (kHeader + table + 7) & ~std::uint64_t{7};
     const std::size_t slotTable = checksums + 8 * (slots / kPageSlots);
     const std::size_t recordsAt = slotTable + 8 * slots;
-    if (recordsAt + records != b.size()) return false;
-    std::string head(b.substr(0, slotTable));
+    if (recordsAt + records != m_size || !Read(0, slotTable, m_head)) return false;
+    head = m_head;
     Put64(head, kChecksumAt, 0);
-    if (Checksum(head.data(), head.size()) != Get(b, kChecksumAt, 8)) return false;
-    Cursor cursor{b, kHeader, kHeader + table};
+    if (Checksum(head.data(), head.size()) != Get(m_head, kChecksumAt, 8)) return false;
+    Cursor cursor{m_head, kHeader, kHeader + table};
     m_partitions.clear();
     for (std::uint64_t i = 0; i < count && cursor.ok; ++i) {
         Entry entry;
@@ -286,28 +300,47 @@ bool LibraryWideIndex::Parse() {
     return true;
 }
 
+bool LibraryWideIndex::Slot(std::size_t slot, std::uint64_t& value) const {
+    if (slot < m_cachedFrom || slot - m_cachedFrom >= m_cachedSlots.size() / 8) {
+        // A page is read whole and checked the first time; after that, a
+        // few slots from the one asked for (a probe seldom goes further).
+        const std::size_t page = slot / kPageSlots, pageFirst = page * kPageSlots;
+        const bool checked = m_pageChecked[page];
+        const std::size_t from = checked ? slot : pageFirst;
+        const std::size_t count = checked ? std::min<std::size_t>(8, pageFirst + kPageSlots - slot) : kPageSlots;
+        m_cachedSlots.clear();
+        if (!Read(m_slotTable + 8 * from, 8 * count, m_cachedSlots)) return false;
+        if (!checked && Checksum(m_cachedSlots.data(), m_cachedSlots.size(), page) != Get(m_head, m_checksums + 8 * page, 8)) {
+            m_cachedSlots.clear();
+            return false;
+        }
+        m_pageChecked[page] = true;
+        m_cachedFrom = from;
+    }
+    value = Get(m_cachedSlots, 8 * (slot - m_cachedFrom), 8);
+    return true;
+}
+
 LibraryWideIndex::Found LibraryWideIndex::Lookup(int kind, std::string_view name, Answer& answer) const {
     answer = {};
     if (m_slots == 0) return Found::Damaged;
     const std::uint64_t hash = KeyHash(kind, name);
     std::size_t slot = static_cast<std::size_t>(hash >> 32) & (m_slots - 1);
     for (std::size_t probes = 0; probes < m_slots; ++probes, slot = (slot + 1) & (m_slots - 1)) {
-        const std::size_t page = slot / kPageSlots;
-        if (!m_pageChecked[page]) {
-            const char* slots = m_bytes.data() + m_slotTable + 8 * kPageSlots * page;
-            if (Checksum(slots, 8 * kPageSlots, page) != Get(m_bytes, m_checksums + 8 * page, 8)) return Found::Damaged;
-            m_pageChecked[page] = true;
-        }
-        const std::uint64_t value = Get(m_bytes, m_slotTable + 8 * slot, 8);
+        std::uint64_t value = 0;
+        if (!Slot(slot, value)) return Found::Damaged;
         if (value == 0) return Found::No;
         if (static_cast<std::uint32_t>(value) != static_cast<std::uint32_t>(hash)) continue;
         const std::uint64_t at = ((value >> 32) - 1) * 8;
         if (at > m_recordsSize || m_recordsSize - at < 12) return Found::Damaged;
-        const std::size_t start = m_records + at;
-        const std::uint64_t length = Get(m_bytes, start + 8, 4);
+        // Most records are short: one read takes the record and its length.
+        const std::size_t first = static_cast<std::size_t>(std::min<std::uint64_t>(m_recordsSize - at, 256));
+        if (!Read(m_records + at, first, m_record)) return Found::Damaged;
+        const std::uint64_t length = Get(m_record, 8, 4);
         if (m_recordsSize - at - 12 < length) return Found::Damaged;
-        if (Checksum(m_bytes.data() + start + 12, length) != Get(m_bytes, start, 8)) return Found::Damaged;
-        Cursor cursor{m_bytes, start + 12, start + 12 + length};
+        if (12 + length > first && !Read(m_records + at, static_cast<std::size_t>(12 + length), m_record)) return Found::Damaged;
+        if (Checksum(m_record.data() + 12, static_cast<std::size_t>(length)) != Get(m_record, 0, 8)) return Found::Damaged;
+        Cursor cursor{m_record, 12, static_cast<std::size_t>(12 + length)};
         const int recordKind = static_cast<int>(cursor.Read(4));
         const std::string_view recordName = cursor.Text();
         if (!cursor.ok) return Found::Damaged;

@@ -1,7 +1,7 @@
 // The library-wide index `<name>.index\Library.idx`: every name of every
 // kind in the library (part numbers, cells, symbols) in one open-addressing
-// hash table, read in place through a read-only mapping, so that a first
-// lookup touches a few pages of it and builds nothing per item.
+// hash table, read piece by piece where it lies, so that a first lookup
+// reads a few pages of it and builds nothing per item.
 //
 // It is merged from the partitions' own indexes and records, for each
 // partition, the identity of the data file its part of the table was made
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "platform/MappedFile.h"
+#include "platform/ReadOnlyFile.h"
 #include "store/format/PartitionNames.h"
 #include "store/index/PartitionIndex.h"
 
@@ -53,8 +53,8 @@ public:
         const Holder* In(std::uint32_t partition) const;
     };
 
-    // Maps the file; false when it is missing, of another version, or its
-    // header or partition table is damaged.
+    // Opens the file and reads its header and partition table; false when
+    // it is missing, of another version, or either is damaged.
     bool Open(const std::string& file);
     // Takes bytes that stay alive while this object is used (tests, fuzzing).
     bool Attach(std::string_view bytes);
@@ -73,14 +73,23 @@ private:
         platform::FileStamp stamp;
     };
     bool Parse();
+    // `size` bytes at `at`, from the file or the attached bytes.
+    bool Read(std::uint64_t at, std::size_t size, std::string& out) const;
+    // The slot's value, from the slots last read where it is among them;
+    // false when its page is damaged.
+    bool Slot(std::size_t slot, std::uint64_t& value) const;
 
-    platform::MappedFile m_file;
-    std::string_view m_bytes;
+    platform::ReadOnlyFile m_file;
+    std::string_view m_attached;  // with Attach
+    std::uint64_t m_size = 0;
+    std::string m_head;  // the header, partition table and page checksums
     std::vector<Entry> m_partitions;
     std::size_t m_slots = 0, m_checksums = 0, m_slotTable = 0, m_records = 0, m_recordsSize = 0;
-    // Pages of slots whose checksum was found right: the bytes stay as they
-    // were opened, so each page is checked once.
+    // Pages of slots whose checksum was found right: the file stays the one
+    // that was opened, so each page is checked once.
     mutable std::vector<bool> m_pageChecked;
+    mutable std::size_t m_cachedFrom = 0;  // the first slot in m_cachedSlots
+    mutable std::string m_cachedSlots, m_record;
 };
 
 }  // namespace kelm::store
