@@ -1,5 +1,7 @@
 #include "store/format/PartitionNames.h"
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
 #include "store/items/StoreBackend.h"
 
@@ -117,12 +119,14 @@ bool IsWindowsDeviceName(std::string_view name) {
 }  // namespace
 
 const char* UnstorableNameReason(std::string_view name, NameUse use) {
-    if (!platform::IsRepresentable(name)) return "a character the library's code page cannot represent";
+    // Printable ASCII is the same in every code page, and no lead byte is.
+    const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+    if (!ascii && !platform::IsRepresentable(name)) return "a character the library's code page cannot represent";
     // Single-byte characters only: a trail byte may look like '\' or '|'.
     const char* special = nullptr;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto byte = static_cast<unsigned char>(name[i]);
-        if (platform::IsLeadByte(byte) && i + 1 < name.size()) {
+        if (byte >= 0x80 && platform::IsLeadByte(byte) && i + 1 < name.size()) {
             ++i;
             continue;
         }
