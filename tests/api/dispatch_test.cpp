@@ -35,8 +35,7 @@ VARIANT Ref(VARTYPE vt, void* target) { return Var(static_cast<VARTYPE>(VT_BYREF
 class Dispatch : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", folder.Root(),
-                              std::filesystem::copy_options::recursive);
+        testing::CopyTree(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", folder.Root());
         ASSERT_EQ(S_OK, CKelm::CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()));
     }
     void TearDown() override { Clear(); }
@@ -70,7 +69,6 @@ protected:
     UINT argErr = 99;
 };
 
-// Each out-parameter style on its own copy of the example library.
 TEST_F(Dispatch, EveryMethodInBothOutStyles) {
     for (testing::OutStyle style : {testing::OutStyle::Typed, testing::OutStyle::Variant}) {
         SCOPED_TRACE(style == testing::OutStyle::Typed ? "typed" : "variant");

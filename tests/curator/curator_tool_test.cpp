@@ -15,8 +15,7 @@ using testing::TempFolder;
 class CuratorToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", temp.Root(),
-                              std::filesystem::copy_options::recursive);
+        testing::CopyTree(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", temp.Root());
         qvm = temp.Path() + "Demo.qvm";
     }
     // Rewrites Resistors.pdb as R-0603-10K and copies of it, each under another number with one text replaced.

@@ -6,9 +6,7 @@
 #include <memory>
 #include <thread>
 #include "api/Kelm.h"
-#include "platform/CodePage.h"
-#include "support/TempFolder.h"
-#include "util/AutoTypes.h"
+#include "support/KelmOnLibrary.h"
 
 namespace kelm {
 namespace {
@@ -34,8 +32,7 @@ void SetCuratorBin(const std::string& folder) {
     else ::setenv("TQR_CURATOR_BIN", folder.c_str(), 1);
 #endif
 }
-
-AutoBstr Text(const std::string& text) { return AutoBstr(platform::AnsiToBstr(text)); }
+using testing::Bstr;
 
 // The report once the tool has finished writing it (its last line ends in `ending`); empty when nothing
 // like it came within a minute.
@@ -59,15 +56,15 @@ TEST(ToolLaunch, RunCuratorVerifiesTheNamedLibraryAndRefreshRereadsAPartition) {
     const std::shared_ptr<void> unset(nullptr, [](void*) { SetCuratorBin(""); });
     ComPtr<IKelm> kelm;
     ASSERT_EQ(S_OK, CKelm::CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()));
-    ASSERT_EQ(S_OK, kelm->RunCurator(Text(qvm).get(), Text("verify").get()));
+    ASSERT_EQ(S_OK, kelm->RunCurator(Bstr(qvm).get(), Bstr("verify").get()));
     EXPECT_EQ("Verify " + qvm + "\nNo problems found.\n", WaitForReport(library / "LogFiles" / "Demo.verify.txt", "found.\n"));
-    ASSERT_EQ(S_OK, kelm->Kelmstore_Open(Text(qvm).get(), Text("alice").get(), VARIANT_FALSE));
+    ASSERT_EQ(S_OK, kelm->Kelmstore_Open(Bstr(qvm).get(), Bstr("alice").get(), VARIANT_FALSE));
     // A symbol added on disk behind the library's back: the refresh counts it.
     const fs::path symbols = library / "SymbolLibs" / "Gates" / "sym";
     std::string symbol = ReadFileBytes(symbols / "INV.1");
     symbol.replace(symbol.find("\"INV\""), 5, "\"BUF\"");
     std::ofstream(symbols / "BUF.1", std::ios::binary) << symbol;
-    ASSERT_EQ(S_OK, kelm->RefreshQVMTree(Text("Gates").get(), KelmEnum_ObjType_LogicSymbol));
+    ASSERT_EQ(S_OK, kelm->RefreshQVMTree(Bstr("Gates").get(), KelmEnum_ObjType_LogicSymbol));
     EXPECT_EQ("Refreshed SymbolLibs\\Gates: 3 items, not reserved.\n",
               WaitForReport(library / "LogFiles" / "Demo.refresh.txt", ".\n"));
     EXPECT_EQ(S_OK, kelm->Kelmstore_Close());

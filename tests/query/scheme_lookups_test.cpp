@@ -2,9 +2,6 @@
 // each scheme entry still counts as the store resolves it, and what the
 // session keeps of the scheme follows every change of its view.
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 #include "support/KelmOnLibrary.h"
 
 namespace kelm::testing {
@@ -14,9 +11,7 @@ TEST(SchemeLookups, EntriesCountAsTheStoreResolvesThemUntilTheViewChanges) {
     KelmOnLibrary lib;
     EXPECT_TRUE(lib.Exists("", "smd", "SOIC14", kCell));
     // Reloaded, the default scheme names Smd in lower case and Gates twice.
-    std::ostringstream read;
-    read << std::ifstream(lib.Qvm(), std::ios::binary).rdbuf();
-    std::string qvm = read.str();
+    std::string qvm = ReadFileBytes(lib.Qvm());
     const std::string from = R"("SymbolLibs\\Gates","SymbolLibs\\Passives","CellDBLibs\\Smd.cel")";
     ASSERT_NE(qvm.find(from), std::string::npos);
     qvm.replace(qvm.find(from), from.size(), R"("SymbolLibs\\gates","SymbolLibs\\Gates","CellDBLibs\\smd.cel")");

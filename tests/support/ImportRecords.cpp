@@ -16,23 +16,14 @@ BSTR ImportRecords::Str(const std::string& text) {
 }
 
 SAFEARRAY* ImportRecords::Strings(const StringList& items) {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
-    void* data = nullptr;
-    SafeArrayAccessData(array, &data);
-    auto* elements = static_cast<BSTR*>(data);
-    for (std::size_t i = 0; i < items.size(); ++i) elements[i] = platform::AnsiToBstr(items[i]);
-    SafeArrayUnaccessData(array);
-    m_arrays.push_back(array);
+    SAFEARRAY* array = m_arrays.emplace_back(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size())));
+    for (std::size_t i = 0; i < items.size(); ++i) static_cast<BSTR*>(array->pvData)[i] = platform::AnsiToBstr(items[i]);
     return array;
 }
 
 SAFEARRAY* ImportRecords::Integers(int count) {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(count));
-    void* data = nullptr;
-    SafeArrayAccessData(array, &data);
-    for (int i = 0; i < count; ++i) static_cast<LONG*>(data)[i] = i + 1;
-    SafeArrayUnaccessData(array);
-    m_arrays.push_back(array);
+    SAFEARRAY* array = m_arrays.emplace_back(SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(count)));
+    for (int i = 0; i < count; ++i) static_cast<LONG*>(array->pvData)[i] = i + 1;
     return array;
 }
 

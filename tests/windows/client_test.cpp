@@ -32,8 +32,7 @@ ComPtr<IKelm> Create() {
 // the imports go through ours.
 TEST(Client, EveryMethodThroughTheSystemsDispatcher) {
     testing::TempFolder folder;
-    std::filesystem::copy(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", folder.Root(),
-                          std::filesystem::copy_options::recursive);
+    testing::CopyTree(std::filesystem::path(KELM_SOURCE_DIR) / "examples" / "library", folder.Root());
     SetEnvironmentVariableA("TQR_CURATOR_BIN", nullptr);  // no Curator: both launches fail at once
     SetEnvironmentVariableA("TQR_COMMON_BIN", nullptr);
     ComPtr<IKelm> kelm = Create();
