@@ -7,7 +7,6 @@
 
 namespace {
 
-// An object that only counts its references.
 struct CountedObject final : IUnknown {
     ULONG refs = 1;
     STDMETHODIMP QueryInterface(REFIID, void** ppv) override { *ppv = nullptr; return E_NOINTERFACE; }

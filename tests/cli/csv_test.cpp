@@ -48,12 +48,8 @@ TEST(Csv, RandomRecordsReadBackAndAStrayQuoteSpoilsOnlyItsOwnLine) {
         long line = 1;
         for (Fields& record : records) {
             record.resize(2 + pick(4));
-            for (std::string& field : record) {
-                for (int n = pick(5); n > 0; --n) {
-                    const std::string& piece = pieces[pick(static_cast<int>(pieces.size()) - (lineBreaks ? 0 : 1))];
-                    field += piece;
-                }
-            }
+            for (std::string& field : record)
+                for (int n = pick(5); n > 0; --n) field += pieces[pick(static_cast<int>(pieces.size()) - (lineBreaks ? 0 : 1))];
             const std::string written = CsvRecord(record, delimiter) + "\n";
             lines.push_back(line);
             line += static_cast<long>(std::count(written.begin(), written.end(), '\n'));

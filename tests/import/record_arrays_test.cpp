@@ -11,9 +11,8 @@ namespace {
 AutoSafeArray BstrArray(const std::vector<const char*>& texts, LONG lowerBound = 0) {
     AutoSafeArray array(SafeArrayCreateVector(VT_BSTR, lowerBound, static_cast<ULONG>(texts.size())));
     SafeArrayDataLock lock(array.get());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
+    for (std::size_t i = 0; i < texts.size(); ++i)
         if (texts[i] != nullptr) lock.data<BSTR>()[i] = platform::AnsiToBstr(texts[i]);
-    }
     return array;
 }
 TEST(SafeArrayToStringList, ReplacesTheListInArrayOrderOrRefusesLeavingItAlone) {

@@ -20,9 +20,7 @@ TEST(NameIndex, AgreesWithAPlainSearchOnRandomListsFromASeed) {
         if (!present) list.push_back(probe);
         const unsigned event = random() % 200;
         if (event == 0) list.resize(list.size() / 2);  // a shorter list is indexed again
-        if (event == 1) {
-            ASSERT_TRUE(NameIndex(index).Contains(StringList(list), probe, NameOf<std::string>));  // a copy builds anew
-        }
+        if (event == 1) { ASSERT_TRUE(NameIndex(index).Contains(StringList(list), probe, NameOf<std::string>)); }  // a copy builds anew
     }
     for (const std::size_t size : {0u, 5u, 16u, 17u, 300u}) {
         StringList unique;

@@ -43,10 +43,8 @@ TEST(Failures, GuardsReportWhereTheyFailedToEveryScopeInnermostFirst) {
 
 #if !defined(_WIN32)  // there the line goes to the debugger
 TEST(Failures, AFailedCallNamesItsFirstFailingGuardInOneDebugLine) {
-    platform::SetEnvironmentForTesting([](const std::string& name) -> std::optional<std::string> {
-        if (name == "KELM_TRACE") return "1";
-        return std::nullopt;
-    });
+    platform::SetEnvironmentForTesting(
+        [](const std::string& name) { return name == "KELM_TRACE" ? std::optional<std::string>("1") : std::nullopt; });
     ComPtr<IKelm> kelm;
     ASSERT_EQ(CKelm::CreateInstance(nullptr, IID_IKelm, kelm.OutVoid()), S_OK);
     BSTR name = nullptr;
