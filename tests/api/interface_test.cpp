@@ -7,7 +7,6 @@
 #include <regex>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "api/DispatchTable.h"
 

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "api/Kelm.h"
