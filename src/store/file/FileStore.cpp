@@ -198,20 +198,18 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     bool ok = true;
     partition.changedParts.clear();
     partition.journaled.clear();
-    partition.partText.clear();
     if (read == platform::FileResult::NotFound) {
-        partition.parts.clear();
+        partition.parts.Clear();
         partition.cells.clear();
     } else if (read != platform::FileResult::Ok) {
         return Fail(KELM_E_IO, error);
     } else if (partition.id.type == kPartitionTypePart) {
-        ok = ParsePartFile(text, file, partition.id.name, partition.parts, error);
-        if (ok) partition.partText = std::move(text);
+        ok = partition.parts.Read(std::move(text), file, partition.id.name, error);
     } else {
         ok = ParseCellCatalog(text, file, partition.id.name, partition.cells, error);
     }
     if (!ok) {
-        partition.parts.clear();
+        partition.parts.Clear();
         partition.cells.clear();
         return Fail(KELM_E_CORRUPT, error);
     }
@@ -273,11 +271,10 @@ void FileStoreBackend::Unload(Partition& partition) {
     partition.indexChecked = false;
     partition.addCheck = Partition::AddCheck::None;
     SourcesChanged();
-    partition.parts.clear();
+    partition.parts.Clear();
     partition.changedParts.clear();
     partition.journaled.clear();
     partition.journal = JournalState{};
-    partition.partText.clear();
     partition.cells.clear();
     partition.addedCells.clear();
     partition.symbols.clear();
@@ -577,14 +574,20 @@ HRESULT FileStoreBackend::AppendToJournal(Partition& partition) {
     // Small files are rewritten; a journal is folded when it holds more
     // records than an eighth of the part types (between 32 and 256).
     constexpr std::size_t kJournalFrom = 32 * 1024;
-    const std::size_t most = std::clamp<std::size_t>(partition.parts.size() / 8, 32, 256);
+    const std::size_t most = std::clamp<std::size_t>(partition.parts.Size() / 8, 32, 256);
     if (partition.id.type != kPartitionTypePart || !partition.stamp.exists || !partition.journal.appendable ||
-        partition.partText.size() < kJournalFrom || partition.journal.records + partition.changedParts.size() > most)
+        partition.parts.Text().size() < kJournalFrom || partition.journal.records + partition.changedParts.size() > most)
         return S_FALSE;
     const std::string file = DataFile(partition.id);
     std::string bytes, error;
-    if (!partition.journal.exists) bytes = JournalHeader(partition.partText);
-    AppendJournalSave(bytes, partition.parts, partition.changedParts);
+    if (!partition.journal.exists) bytes = JournalHeader(partition.parts.Text());
+    bool damaged = false;
+    AppendJournalSaveOf(bytes, [&](const std::string& number) -> const PartRecord* {
+        PartRecord* part = nullptr;
+        damaged = damaged || partition.parts.Record(number, part) == PartTable::Found::Damaged;
+        return part;
+    }, partition.changedParts);
+    if (damaged) return Fail(KELM_E_CORRUPT, file + ": a part type changed by this session cannot be read again");
     if (!platform::TouchFile(file)) return Fail(KELM_E_IO, "cannot write " + file);
     const platform::FileResult appended = platform::AppendDurably(JournalFileOf(file), bytes, error);
     if (appended != platform::FileResult::Ok) {
@@ -608,13 +611,14 @@ HRESULT FileStoreBackend::WritePartition(Partition& partition) {
         return S_OK;
     }
     partition.changedParts.merge(partition.journaled);
-    std::string bytes = SerializePartFile(partition.parts, partition.partText, &partition.changedParts);
+    std::string bytes = partition.parts.Serialize(partition.changedParts);
+    if (bytes.empty()) return Fail(KELM_E_CORRUPT, file + ": a part type read before cannot be read again");
     if (platform::WriteFileAtomic(file, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
     // A journal that stays (the removal failed, or a crash came first) names
     // the file it was written for, and is ignored beside this one.
     if (partition.journal.exists || platform::StampOf(JournalFileOf(file)).exists) (void)platform::RemoveFile(JournalFileOf(file));
     partition.journal = JournalState{};
-    partition.partText = std::move(bytes);
+    partition.parts.Adopt(std::move(bytes));
     partition.changedParts.clear();
     partition.journaled.clear();
     return S_OK;
@@ -625,8 +629,8 @@ HRESULT FileStoreBackend::WritePartition(Partition& partition) {
 void FileStoreBackend::WriteIndex(Partition& partition) {
     std::vector<IndexEntry> entries;
     if (partition.id.type == kPartitionTypePart) {
-        entries.reserve(partition.parts.size());
-        for (const auto& [number, part] : partition.parts) entries.push_back({number, part.cells});
+        entries.reserve(partition.parts.Size());
+        partition.parts.ForEach([&](const std::string& number, const StringList& cells) { entries.push_back({number, cells}); });
     } else {
         entries.reserve(partition.cells.size());
         for (const auto& [name, cell] : partition.cells) entries.push_back({name, cell.pins});

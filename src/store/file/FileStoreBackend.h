@@ -17,6 +17,7 @@
 #include "store/file/LibraryLock.h"
 #include "store/format/LibraryFiles.h"
 #include "store/format/PartJournal.h"
+#include "store/format/PartTable.h"
 #include "store/format/PartitionFiles.h"
 #include "store/file/ReservationFile.h"
 #include "store/index/LibraryIndex.h"
@@ -120,14 +121,13 @@ private:
         // than one state). Save checks them again only where that changed.
         enum class AddCheck { None, At, Mixed } addCheck = AddCheck::None;
         platform::FileStamp addsCheckedAt;
-        PartMap parts;
-        // Part partitions: the file as read (or as this session wrote it
-        // last) and the part types changed since, so that a save serialises
-        // only those.
-        std::string partText;
+        // Part partitions: the part types, with the file as read (or as this
+        // session wrote it last), and those changed since, so that a save
+        // serialises only those.
+        PartTable parts;
         std::set<std::string> changedParts;
         // Part partitions: the journal beside the file (as read, plus this
-        // session's appends) and the part types it changed since `partText`.
+        // session's appends) and the part types it changed since the text.
         JournalState journal;
         std::set<std::string> journaled;
         CellMap cells;

@@ -203,7 +203,7 @@ HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& hold
     std::vector<Partition*> holders;
     const HRESULT found = HoldersOf(kPartitionTypePart, *wide, true, [&](Partition& partition, bool& holds) -> HRESULT {
         if (FromRecords(partition)) {
-            holds = partition.parts.count(number) != 0;
+            holds = partition.parts.Contains(number);
         } else if (partition.wide >= 0) {
             holds = wide->In(static_cast<std::uint32_t>(partition.wide)) != nullptr;
         } else {
@@ -244,13 +244,16 @@ HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Parti
 // rewritten since: reading the partition then shows it, and the lookup is
 // made once more with every index checked again.
 HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partition, PartRecord*& part) {
+    const auto damaged = [&](const Partition& holder) {
+        return Fail(KELM_E_CORRUPT, DataFile(holder.id) + ": the line of part type \"" + number + "\" cannot be read");
+    };
     // An import sets a dozen properties of the part type it has just added:
     // the partition found last answers without asking every other one.
     if (m_lastPartHolder && m_lastPartHolder->loaded && number == m_lastPart) {
-        const auto record = m_lastPartHolder->parts.find(number);
-        if (record != m_lastPartHolder->parts.end()) {
+        const PartTable::Found found = m_lastPartHolder->parts.Record(number, part);
+        if (found == PartTable::Found::Damaged) return damaged(*m_lastPartHolder);
+        if (found == PartTable::Found::Yes) {
             partition = m_lastPartHolder;
-            part = &record->second;
             return S_OK;
         }
     }
@@ -258,9 +261,9 @@ HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partit
         RETURN_IF_FAILED(LocatePart(number, partition));
         if (!partition) break;
         RETURN_IF_FAILED(EnsureLoaded(*partition));
-        const auto record = partition->parts.find(number);
-        if (record != partition->parts.end()) {
-            part = &record->second;
+        const PartTable::Found found = partition->parts.Record(number, part);
+        if (found == PartTable::Found::Damaged) return damaged(*partition);
+        if (found == PartTable::Found::Yes) {
             m_lastPart = number;
             m_lastPartHolder = partition;
             return S_OK;
@@ -297,7 +300,7 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     part.number = number;
     part.partition = partition->id.name;
     part.pins = pins;
-    partition->parts.emplace(number, std::move(part));
+    partition->parts.Add(std::move(part));
     partition->changedParts.insert(number);
     partition->dirty = true;
     m_lastPart = number;
@@ -335,7 +338,7 @@ HRESULT FileStoreBackend::PartDelete(const ObjectState& state, const std::string
     if (found == KELM_E_NO_SUCH_ITEM) return Fail(kItemExistsOrMissing, m_lastError);
     RETURN_IF_FAILED(found);
     RETURN_IF_FAILED(CheckHolder(state, *partition));
-    partition->parts.erase(number);
+    partition->parts.Erase(number);
     partition->changedParts.insert(number);
     partition->dirty = true;
     return S_OK;
@@ -446,8 +449,8 @@ HRESULT FileStoreBackend::PartGetPartsInPartition(const ObjectState&, StringList
     RETURN_IF_FAILED(Resolve(text, kPartitionTypePart, partition));
     RETURN_IF_FAILED(EnsureLoaded(*partition));
     parts.clear();
-    parts.reserve(partition->parts.size());
-    for (const auto& [number, part] : partition->parts) parts.push_back(number);
+    parts.reserve(partition->parts.Size());
+    partition->parts.ForEach([&](const std::string& number, const StringList&) { parts.push_back(number); });
     return S_OK;
 }
 
@@ -655,8 +658,9 @@ HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& par
     RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     for (Partition* partition : m_byType[kPartitionTypePart]) {
         if (FromRecords(*partition)) {
-            for (const auto& [number, part] : partition->parts)
-                if (std::find(part.cells.begin(), part.cells.end(), cell) != part.cells.end()) parts.push_back(number);
+            partition->parts.ForEach([&](const std::string& number, const StringList& cells) {
+                if (std::find(cells.begin(), cells.end(), cell) != cells.end()) parts.push_back(number);
+            });
             continue;
         }
         if (partition->wide >= 0) {

@@ -100,13 +100,19 @@ std::string JournalHeader(std::string_view base) {
 }
 
 void AppendJournalSave(std::string& out, const PartMap& parts, const std::set<std::string>& changed) {
+    AppendJournalSaveOf(out, [&](const std::string& number) -> const PartRecord* {
+        const auto part = parts.find(number);
+        return part == parts.end() ? nullptr : &part->second;
+    }, changed);
+}
+
+void AppendJournalSaveOf(std::string& out, const PartFinder& find, const std::set<std::string>& changed) {
     std::string line;
     for (const std::string& number : changed) {
         line.clear();
-        const auto part = parts.find(number);
-        if (part != parts.end()) {
+        if (const PartRecord* part = find(number)) {
             line = "\"put\":";
-            WritePartLine(line, number, part->second);
+            WritePartLine(line, number, *part);
             line.back() = '}';  // the part's line end closes the record
         } else {
             line = "\"delete\":";

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ std::string JournalHeader(std::string_view base);
 // One save's records: a put for each number in `changed` that `parts`
 // holds, a delete for each other one, then the commit.
 void AppendJournalSave(std::string& out, const PartMap& parts, const std::set<std::string>& changed);
+// The same with the records found through `find` (null: deleted).
+using PartFinder = std::function<const PartRecord*(const std::string&)>;
+void AppendJournalSaveOf(std::string& out, const PartFinder& find, const std::set<std::string>& changed);
 
 // What a journal said about the part file it lies beside.
 struct JournalState {
