@@ -26,7 +26,11 @@ constexpr std::size_t kHeader = 80;
 constexpr std::size_t kChecksumAt = 72;
 
 void Put32(std::string& out, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out.data() + at, &value, sizeof value);
+    } else {
+        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
 }
 void Put64(std::string& out, std::size_t at, std::uint64_t value) {
     for (int i = 0; i < 8; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
