@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "platform/Files.h"
+#include "store/format/PartTable.h"
 #include "store/format/PartitionFiles.h"
 
 namespace kelm::store {
@@ -59,6 +60,8 @@ struct JournalState {
 // Applies the journal's committed records to `parts` (read from `base`)
 // and adds the numbers they touch to `touched`.
 void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartMap& parts,
+                  std::set<std::string>& touched, JournalState& state);
+void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartTable& parts,
                   std::set<std::string>& touched, JournalState& state);
 
 // Every reader of a part file reads it here: the file with its journal
