@@ -76,8 +76,13 @@ void FileStoreBackend::CheckWideIndex() {
         partition->wide = static_cast<std::int64_t>(i);
         ++covered;
     }
+    // A merge reads every partition's index and rewrites the whole file; a
+    // partition answered from its own index costs a probe of that index
+    // (and, in a new session, one read of it). Merging once a quarter of
+    // the partitions are stale keeps both small for a librarian whose
+    // saves go to many partitions.
     const std::size_t stale = m_partitions.size() - covered;
-    m_wideMerge = stale > 4 && stale > m_partitions.size() / 16;
+    m_wideMerge = stale > 4 && stale > m_partitions.size() / 4;
 }
 
 void FileStoreBackend::MergeWideIndex() {
