@@ -441,9 +441,12 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
 
     // What other sessions saved since this one read the configuration is
     // kept: this session's changes are replayed on the file as it is now.
-    LibraryConfig merged = m_config;
+    // The file as this session read or wrote it last needs no copy: the
+    // session's own configuration (with its edits) is what it saves then.
     const platform::FileStamp configStamp = platform::StampOf(m_file);
-    if (!(configStamp == m_configStamp)) {
+    LibraryConfig reread;
+    LibraryConfig& merged = configStamp == m_configStamp ? m_config : reread;
+    if (&merged == &reread) {
         std::string text;
         if (platform::ReadWholeFile(m_file, text, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
         if (!ParseLibraryConfig(text, m_file, merged, error)) return Fail(KELM_E_CORRUPT, error);
@@ -476,6 +479,7 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
 }
 
 HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty, platform::FileStamp configStamp) {
+    const bool sameView = &merged == &m_config && m_edits.empty() && m_deleted.empty();
     std::string error;
     std::string stamp;  // taken when a partition first goes to Deleted
     auto moveToDeleted = [&](const PartitionId& id) -> HRESULT {
@@ -549,10 +553,11 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     for (const PartitionId& id : m_deleted)
         if (merged.FindPartition(id.type, id.name) < 0) RETURN_IF_FAILED(moveToDeleted(id));
 
-    m_config = std::move(merged);
+    if (&merged != &m_config) m_config = std::move(merged);
     m_edits.clear();
     m_deleted.clear();
-    SyncPartitionsWithConfig();
+    if (sameView) SourcesChanged();
+    else SyncPartitionsWithConfig();
     // Partitions this session read and did not change are read again on
     // next use when another session saved them meanwhile; the indexes of
     // the others are checked against their files on next use.
