@@ -246,6 +246,7 @@ private:
 
     LibraryIndex m_index;
     LibraryWideIndex m_wide;
+    platform::FileStamp m_wideStamp;  // of the file m_wide opened, taken before
     bool m_sourcesKnown = false;
     std::uint64_t m_sourcesGeneration = 0;
     // The generation of the sources for which the partitions answered from

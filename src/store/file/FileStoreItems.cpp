@@ -64,9 +64,16 @@ void FileStoreBackend::CheckWideIndex() {
     ForgetWideAnswer();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
     SourcesChanged();
-    if (!m_wide.Open(m_index.WideFile())) {
-        m_wideMerge = true;
-        return;
+    // The file mapped already is kept while it is the one in the folder
+    // (its stamp taken before it was opened).
+    const std::string file = m_index.WideFile();
+    const platform::FileStamp stamp = platform::StampOf(file);
+    if (m_wide.Partitions() == 0 || !(stamp == m_wideStamp)) {
+        if (!m_wide.Open(file)) {
+            m_wideMerge = true;
+            return;
+        }
+        m_wideStamp = stamp;
     }
     std::size_t covered = 0;
     for (std::size_t i = 0; i < m_wide.Partitions(); ++i) {
@@ -103,8 +110,10 @@ void FileStoreBackend::MergeWideIndex() {
     std::string bytes = LibraryWideIndex::Build(sources), error;
     const std::string file = m_index.WideFile();
     if (!platform::MakeFolders(file.substr(0, file.find_last_of('\\'))) ||
-        platform::WriteFileAtomic(file, bytes, error, platform::Flush::No) != platform::FileResult::Ok || !m_wide.Open(file))
+        platform::WriteFileAtomic(file, bytes, error, platform::Flush::No) != platform::FileResult::Ok)
         return;  // answered from the partitions' own indexes
+    m_wideStamp = platform::StampOf(file);
+    if (!m_wide.Open(file)) return;
     // Another session may have merged it again meanwhile: each partition is
     // taken as the file read now has it.
     if (m_wide.Partitions() != merged.size()) return;
