@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,7 @@ struct IndexEntry {
 // An entry whose name and list live elsewhere.
 struct IndexEntryRef {
     std::string_view name;
-    const StringList* list;
+    std::span<const std::string> list;
 };
 
 class PartitionIndex {
