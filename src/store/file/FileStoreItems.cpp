@@ -84,12 +84,10 @@ void FileStoreBackend::CheckWideIndex() {
         ++covered;
     }
     // A merge reads every partition's index and rewrites the whole file; a
-    // partition answered from its own index costs a probe of that index
-    // (and, in a new session, one read of it). Merging once a quarter of
-    // the partitions are stale keeps both small for a librarian whose
-    // saves go to many partitions.
+    // partition answered from its own index costs, in every new session,
+    // one read of that index into memory.
     const std::size_t stale = m_partitions.size() - covered;
-    m_wideMerge = stale > 4 && stale > m_partitions.size() / 4;
+    m_wideMerge = stale > 4 && stale > m_partitions.size() / 16;
 }
 
 void FileStoreBackend::MergeWideIndex() {
