@@ -198,20 +198,18 @@ HRESULT FileStoreBackend::EnsureLoaded(Partition& partition) {
     bool ok = true;
     partition.changedParts.clear();
     partition.journaled.clear();
-    partition.partText.clear();
     if (read == platform::FileResult::NotFound) {
-        partition.parts.clear();
+        partition.parts.Clear();
         partition.cells.clear();
     } else if (read != platform::FileResult::Ok) {
         return Fail(KELM_E_IO, error);
     } else if (partition.id.type == kPartitionTypePart) {
-        ok = ParsePartFile(text, file, partition.id.name, partition.parts, error);
-        if (ok) partition.partText = std::move(text);
+        ok = partition.parts.Read(std::move(text), file, partition.id.name, error);
     } else {
         ok = ParseCellCatalog(text, file, partition.id.name, partition.cells, error);
     }
     if (!ok) {
-        partition.parts.clear();
+        partition.parts.Clear();
         partition.cells.clear();
         return Fail(KELM_E_CORRUPT, error);
     }
@@ -273,11 +271,10 @@ void FileStoreBackend::Unload(Partition& partition) {
     partition.indexChecked = false;
     partition.addCheck = Partition::AddCheck::None;
     SourcesChanged();
-    partition.parts.clear();
+    partition.parts.Clear();
     partition.changedParts.clear();
     partition.journaled.clear();
     partition.journal = JournalState{};
-    partition.partText.clear();
     partition.cells.clear();
     partition.addedCells.clear();
     partition.symbols.clear();
@@ -444,9 +441,12 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
 
     // What other sessions saved since this one read the configuration is
     // kept: this session's changes are replayed on the file as it is now.
-    LibraryConfig merged = m_config;
+    // The file as this session read or wrote it last needs no copy: the
+    // session's own configuration (with its edits) is what it saves then.
     const platform::FileStamp configStamp = platform::StampOf(m_file);
-    if (!(configStamp == m_configStamp)) {
+    LibraryConfig reread;
+    LibraryConfig& merged = configStamp == m_configStamp ? m_config : reread;
+    if (&merged == &reread) {
         std::string text;
         if (platform::ReadWholeFile(m_file, text, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
         if (!ParseLibraryConfig(text, m_file, merged, error)) return Fail(KELM_E_CORRUPT, error);
@@ -479,6 +479,7 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
 }
 
 HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partition*>& dirty, platform::FileStamp configStamp) {
+    const bool sameView = &merged == &m_config && m_edits.empty() && m_deleted.empty();
     std::string error;
     std::string stamp;  // taken when a partition first goes to Deleted
     auto moveToDeleted = [&](const PartitionId& id) -> HRESULT {
@@ -552,10 +553,11 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     for (const PartitionId& id : m_deleted)
         if (merged.FindPartition(id.type, id.name) < 0) RETURN_IF_FAILED(moveToDeleted(id));
 
-    m_config = std::move(merged);
+    if (&merged != &m_config) m_config = std::move(merged);
     m_edits.clear();
     m_deleted.clear();
-    SyncPartitionsWithConfig();
+    if (sameView) SourcesChanged();
+    else SyncPartitionsWithConfig();
     // Partitions this session read and did not change are read again on
     // next use when another session saved them meanwhile; the indexes of
     // the others are checked against their files on next use.
@@ -577,14 +579,20 @@ HRESULT FileStoreBackend::AppendToJournal(Partition& partition) {
     // Small files are rewritten; a journal is folded when it holds more
     // records than an eighth of the part types (between 32 and 256).
     constexpr std::size_t kJournalFrom = 32 * 1024;
-    const std::size_t most = std::clamp<std::size_t>(partition.parts.size() / 8, 32, 256);
+    const std::size_t most = std::clamp<std::size_t>(partition.parts.Size() / 8, 32, 256);
     if (partition.id.type != kPartitionTypePart || !partition.stamp.exists || !partition.journal.appendable ||
-        partition.partText.size() < kJournalFrom || partition.journal.records + partition.changedParts.size() > most)
+        partition.parts.Text().size() < kJournalFrom || partition.journal.records + partition.changedParts.size() > most)
         return S_FALSE;
     const std::string file = DataFile(partition.id);
     std::string bytes, error;
-    if (!partition.journal.exists) bytes = JournalHeader(partition.partText);
-    AppendJournalSave(bytes, partition.parts, partition.changedParts);
+    if (!partition.journal.exists) bytes = JournalHeader(partition.parts.Text());
+    bool damaged = false;
+    AppendJournalSaveOf(bytes, [&](const std::string& number) -> const PartRecord* {
+        PartRecord* part = nullptr;
+        damaged = damaged || partition.parts.Record(number, part) == PartTable::Found::Damaged;
+        return part;
+    }, partition.changedParts);
+    if (damaged) return Fail(KELM_E_CORRUPT, file + ": a part type changed by this session cannot be read again");
     if (!platform::TouchFile(file)) return Fail(KELM_E_IO, "cannot write " + file);
     const platform::FileResult appended = platform::AppendDurably(JournalFileOf(file), bytes, error);
     if (appended != platform::FileResult::Ok) {
@@ -608,13 +616,14 @@ HRESULT FileStoreBackend::WritePartition(Partition& partition) {
         return S_OK;
     }
     partition.changedParts.merge(partition.journaled);
-    std::string bytes = SerializePartFile(partition.parts, partition.partText, &partition.changedParts);
+    std::string bytes = partition.parts.Serialize(partition.changedParts);
+    if (bytes.empty()) return Fail(KELM_E_CORRUPT, file + ": a part type read before cannot be read again");
     if (platform::WriteFileAtomic(file, bytes, error) != platform::FileResult::Ok) return Fail(KELM_E_IO, error);
     // A journal that stays (the removal failed, or a crash came first) names
     // the file it was written for, and is ignored beside this one.
     if (partition.journal.exists || platform::StampOf(JournalFileOf(file)).exists) (void)platform::RemoveFile(JournalFileOf(file));
     partition.journal = JournalState{};
-    partition.partText = std::move(bytes);
+    partition.parts.Adopt(std::move(bytes));
     partition.changedParts.clear();
     partition.journaled.clear();
     return S_OK;
@@ -623,10 +632,10 @@ HRESULT FileStoreBackend::WritePartition(Partition& partition) {
 // The index of a partition this session has just written: derived from its
 // records, and written under the lock beside the data file.
 void FileStoreBackend::WriteIndex(Partition& partition) {
-    std::vector<IndexEntry> entries;
+    std::vector<IndexEntryRef> entries;
     if (partition.id.type == kPartitionTypePart) {
-        entries.reserve(partition.parts.size());
-        for (const auto& [number, part] : partition.parts) entries.push_back({number, part.cells});
+        entries.reserve(partition.parts.Size());
+        partition.parts.ForEach([&](const std::string& number, std::span<const std::string> cells) { entries.push_back({number, cells}); });
     } else {
         entries.reserve(partition.cells.size());
         for (const auto& [name, cell] : partition.cells) entries.push_back({name, cell.pins});

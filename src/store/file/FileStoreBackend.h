@@ -17,6 +17,7 @@
 #include "store/file/LibraryLock.h"
 #include "store/format/LibraryFiles.h"
 #include "store/format/PartJournal.h"
+#include "store/format/PartTable.h"
 #include "store/format/PartitionFiles.h"
 #include "store/file/ReservationFile.h"
 #include "store/index/LibraryIndex.h"
@@ -120,14 +121,13 @@ private:
         // than one state). Save checks them again only where that changed.
         enum class AddCheck { None, At, Mixed } addCheck = AddCheck::None;
         platform::FileStamp addsCheckedAt;
-        PartMap parts;
-        // Part partitions: the file as read (or as this session wrote it
-        // last) and the part types changed since, so that a save serialises
-        // only those.
-        std::string partText;
+        // Part partitions: the part types, with the file as read (or as this
+        // session wrote it last), and those changed since, so that a save
+        // serialises only those.
+        PartTable parts;
         std::set<std::string> changedParts;
         // Part partitions: the journal beside the file (as read, plus this
-        // session's appends) and the part types it changed since `partText`.
+        // session's appends) and the part types it changed since the text.
         JournalState journal;
         std::set<std::string> journaled;
         CellMap cells;
@@ -246,6 +246,7 @@ private:
 
     LibraryIndex m_index;
     LibraryWideIndex m_wide;
+    platform::FileStamp m_wideStamp;  // of the file m_wide opened, taken before
     bool m_sourcesKnown = false;
     std::uint64_t m_sourcesGeneration = 0;
     // The generation of the sources for which the partitions answered from

@@ -64,9 +64,16 @@ void FileStoreBackend::CheckWideIndex() {
     ForgetWideAnswer();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
     SourcesChanged();
-    if (!m_wide.Open(m_index.WideFile())) {
-        m_wideMerge = true;
-        return;
+    // The file mapped already is kept while it is the one in the folder
+    // (its stamp taken before it was opened).
+    const std::string file = m_index.WideFile();
+    const platform::FileStamp stamp = platform::StampOf(file);
+    if (m_wide.Partitions() == 0 || !(stamp == m_wideStamp)) {
+        if (!m_wide.Open(file)) {
+            m_wideMerge = true;
+            return;
+        }
+        m_wideStamp = stamp;
     }
     std::size_t covered = 0;
     for (std::size_t i = 0; i < m_wide.Partitions(); ++i) {
@@ -76,6 +83,9 @@ void FileStoreBackend::CheckWideIndex() {
         partition->wide = static_cast<std::int64_t>(i);
         ++covered;
     }
+    // A merge reads every partition's index and rewrites the whole file; a
+    // partition answered from its own index costs, in every new session,
+    // one read of that index into memory.
     const std::size_t stale = m_partitions.size() - covered;
     m_wideMerge = stale > 4 && stale > m_partitions.size() / 16;
 }
@@ -98,8 +108,10 @@ void FileStoreBackend::MergeWideIndex() {
     std::string bytes = LibraryWideIndex::Build(sources), error;
     const std::string file = m_index.WideFile();
     if (!platform::MakeFolders(file.substr(0, file.find_last_of('\\'))) ||
-        platform::WriteFileAtomic(file, bytes, error, platform::Flush::No) != platform::FileResult::Ok || !m_wide.Open(file))
+        platform::WriteFileAtomic(file, bytes, error, platform::Flush::No) != platform::FileResult::Ok)
         return;  // answered from the partitions' own indexes
+    m_wideStamp = platform::StampOf(file);
+    if (!m_wide.Open(file)) return;
     // Another session may have merged it again meanwhile: each partition is
     // taken as the file read now has it.
     if (m_wide.Partitions() != merged.size()) return;
@@ -203,7 +215,7 @@ HRESULT FileStoreBackend::LocatePart(const std::string& number, Partition*& hold
     std::vector<Partition*> holders;
     const HRESULT found = HoldersOf(kPartitionTypePart, *wide, true, [&](Partition& partition, bool& holds) -> HRESULT {
         if (FromRecords(partition)) {
-            holds = partition.parts.count(number) != 0;
+            holds = partition.parts.Contains(number);
         } else if (partition.wide >= 0) {
             holds = wide->In(static_cast<std::uint32_t>(partition.wide)) != nullptr;
         } else {
@@ -244,13 +256,16 @@ HRESULT FileStoreBackend::CellHolders(const std::string& cell, std::vector<Parti
 // rewritten since: reading the partition then shows it, and the lookup is
 // made once more with every index checked again.
 HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partition, PartRecord*& part) {
+    const auto damaged = [&](const Partition& holder) {
+        return Fail(KELM_E_CORRUPT, DataFile(holder.id) + ": the line of part type \"" + number + "\" cannot be read");
+    };
     // An import sets a dozen properties of the part type it has just added:
     // the partition found last answers without asking every other one.
     if (m_lastPartHolder && m_lastPartHolder->loaded && number == m_lastPart) {
-        const auto record = m_lastPartHolder->parts.find(number);
-        if (record != m_lastPartHolder->parts.end()) {
+        const PartTable::Found found = m_lastPartHolder->parts.Record(number, part);
+        if (found == PartTable::Found::Damaged) return damaged(*m_lastPartHolder);
+        if (found == PartTable::Found::Yes) {
             partition = m_lastPartHolder;
-            part = &record->second;
             return S_OK;
         }
     }
@@ -258,9 +273,9 @@ HRESULT FileStoreBackend::FindPart(const std::string& number, Partition*& partit
         RETURN_IF_FAILED(LocatePart(number, partition));
         if (!partition) break;
         RETURN_IF_FAILED(EnsureLoaded(*partition));
-        const auto record = partition->parts.find(number);
-        if (record != partition->parts.end()) {
-            part = &record->second;
+        const PartTable::Found found = partition->parts.Record(number, part);
+        if (found == PartTable::Found::Damaged) return damaged(*partition);
+        if (found == PartTable::Found::Yes) {
             m_lastPart = number;
             m_lastPartHolder = partition;
             return S_OK;
@@ -297,7 +312,7 @@ HRESULT FileStoreBackend::PartAdd(const ObjectState& state, const std::string& p
     part.number = number;
     part.partition = partition->id.name;
     part.pins = pins;
-    partition->parts.emplace(number, std::move(part));
+    partition->parts.Add(std::move(part));
     partition->changedParts.insert(number);
     partition->dirty = true;
     m_lastPart = number;
@@ -335,7 +350,7 @@ HRESULT FileStoreBackend::PartDelete(const ObjectState& state, const std::string
     if (found == KELM_E_NO_SUCH_ITEM) return Fail(kItemExistsOrMissing, m_lastError);
     RETURN_IF_FAILED(found);
     RETURN_IF_FAILED(CheckHolder(state, *partition));
-    partition->parts.erase(number);
+    partition->parts.Erase(number);
     partition->changedParts.insert(number);
     partition->dirty = true;
     return S_OK;
@@ -446,8 +461,8 @@ HRESULT FileStoreBackend::PartGetPartsInPartition(const ObjectState&, StringList
     RETURN_IF_FAILED(Resolve(text, kPartitionTypePart, partition));
     RETURN_IF_FAILED(EnsureLoaded(*partition));
     parts.clear();
-    parts.reserve(partition->parts.size());
-    for (const auto& [number, part] : partition->parts) parts.push_back(number);
+    parts.reserve(partition->parts.Size());
+    partition->parts.ForEach([&](const std::string& number, std::span<const std::string>) { parts.push_back(number); });
     return S_OK;
 }
 
@@ -655,8 +670,9 @@ HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& par
     RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     for (Partition* partition : m_byType[kPartitionTypePart]) {
         if (FromRecords(*partition)) {
-            for (const auto& [number, part] : partition->parts)
-                if (std::find(part.cells.begin(), part.cells.end(), cell) != part.cells.end()) parts.push_back(number);
+            partition->parts.ForEach([&](const std::string& number, std::span<const std::string> cells) {
+                if (std::find(cells.begin(), cells.end(), cell) != cells.end()) parts.push_back(number);
+            });
             continue;
         }
         if (partition->wide >= 0) {

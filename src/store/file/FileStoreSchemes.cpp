@@ -68,7 +68,7 @@ HRESULT FileStoreBackend::GetNumObjectsInPartition(const ObjectState& state, con
     RETURN_IF_FAILED(Resolve(text, state.partitionType, partition));
     RETURN_IF_FAILED(EnsureLoaded(*partition));
     switch (partition->id.type) {
-    case kPartitionTypePart: count = static_cast<int>(partition->parts.size()); break;
+    case kPartitionTypePart: count = static_cast<int>(partition->parts.Size()); break;
     case kPartitionTypeCell: count = static_cast<int>(partition->cells.size()); break;
     default: count = static_cast<int>(partition->symbols.size()); break;
     }

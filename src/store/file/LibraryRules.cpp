@@ -62,7 +62,7 @@ HRESULT FileStoreBackend::CheckLibraryRules(const LibraryConfig& merged, const s
     for (const Partition* partition : dirty) {
         if (partition->id.type == kPartitionTypePart) {
             for (const std::string& number : partition->changedParts)
-                if (partition->parts.count(number)) parts.push_back({&number, PartitionIndex::Hash(number), partition});
+                if (partition->parts.Contains(number)) parts.push_back({&number, PartitionIndex::Hash(number), partition});
         } else if (partition->id.type == kPartitionTypeCell) {
             for (const std::string& cell : partition->addedCells)
                 if (partition->cells.count(cell)) cells.push_back({&cell, PartitionIndex::Hash(cell), partition});

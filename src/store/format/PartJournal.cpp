@@ -100,13 +100,19 @@ std::string JournalHeader(std::string_view base) {
 }
 
 void AppendJournalSave(std::string& out, const PartMap& parts, const std::set<std::string>& changed) {
+    AppendJournalSaveOf(out, [&](const std::string& number) -> const PartRecord* {
+        const auto part = parts.find(number);
+        return part == parts.end() ? nullptr : &part->second;
+    }, changed);
+}
+
+void AppendJournalSaveOf(std::string& out, const PartFinder& find, const std::set<std::string>& changed) {
     std::string line;
     for (const std::string& number : changed) {
         line.clear();
-        const auto part = parts.find(number);
-        if (part != parts.end()) {
+        if (const PartRecord* part = find(number)) {
             line = "\"put\":";
-            WritePartLine(line, number, part->second);
+            WritePartLine(line, number, *part);
             line.back() = '}';  // the part's line end closes the record
         } else {
             line = "\"delete\":";
@@ -118,7 +124,14 @@ void AppendJournalSave(std::string& out, const PartMap& parts, const std::set<st
     AppendCheckedLine(out, "\"commit\":" + std::to_string(changed.size()) + "}");
 }
 
-void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartMap& parts,
+namespace {
+void Put(PartMap& parts, Record& record) { parts.insert_or_assign(record.number, std::move(record.part)); }
+void Put(PartTable& parts, Record& record) { parts.Add(std::move(record.part)); }
+void Erase(PartMap& parts, const std::string& number) { parts.erase(number); }
+void Erase(PartTable& parts, const std::string& number) { parts.Erase(number); }
+
+template <class Parts>
+void ApplyRecords(std::string_view journal, std::string_view base, const std::string& partition, Parts& parts,
                   std::set<std::string>& touched, JournalState& state) {
     state = JournalState{};
     state.exists = true;
@@ -139,13 +152,24 @@ void ApplyJournal(std::string_view journal, std::string_view base, const std::st
         if (!committed) continue;
         for (Record& record : pending) {
             touched.insert(record.number);
-            if (record.put) parts.insert_or_assign(record.number, std::move(record.part));
-            else parts.erase(record.number);
+            if (record.put) Put(parts, record);
+            else Erase(parts, record.number);
         }
         state.records += pending.size();
         pending.clear();
     }
     if (!pending.empty()) state.appendable = false;
+}
+}  // namespace
+
+void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartMap& parts,
+                  std::set<std::string>& touched, JournalState& state) {
+    ApplyRecords(journal, base, partition, parts, touched, state);
+}
+
+void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartTable& parts,
+                  std::set<std::string>& touched, JournalState& state) {
+    ApplyRecords(journal, base, partition, parts, touched, state);
 }
 
 platform::FileResult ReadPartFile(const std::string& partFile, std::string& text, std::string& error, JournalState* state) {
@@ -162,9 +186,9 @@ platform::FileResult ReadPartFile(const std::string& partFile, std::string& text
         return platform::FileResult::Ok;
     }
     if (journalRead != platform::FileResult::Ok) return journalRead;
-    PartMap parts;
+    PartTable parts;
     std::string partition;
-    if (!ParsePartFile(text, partFile, partition, parts, error)) {
+    if (!parts.Read(text, partFile, partition, error)) {
         error.clear();  // the caller's own reading names the damage
         found.exists = true;
         found.appendable = false;
@@ -172,7 +196,12 @@ platform::FileResult ReadPartFile(const std::string& partFile, std::string& text
     }
     std::set<std::string> touched;
     ApplyJournal(journal, text, partition, parts, touched, found);
-    if (!touched.empty()) text = SerializePartFile(parts, text, &touched);
+    if (touched.empty()) return platform::FileResult::Ok;
+    text = parts.Serialize(touched);
+    if (text.empty()) {  // the file was checked when read: this does not happen
+        error = "cannot fold the journal into " + partFile;
+        return platform::FileResult::Error;
+    }
     return platform::FileResult::Ok;
 }
 

@@ -15,11 +15,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
 
 #include "platform/Files.h"
+#include "store/format/PartTable.h"
 #include "store/format/PartitionFiles.h"
 
 namespace kelm::store {
@@ -42,6 +44,9 @@ std::string JournalHeader(std::string_view base);
 // One save's records: a put for each number in `changed` that `parts`
 // holds, a delete for each other one, then the commit.
 void AppendJournalSave(std::string& out, const PartMap& parts, const std::set<std::string>& changed);
+// The same with the records found through `find` (null: deleted).
+using PartFinder = std::function<const PartRecord*(const std::string&)>;
+void AppendJournalSaveOf(std::string& out, const PartFinder& find, const std::set<std::string>& changed);
 
 // What a journal said about the part file it lies beside.
 struct JournalState {
@@ -55,6 +60,8 @@ struct JournalState {
 // Applies the journal's committed records to `parts` (read from `base`)
 // and adds the numbers they touch to `touched`.
 void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartMap& parts,
+                  std::set<std::string>& touched, JournalState& state);
+void ApplyJournal(std::string_view journal, std::string_view base, const std::string& partition, PartTable& parts,
                   std::set<std::string>& touched, JournalState& state);
 
 // Every reader of a part file reads it here: the file with its journal

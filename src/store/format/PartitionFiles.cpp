@@ -72,33 +72,40 @@ bool ReadSymbolRefs(jsonl::Cursor& cursor, std::vector<SymbolRef>& symbols) {
 }
 }  // namespace
 
+namespace {
+// One part type's fields, strictly; the caller checks its place in the file.
+bool ReadPartRecord(jsonl::Cursor& cursor, PartRecord& part) {
+    if (!cursor.BeginObject()) return false;
+    std::string_view key;
+    if (!cursor.NextKey(key) || key != "number") return cursor.Fail("a part type must begin with \"number\"");
+    if (!cursor.String(part.number)) return false;
+    while (cursor.NextKey(key)) {
+        bool ok = true;
+        std::int32_t flag = 0;
+        if (key == "pins") ok = cursor.List(part.pins);
+        else if (key == "name") ok = cursor.String(part.name);
+        else if (key == "label") ok = cursor.String(part.label);
+        else if (key == "nameDefault") { ok = cursor.Int32(flag); part.nameDefault = flag; }
+        else if (key == "labelDefault") { ok = cursor.Int32(flag); part.labelDefault = flag; }
+        else if (key == "description") ok = cursor.String(part.description);
+        else if (key == "type") ok = cursor.String(part.type);
+        else if (key == "time") ok = cursor.Int32(part.timestamp);
+        else if (key == "cells") ok = cursor.List(part.cells) && (!HasDuplicates(part.cells) || cursor.Fail("a cell listed twice"));
+        else if (key == "symbols") ok = ReadSymbolRefs(cursor, part.symbols);
+        else return cursor.UnknownKey(key);
+        if (!ok) return false;
+    }
+    if (!cursor.Error().empty()) return false;
+    return !part.number.empty() || cursor.Fail("a part type without a number");
+}
+}  // namespace
+
 bool ParsePartFile(const std::string& text, const std::string& fileName, const std::string& partition, PartMap& parts,
                    std::string& error) {
     parts.clear();
     return jsonl::ReadLines(text, "parts", fileName, [&](jsonl::Cursor& cursor) {
         PartRecord part;
-        if (!cursor.BeginObject()) return false;
-        std::string_view key;
-        if (!cursor.NextKey(key) || key != "number") return cursor.Fail("a part type must begin with \"number\"");
-        if (!cursor.String(part.number)) return false;
-        while (cursor.NextKey(key)) {
-            bool ok = true;
-            std::int32_t flag = 0;
-            if (key == "pins") ok = cursor.List(part.pins);
-            else if (key == "name") ok = cursor.String(part.name);
-            else if (key == "label") ok = cursor.String(part.label);
-            else if (key == "nameDefault") { ok = cursor.Int32(flag); part.nameDefault = flag; }
-            else if (key == "labelDefault") { ok = cursor.Int32(flag); part.labelDefault = flag; }
-            else if (key == "description") ok = cursor.String(part.description);
-            else if (key == "type") ok = cursor.String(part.type);
-            else if (key == "time") ok = cursor.Int32(part.timestamp);
-            else if (key == "cells") ok = cursor.List(part.cells) && (!HasDuplicates(part.cells) || cursor.Fail("a cell listed twice"));
-            else if (key == "symbols") ok = ReadSymbolRefs(cursor, part.symbols);
-            else return cursor.UnknownKey(key);
-            if (!ok) return false;
-        }
-        if (!cursor.Error().empty()) return false;
-        if (part.number.empty()) return cursor.Fail("a part type without a number");
+        if (!ReadPartRecord(cursor, part)) return false;
         if (!parts.empty() && !(parts.rbegin()->first < part.number))
             return cursor.Fail("part \"" + part.number + "\" is out of order or listed twice");
         part.partition = partition;
@@ -106,6 +113,14 @@ bool ParsePartFile(const std::string& text, const std::string& fileName, const s
         parts.emplace_hint(parts.end(), number, std::move(part));
         return true;
     }, error);
+}
+
+bool ParsePartLine(std::string_view line, const std::string& partition, PartRecord& part) {
+    part = PartRecord{};
+    jsonl::Cursor cursor(line.data(), line.data() + line.size());
+    if (!ReadPartRecord(cursor, part) || !cursor.Finish()) return false;
+    part.partition = partition;
+    return true;
 }
 
 void WritePartLine(std::string& out, const std::string& number, const PartRecord& part) {
@@ -267,7 +282,9 @@ bool ScanPartFile(const std::string& text, const std::string& fileName, const Pa
         return true;
     };
     return jsonl::ReadLines(text, "parts", fileName, [&](jsonl::Cursor& cursor) {
-        if (canonical.Read(cursor.Rest(), line)) {
+        line.line = cursor.Rest();
+        line.canonical = canonical.Read(line.line, line);
+        if (line.canonical) {
             cursor.SkipRest();
             return accept(cursor);
         }

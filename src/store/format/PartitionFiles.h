@@ -22,6 +22,8 @@ using CellMap = std::map<std::string, CellRecord>;
 
 bool ParsePartFile(const std::string& text, const std::string& fileName, const std::string& partition, PartMap& parts,
                    std::string& error);
+// One line of a part file (without its line end), as ParsePartFile reads it.
+bool ParsePartLine(std::string_view line, const std::string& partition, PartRecord& part);
 // `previous`, when given, is the file the part types were read from, and
 // `changed` the numbers of those changed, added or deleted since: the line
 // of every other part type is written again as it is when it is byte for
@@ -35,11 +37,14 @@ void WritePartLine(std::string& out, const std::string& number, const PartRecord
 // Reads a part file for the library-wide indexes without building records:
 // every line is checked as strictly as ParsePartFile checks it, and only the
 // number of each part type and its cells (the first `cellCount` strings of
-// `cells`) are handed on.
+// `cells`) are handed on, with the line itself (in `text`, without its line
+// end) and whether it is exactly the line SerializePartFile writes for it.
 struct PartLine {
     std::string number;
     StringList cells;
     std::size_t cellCount = 0;
+    std::string_view line;
+    bool canonical = false;
 };
 using PartLineVisitor = std::function<void(const PartLine&)>;
 bool ScanPartFile(const std::string& text, const std::string& fileName, const PartLineVisitor& visit, std::string& error);

@@ -57,7 +57,7 @@ HRESULT LibraryIndex::Current(const PartitionId& id, const std::string& dataFile
 }
 
 IndexPtr LibraryIndex::Write(const PartitionId& id, const platform::FileStamp& stamp,
-                             const std::vector<IndexEntry>& entries) const {
+                             const std::vector<IndexEntryRef>& entries) const {
     return Store(id, PartitionIndex::Build(id.type, stamp, entries));
 }
 

@@ -41,7 +41,7 @@ public:
 
     // The index of entries that the store has just written to the data file
     // with `stamp`; the index file is written too (the save holds the lock).
-    IndexPtr Write(const PartitionId& id, const platform::FileStamp& stamp, const std::vector<IndexEntry>& entries) const;
+    IndexPtr Write(const PartitionId& id, const platform::FileStamp& stamp, const std::vector<IndexEntryRef>& entries) const;
 
 private:
     IndexPtr Store(const PartitionId& id, std::string bytes) const;

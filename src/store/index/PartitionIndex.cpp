@@ -26,7 +26,11 @@ constexpr std::size_t kHeader = 80;
 constexpr std::size_t kChecksumAt = 72;
 
 void Put32(std::string& out, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out.data() + at, &value, sizeof value);
+    } else {
+        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
 }
 void Put64(std::string& out, std::size_t at, std::uint64_t value) {
     for (int i = 0; i < 8; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -83,10 +87,18 @@ std::uint64_t PartitionIndex::Hash(std::string_view name) {
 
 std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& stamp,
                                   const std::vector<IndexEntry>& entries) {
+    std::vector<IndexEntryRef> refs;
+    refs.reserve(entries.size());
+    for (const IndexEntry& entry : entries) refs.push_back({entry.name, entry.list});
+    return Build(partitionType, stamp, refs);
+}
+
+std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& stamp,
+                                  const std::vector<IndexEntryRef>& entries) {
     const bool withUses = partitionType == kPartitionTypePart;
     const std::size_t n = entries.size();
     std::size_t items = 0, pool = 0;
-    for (const IndexEntry& entry : entries) {
+    for (const IndexEntryRef& entry : entries) {
         items += entry.list.size();
         pool += entry.name.size();
         for (const std::string& item : entry.list) pool += item.size();

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,11 @@ struct IndexEntry {
     std::string name;
     StringList list;  // a part type's cells, a cell's pins; empty for a symbol
 };
+// An entry whose name and list live elsewhere.
+struct IndexEntryRef {
+    std::string_view name;
+    std::span<const std::string> list;
+};
 
 class PartitionIndex {
 public:
@@ -34,6 +40,7 @@ public:
     // `entries` are sorted by name, each name once. The uses of the list
     // items (the part types using a cell) are kept for part partitions.
     static std::string Build(int partitionType, const platform::FileStamp& stamp, const std::vector<IndexEntry>& entries);
+    static std::string Build(int partitionType, const platform::FileStamp& stamp, const std::vector<IndexEntryRef>& entries);
 
     // Takes the bytes of an index file; false when they are not an index of
     // this version, or are cut short or damaged (the checksum, the sizes and
