@@ -101,6 +101,20 @@ TEST_F(FileStore, ADeletedPartitionsContainerMovesToDeletedOnSave) {
     EXPECT_EQ(2, moved);
 }
 
+// Its old file goes to Deleted at the save: the numbers in it may go elsewhere in that same save.
+TEST_F(FileStore, APartitionDeletedAndAddedAgainBeforeTheSaveIsEmpty) {
+    ASSERT_EQ(S_OK, parts.Add("Resistors", {}, "R1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, server->Save(nullptr, 0, 0));
+    partitions.SetWorkingUserName("alice");
+    ASSERT_EQ(S_OK, partitions.ReservePartition(kCaps, "alice"));
+    EXPECT_EQ(S_OK, partitions.DeletePartition(kParts));
+    EXPECT_EQ(S_OK, parts.Add("Caps", {}, "R1", nullptr, 0, 0));
+    EXPECT_EQ(S_OK, partitions.AddPartition(kParts, 1));
+    EXPECT_EQ(S_OK, server->Save(nullptr, 0, 0)) << server->LastErrorText();
+    std::string partition;
+    EXPECT_EQ(S_OK, KelmPart(*lib.Open(1), nullptr).GetPartition(partition, "R1"));
+    EXPECT_EQ("Caps", partition);
+}
 TEST_F(FileStore, PartTypesAreEditedByTheHolderOnlyAndReferToACellOrSymbolOnce) {
     EXPECT_EQ(S_OK, parts.Add("Resistors", {"1", "2"}, "R1", nullptr, 0, 0));
     EXPECT_EQ(KELM_E_BAD_ARGUMENT, parts.Add("Resistors", {}, "", nullptr, 0, 0));

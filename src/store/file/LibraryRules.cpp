@@ -39,6 +39,11 @@ HRESULT FileStoreBackend::CheckLibraryRules(const LibraryConfig& merged, const s
             if (id.type != type) continue;
             Partition* known = Find(id.type, id.name);
             if (known && known->dirty) continue;
+            // Deleted and added again by this session: its old file goes to
+            // Deleted before anything is written, and nothing new is in it.
+            if (std::any_of(m_deleted.begin(), m_deleted.end(),
+                            [&](const PartitionId& gone) { return gone.type == id.type && EqualNoCase(gone.name, id.name); }))
+                continue;
             if (type == kPartitionTypePart && known && known->addCheck == Partition::AddCheck::At &&
                 platform::StampOf(DataFile(id)) == known->addsCheckedAt)
                 continue;
