@@ -275,9 +275,12 @@ bool LibraryWideIndex::Parse() {
     const std::size_t slotTable = checksums + 8 * (slots / kPageSlots);
     const std::size_t recordsAt = slotTable + 8 * slots;
     if (recordsAt + records != m_size || !Read(0, slotTable, m_head)) return false;
-    head = m_head;
-    Put64(head, kChecksumAt, 0);
-    if (Checksum(head.data(), head.size()) != Get(m_head, kChecksumAt, 8)) return false;
+    // The checksum counts its own 8 bytes as zero.
+    const std::uint64_t stored = Get(m_head, kChecksumAt, 8);
+    Put64(m_head, kChecksumAt, 0);
+    const bool intact = Checksum(m_head.data(), m_head.size()) == stored;
+    Put64(m_head, kChecksumAt, stored);
+    if (!intact) return false;
     Cursor cursor{m_head, kHeader, kHeader + table};
     m_partitions.clear();
     for (std::uint64_t i = 0; i < count && cursor.ok; ++i) {
