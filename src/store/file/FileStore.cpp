@@ -635,10 +635,10 @@ void FileStoreBackend::WriteIndex(Partition& partition) {
     std::vector<IndexEntryRef> entries;
     if (partition.id.type == kPartitionTypePart) {
         entries.reserve(partition.parts.Size());
-        partition.parts.ForEach([&](const std::string& number, std::span<const std::string> cells) { entries.push_back({number, cells}); });
+        partition.parts.ForEach([&](const std::string& number, const StringList& cells) { entries.push_back({number, &cells}); });
     } else {
         entries.reserve(partition.cells.size());
-        for (const auto& [name, cell] : partition.cells) entries.push_back({name, cell.pins});
+        for (const auto& [name, cell] : partition.cells) entries.push_back({name, &cell.pins});
     }
     partition.index = m_index.Write(partition.id, partition.stamp, entries);
     partition.indexChecked = partition.index != nullptr;

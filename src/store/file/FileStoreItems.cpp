@@ -462,7 +462,7 @@ HRESULT FileStoreBackend::PartGetPartsInPartition(const ObjectState&, StringList
     RETURN_IF_FAILED(EnsureLoaded(*partition));
     parts.clear();
     parts.reserve(partition->parts.Size());
-    partition->parts.ForEach([&](const std::string& number, std::span<const std::string>) { parts.push_back(number); });
+    partition->parts.ForEach([&](const std::string& number, const StringList&) { parts.push_back(number); });
     return S_OK;
 }
 
@@ -670,7 +670,7 @@ HRESULT FileStoreBackend::CellGetPartNumbers(const ObjectState&, StringList& par
     RETURN_IF_FAILED(WideLookup(kPartitionTypeCell, cell, wide));
     for (Partition* partition : m_byType[kPartitionTypePart]) {
         if (FromRecords(*partition)) {
-            partition->parts.ForEach([&](const std::string& number, std::span<const std::string> cells) {
+            partition->parts.ForEach([&](const std::string& number, const StringList& cells) {
                 if (std::find(cells.begin(), cells.end(), cell) != cells.end()) parts.push_back(number);
             });
             continue;

@@ -5,12 +5,11 @@
 // first asks for it. Part types added or edited hold their record.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <set>
-#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "store/format/PartitionFiles.h"
 
@@ -26,18 +25,18 @@ public:
     // The file's text as read or as written last (see Adopt).
     const std::string& Text() const { return m_text; }
     std::size_t Size() const { return m_parts.size(); }
-    bool Contains(const std::string& number) const { return Find(number) != m_parts.end(); }
+    bool Contains(const std::string& number) const { return m_parts.count(number) != 0; }
 
     enum class Found { No, Yes, Damaged };
     // The part type's record, parsed from its line on first use.
     Found Record(const std::string& number, PartRecord*& part);
-    void Add(PartRecord part);  // in the place of one of the same number
+    void Add(PartRecord part);
     void Erase(const std::string& number);
 
     // Every part type in number order, with its cells.
     template <class Visit>
     void ForEach(Visit visit) const {
-        for (const Entry& entry : m_parts) visit(entry.number, Cells(entry));
+        for (const auto& [number, entry] : m_parts) visit(number, entry.record ? entry.record->cells : entry.cells);
     }
 
     // The file as SerializePartFile writes it, with the numbers in
@@ -49,26 +48,17 @@ public:
     void Adopt(std::string text);
 
 private:
-    // Sorted by number: a file's lines are, so reading appends.
     struct Entry {
-        std::string number;
         std::size_t offset = 0, length = 0;  // of the line in m_text; length 0: none
-        std::size_t cells = 0, cellCount = 0;  // in m_cells, while there is no record
         bool canonical = false;
+        StringList cells;
         std::unique_ptr<PartRecord> record;
     };
-    std::vector<Entry>::const_iterator Find(const std::string& number) const;
-    std::vector<Entry>::iterator Find(const std::string& number);
     std::string_view Line(const Entry& entry) const { return std::string_view(m_text).substr(entry.offset, entry.length); }
-    std::span<const std::string> Cells(const Entry& entry) const {
-        if (entry.record) return entry.record->cells;
-        return std::span<const std::string>(m_cells).subspan(entry.cells, entry.cellCount);
-    }
 
     std::string m_text;
     std::string m_partition;
-    std::vector<Entry> m_parts;
-    std::vector<std::string> m_cells;  // the cells of the part types read, one after the other
+    std::map<std::string, Entry> m_parts;
 };
 
 }  // namespace kelm::store

@@ -89,7 +89,7 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
                                   const std::vector<IndexEntry>& entries) {
     std::vector<IndexEntryRef> refs;
     refs.reserve(entries.size());
-    for (const IndexEntry& entry : entries) refs.push_back({entry.name, entry.list});
+    for (const IndexEntry& entry : entries) refs.push_back({entry.name, &entry.list});
     return Build(partitionType, stamp, refs);
 }
 
@@ -99,9 +99,9 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
     const std::size_t n = entries.size();
     std::size_t items = 0, pool = 0;
     for (const IndexEntryRef& entry : entries) {
-        items += entry.list.size();
+        items += entry.list->size();
         pool += entry.name.size();
-        for (const std::string& item : entry.list) pool += item.size();
+        for (const std::string& item : *entry.list) pool += item.size();
     }
     const std::size_t uses = withUses ? items : 0;
     const std::size_t slots = SlotCount(n);
@@ -139,7 +139,7 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
     std::size_t item = 0;
     for (std::size_t i = 0; i < n; ++i) {
         Put32(out, listStart + 4 * i, static_cast<std::uint32_t>(item));
-        for (const std::string& text : entries[i].list) {
+        for (const std::string& text : *entries[i].list) {
             Put32(out, itemOffsets + 4 * item++, static_cast<std::uint32_t>(at));
             std::memcpy(out.data() + poolAt + at, text.data(), text.size());
             at += text.size();
@@ -151,7 +151,7 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
         std::vector<std::uint64_t> useKeys;  // hash << 32 | entry: sorted by hash, then in name order
         useKeys.reserve(items);
         for (std::size_t i = 0; i < n; ++i)
-            for (const std::string& text : entries[i].list)
+            for (const std::string& text : *entries[i].list)
                 useKeys.push_back(static_cast<std::uint64_t>(static_cast<std::uint32_t>(Hash(text))) << 32 | i);
         std::sort(useKeys.begin(), useKeys.end());
         for (std::size_t i = 0; i < items; ++i) {

@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +27,7 @@ struct IndexEntry {
 // An entry whose name and list live elsewhere.
 struct IndexEntryRef {
     std::string_view name;
-    std::span<const std::string> list;
+    const StringList* list;
 };
 
 class PartitionIndex {
