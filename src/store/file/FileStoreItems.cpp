@@ -64,7 +64,7 @@ void FileStoreBackend::CheckWideIndex() {
     ForgetWideAnswer();
     for (auto& [key, partition] : m_partitions) partition->wide = -1;
     SourcesChanged();
-    // The file mapped already is kept while it is the one in the folder
+    // The file open already is kept while it is the one in the folder
     // (its stamp taken before it was opened).
     const std::string file = m_index.WideFile();
     const platform::FileStamp stamp = platform::StampOf(file);

@@ -30,14 +30,11 @@ bool ReadRecord(std::string_view rest, const std::string& partition, std::vector
     committed = false;
     constexpr std::string_view put = "\"put\":";
     if (rest.substr(0, put.size()) == put && rest.size() > put.size() + 1 && rest.back() == '}') {
-        const std::string_view object = rest.substr(put.size(), rest.size() - put.size() - 1);
-        std::string text = jsonl::Header("parts", 1);
-        text.append(object);
-        text += '\n';
-        PartMap parts;
-        std::string error;
-        if (!ParsePartFile(text, {}, partition, parts, error) || parts.size() != 1) return false;
-        pending.push_back({parts.begin()->first, true, std::move(parts.begin()->second)});
+        Record record;
+        if (!ParsePartLine(rest.substr(put.size(), rest.size() - put.size() - 1), partition, record.part)) return false;
+        record.number = record.part.number;
+        record.put = true;
+        pending.push_back(std::move(record));
         return true;
     }
     const std::string object = "{" + std::string(rest);
