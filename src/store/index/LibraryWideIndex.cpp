@@ -21,19 +21,17 @@
 #include <cstring>
 #include <tuple>
 
+#include "store/index/IndexWords.h"
 #include "store/items/StoreBackend.h"
 
 namespace kelm::store {
 namespace {
-constexpr char kMagic[8] = {'K', 'E', 'L', 'M', 'W', 'I', 'X', 0x1A};
-constexpr std::size_t kHeader = 64;
-constexpr std::size_t kChecksumAt = 40;
-constexpr std::size_t kPageSlots = 512;
+using namespace index_words;
 
-std::uint64_t Mix(std::uint64_t h, std::uint64_t word) {
-    h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
-    return h ^ (h >> 29);
-}
+constexpr char kWideMagic[8] = {'K', 'E', 'L', 'M', 'W', 'I', 'X', 0x1A};
+constexpr std::size_t kWideHeader = 64;
+constexpr std::size_t kWideChecksumAt = 40;
+constexpr std::size_t kPageSlots = 512;
 
 std::uint64_t Checksum(const char* p, std::size_t size, std::uint64_t seed = 0x243F6A8885A308D3ULL) {
     std::uint64_t lanes[2] = {seed, 0x13198A2E03707344ULL};
@@ -53,12 +51,6 @@ std::uint64_t KeyHash(int kind, std::string_view name) {
     return Mix(PartitionIndex::Hash(name), static_cast<std::uint64_t>(kind) + 1);
 }
 
-std::uint64_t Get(std::string_view bytes, std::size_t at, int width) {
-    std::uint64_t value = 0;
-    for (int i = width - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-    return value;
-}
-
 struct Writer {
     std::string out;
     void U32(std::uint64_t value) {
@@ -76,9 +68,6 @@ struct Writer {
     }
     void Align() { out.resize((out.size() + 7) & ~std::size_t{7}, '\0'); }
 };
-void Put64(std::string& out, std::size_t at, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
 
 // Reads inside [at, end); every read past the end fails the whole cursor.
 struct Cursor {
@@ -150,12 +139,12 @@ std::string LibraryWideIndex::Build(const std::vector<Source>& partitions) {
     std::size_t slots = kPageSlots;
     while (slots < 2 * records) slots *= 2;
     Writer head;
-    head.out.assign(kMagic, sizeof kMagic);
+    head.out.assign(kWideMagic, sizeof kWideMagic);
     head.U32(kVersion);
     head.U32(partitions.size());
     head.U32(slots);
     head.U32(0);
-    head.out.resize(kHeader, '\0');
+    head.out.resize(kWideHeader, '\0');
     for (const Source& source : partitions) {
         const platform::FileStamp& stamp = source.index->Stamp();
         head.U32(static_cast<std::uint32_t>(source.id.type));
@@ -165,7 +154,7 @@ std::string LibraryWideIndex::Build(const std::vector<Source>& partitions) {
         head.U64(stamp.identity);
         head.Text(source.id.name);
     }
-    const std::size_t tableBytes = head.out.size() - kHeader;
+    const std::size_t tableBytes = head.out.size() - kWideHeader;
     head.Align();
     const std::size_t checksumsAt = head.out.size(), slotsAt = checksumsAt + 8 * (slots / kPageSlots);
     const std::size_t recordsAt = slotsAt + 8 * slots;
@@ -222,7 +211,7 @@ std::string LibraryWideIndex::Build(const std::vector<Source>& partitions) {
         Put64(out, checksumsAt + 8 * page, Checksum(out.data() + slotsAt + 8 * kPageSlots * page, 8 * kPageSlots, page));
     Put64(out, 24, tableBytes);
     Put64(out, 32, body.out.size());
-    Put64(out, kChecksumAt, Checksum(out.data(), slotsAt));
+    Put64(out, kWideChecksumAt, Checksum(out.data(), slotsAt));
     out += body.out;
     return out;
 }
@@ -267,21 +256,21 @@ bool LibraryWideIndex::Read(std::uint64_t at, std::size_t size, std::string& out
 
 bool LibraryWideIndex::Parse() {
     std::string head;
-    if (!Read(0, kHeader, head) || std::memcmp(head.data(), kMagic, sizeof kMagic) != 0 || Get(head, 8, 4) != kVersion)
+    if (!Read(0, kWideHeader, head) || std::memcmp(head.data(), kWideMagic, sizeof kWideMagic) != 0 || Get(head, 8, 4) != kVersion)
         return false;
     const std::uint64_t count = Get(head, 12, 4), slots = Get(head, 16, 4), table = Get(head, 24, 8), records = Get(head, 32, 8);
     if (slots < kPageSlots || (slots & (slots - 1)) != 0 || table > m_size || records > m_size) return false;
-    const std::size_t checksums = (kHeader + table + 7) & ~std::uint64_t{7};
+    const std::size_t checksums = (kWideHeader + table + 7) & ~std::uint64_t{7};
     const std::size_t slotTable = checksums + 8 * (slots / kPageSlots);
     const std::size_t recordsAt = slotTable + 8 * slots;
     if (recordsAt + records != m_size || !Read(0, slotTable, m_head)) return false;
     // The checksum counts its own 8 bytes as zero.
-    const std::uint64_t stored = Get(m_head, kChecksumAt, 8);
-    Put64(m_head, kChecksumAt, 0);
+    const std::uint64_t stored = Get(m_head, kWideChecksumAt, 8);
+    Put64(m_head, kWideChecksumAt, 0);
     const bool intact = Checksum(m_head.data(), m_head.size()) == stored;
-    Put64(m_head, kChecksumAt, stored);
+    Put64(m_head, kWideChecksumAt, stored);
     if (!intact) return false;
-    Cursor cursor{m_head, kHeader, kHeader + table};
+    Cursor cursor{m_head, kWideHeader, kWideHeader + table};
     m_partitions.clear();
     for (std::uint64_t i = 0; i < count && cursor.ok; ++i) {
         Entry entry;

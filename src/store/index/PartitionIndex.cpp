@@ -17,49 +17,31 @@
 #include <algorithm>
 #include <cstring>
 
+#include "store/index/IndexWords.h"
 #include "store/items/StoreBackend.h"
 
 namespace kelm::store {
 namespace {
-constexpr char kMagic[8] = {'K', 'E', 'L', 'M', 'I', 'D', 'X', 0x1A};
-constexpr std::size_t kHeader = 80;
-constexpr std::size_t kChecksumAt = 72;
+using namespace index_words;
 
-void Put32(std::string& out, std::size_t at, std::uint32_t value) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out.data() + at, &value, sizeof value);
-    } else {
-        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
-void Put64(std::string& out, std::size_t at, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-std::uint64_t Get64(const std::string& bytes, std::size_t at) {
-    std::uint64_t value = 0;
-    for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
+constexpr char kBlockMagic[8] = {'K', 'E', 'L', 'M', 'I', 'D', 'X', 0x1A};
+constexpr std::size_t kBlockHeader = 80;
+constexpr std::size_t kBlockChecksumAt = 72;
 
-std::uint64_t Mix(std::uint64_t h, std::uint64_t word) {
-    h = (h ^ word) * 0x9E3779B97F4A7C15ULL;
-    return h ^ (h >> 29);
-}
-
-// A checksum of four interleaved word streams (the field at kChecksumAt
+// A checksum of four interleaved word streams (the field at kBlockChecksumAt
 // counts as zero); the block is at least a header long.
 std::uint64_t Checksum(const std::string& bytes) {
     std::uint64_t lanes[4] = {0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL, 0xA4093822299F31D0ULL, 0x082EFA98EC4E6C89ULL};
-    char header[kHeader];
-    std::memcpy(header, bytes.data(), kHeader);
-    std::memset(header + kChecksumAt, 0, 8);
-    for (std::size_t i = 0; i < kHeader / 8; ++i) {
+    char header[kBlockHeader];
+    std::memcpy(header, bytes.data(), kBlockHeader);
+    std::memset(header + kBlockChecksumAt, 0, 8);
+    for (std::size_t i = 0; i < kBlockHeader / 8; ++i) {
         std::uint64_t word;
         std::memcpy(&word, header + 8 * i, 8);
         lanes[i % 4] = Mix(lanes[i % 4], word);
     }
-    const char* p = bytes.data() + kHeader;
-    std::size_t left = bytes.size() - kHeader;
+    const char* p = bytes.data() + kBlockHeader;
+    std::size_t left = bytes.size() - kBlockHeader;
     for (; left >= 32; p += 32, left -= 32) {
         std::uint64_t words[4];
         std::memcpy(words, p, 32);
@@ -105,11 +87,11 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
     }
     const std::size_t uses = withUses ? items : 0;
     const std::size_t slots = SlotCount(n);
-    const std::size_t names = kHeader, hashes = names + 4 * (n + 1), listStart = hashes + 4 * n;
+    const std::size_t names = kBlockHeader, hashes = names + 4 * (n + 1), listStart = hashes + 4 * n;
     const std::size_t itemOffsets = listStart + 4 * (n + 1), useTable = itemOffsets + 4 * (items + 1);
     const std::size_t slotTable = useTable + 8 * uses, poolAt = slotTable + 4 * slots;
     std::string out(poolAt + pool, '\0');
-    std::memcpy(out.data(), kMagic, sizeof kMagic);
+    std::memcpy(out.data(), kBlockMagic, sizeof kBlockMagic);
     Put32(out, 8, kVersion);
     Put32(out, 12, static_cast<std::uint32_t>(partitionType));
     Put32(out, 16, stamp.exists ? 1 : 0);
@@ -159,7 +141,7 @@ std::string PartitionIndex::Build(int partitionType, const platform::FileStamp& 
             Put32(out, useTable + 8 * i + 4, static_cast<std::uint32_t>(useKeys[i]));
         }
     }
-    Put64(out, kChecksumAt, Checksum(out));
+    Put64(out, kBlockChecksumAt, Checksum(out));
     return out;
 }
 
@@ -167,11 +149,11 @@ bool PartitionIndex::Parse(std::string bytes) {
     m_bytes = std::move(bytes);
     m_count = 0;
     const std::string& b = m_bytes;
-    if (b.size() < kHeader || std::memcmp(b.data(), kMagic, sizeof kMagic) != 0 || U32(8) != kVersion) return false;
-    if (Get64(b, kChecksumAt) != Checksum(b)) return false;
+    if (b.size() < kBlockHeader || std::memcmp(b.data(), kBlockMagic, sizeof kBlockMagic) != 0 || U32(8) != kVersion) return false;
+    if (Get(b, kBlockChecksumAt, 8) != Checksum(b)) return false;
     const std::size_t n = U32(48), items = U32(52), uses = U32(56), slots = U32(60), pool = U32(64);
     if (slots == 0 || (slots & (slots - 1)) != 0 || slots <= n || (uses != 0 && uses != items)) return false;
-    m_names = kHeader;
+    m_names = kBlockHeader;
     m_hashes = m_names + 4 * (n + 1);
     m_listStart = m_hashes + 4 * n;
     m_itemOffsets = m_listStart + 4 * (n + 1);
@@ -184,9 +166,9 @@ bool PartitionIndex::Parse(std::string bytes) {
     m_poolSize = pool;
     m_type = static_cast<int>(U32(12));
     m_stamp.exists = U32(16) != 0;
-    m_stamp.size = Get64(b, 24);
-    m_stamp.modified = static_cast<std::int64_t>(Get64(b, 32));
-    m_stamp.identity = Get64(b, 40);
+    m_stamp.size = Get(b, 24, 8);
+    m_stamp.modified = static_cast<std::int64_t>(Get(b, 32, 8));
+    m_stamp.identity = Get(b, 40, 8);
     m_count = n;
     m_items = items;
     m_uses = uses;
