@@ -84,6 +84,25 @@ TEST_F(TwoSessions, APartitionChangedByAnotherSessionRefusesTheSave) {
     EXPECT_EQ("Resistors", partition);
 }
 
+// A session that has looked something up sees what another session saved
+// since once it has saved itself, without a reload.
+TEST_F(TwoSessions, EachSeesTheSaveOfTheOtherAfterItsOwn) {
+    lib.Reserve(kParts, "alice");
+    lib.Reserve(kCaps, "bob");
+    KelmPart alices(*a, nullptr), bobs(*b, nullptr);
+    alices.SetWorkingUserName("alice");
+    bobs.SetWorkingUserName("bob");
+    std::string partition = "?";
+    EXPECT_EQ(S_OK, alices.GetPartition(partition, "C1"));
+    EXPECT_EQ("", partition);
+    ASSERT_EQ(S_OK, bobs.Add("Caps", {}, "C1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, b->Save(nullptr, 0, 0));
+    ASSERT_EQ(S_OK, alices.Add("Resistors", {}, "R1", nullptr, 0, 0));
+    ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0)) << a->LastErrorText();
+    EXPECT_EQ(S_OK, alices.GetPartition(partition, "C1")) << a->LastErrorText();
+    EXPECT_EQ("Caps", partition);
+}
+
 TEST_F(TwoSessions, ACellOfTheFirstSaveWithOtherPinsRefusesTheSecondWhichWritesNothing) {
     lib.Reserve("CellDBLibs\\Smd.cel", "alice");
     lib.Reserve("CellDBLibs\\Thru.cel", "bob");

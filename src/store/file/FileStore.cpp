@@ -48,7 +48,14 @@ HRESULT FileStoreBackend::TakeLock(LibraryLock& lock) {
     // Leftovers come from a session that died in the library: its lock
     // stayed, and was taken over now. Without one there is nothing to look for.
     if (lock.TookOver()) RemoveLeftovers(m_file);
+    const platform::FileStamp mark = platform::StampOf(LibraryLock::ReleaseMarkOf(LockFile()));
+    if (lock.TookOver() || !mark.exists || !(mark == m_lockMark)) m_othersLocked = true;
     return S_OK;
+}
+
+void FileStoreBackend::LetGo(LibraryLock& lock) {
+    lock.Release();
+    m_lockMark = lock.LeftMark();
 }
 
 HRESULT FileStoreBackend::RequireLoaded() {
@@ -100,6 +107,9 @@ HRESULT FileStoreBackend::Load(const char* file, int mode) {
 }
 
 HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a copy: Reset() clears m_file
+    // Taken before anything is read: a holder that lets the lock go later
+    // changes it.
+    const platform::FileStamp mark = platform::StampOf(LibraryLock::ReleaseMarkOf(LibraryLockFile(file)));
     const platform::FileStamp stamp = platform::StampOf(file);
     std::string text, error;
     const platform::FileResult read = platform::ReadWholeFile(file, text, error);
@@ -129,6 +139,8 @@ HRESULT FileStoreBackend::ReadLibrary(std::string file, bool readOnly) {  // a c
     m_index.Open(LibraryIndexFolder(file));
     m_config = std::move(config);
     m_configStamp = stamp;
+    m_lockMark = mark;
+    m_othersLocked = false;
     SyncPartitionsWithConfig();
     m_wideChecked = false;
     CheckWideIndex();
@@ -353,6 +365,7 @@ HRESULT FileStoreBackend::ChangeReservation(const ObjectState& state, const std:
         reservations.push_back({path, user});
     }
     RETURN_IF_FAILED(WriteReservationChange(current, path, reserve ? user : std::string()));
+    LetGo(lock);
     m_reservations = std::move(reservations);
     m_reservationStamp = platform::StampOf(ReservationFile());
     m_reservationJournalStamp = platform::StampOf(ReservationJournalOf(ReservationFile()));
@@ -474,6 +487,7 @@ HRESULT FileStoreBackend::Save(const char* file, int, int) {
     }
     RETURN_IF_FAILED(CheckLibraryRules(merged, dirty));
     const HRESULT written = WriteChanges(merged, dirty, configStamp);
+    if (SUCCEEDED(written)) LetGo(lock);
     for (auto& [key, partition] : m_partitions) partition->verifiedUntil = {};
     return written;
 }
@@ -558,16 +572,20 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     m_deleted.clear();
     if (sameView) SourcesChanged();
     else SyncPartitionsWithConfig();
-    // Partitions this session read and did not change are read again on
-    // next use when another session saved them meanwhile; the indexes of
-    // the others are checked against their files on next use.
-    for (auto& [key, partition] : m_partitions) {
-        partition->addCheck = Partition::AddCheck::None;
+    for (auto& [key, partition] : m_partitions) partition->addCheck = Partition::AddCheck::None;
+    // When nobody else has held the lock since this session last did, the
+    // files it has read are as it read them: only those it wrote changed,
+    // and it has their records and indexes already. Otherwise partitions it
+    // read and did not change are read again on next use when another
+    // session saved them meanwhile, and every index is checked against its
+    // file on next use.
+    if (sameView && !m_othersLocked) return S_OK;
+    for (auto& [key, partition] : m_partitions)
         if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
             !(platform::StampOf(DataFile(partition->id)) == partition->stamp))
             Unload(*partition);
-    }
     RecheckIndexes();
+    m_othersLocked = false;
     return S_OK;
 }
 

@@ -160,6 +160,8 @@ private:
     // Takes the library lock; the first time in a loaded library, also
     // removes what sessions that ended abruptly left behind.
     HRESULT TakeLock(LibraryLock& lock);
+    // Lets the lock go after a write, keeping the release mark it left.
+    void LetGo(LibraryLock& lock);
 
     // Partitions
     static std::string Key(int type, const std::string& name);
@@ -256,6 +258,11 @@ private:
     std::map<int, std::vector<Partition*>> m_offWide;
     bool m_wideChecked = false;
     bool m_wideMerge = false;  // at the next lookup
+    // The lock's release mark as this session last left or read it, and
+    // whether another holder has come since, unseen by this session's
+    // partitions and indexes: they are checked again after its next save.
+    platform::FileStamp m_lockMark;
+    bool m_othersLocked = false;
     LibraryWideIndex::Answer m_wideAnswer;  // of the last name asked
     int m_wideAnswerKind = -1;
     std::string m_wideAnswerName;

@@ -200,6 +200,10 @@ HRESULT LibraryLock::Acquire(const std::string& lockPath, std::string& error) {
 
 void LibraryLock::Release() {
     if (m_path.empty()) return;
+    const std::string mark = ReleaseMarkOf(m_path);
+    std::string ignored;
+    if (!platform::TouchFile(mark)) (void)platform::CreateFileExclusive(mark, std::string(), ignored, platform::Flush::No);
+    m_leftMark = platform::StampOf(mark);
     // A lock left behind by a live process would hold up everyone: a failed
     // removal is tried once more. Only this session's own lock is removed.
     if (platform::RemoveFileIfContent(m_path, m_text) == platform::FileResult::Error)

@@ -50,6 +50,14 @@
 // leaves either a stale lock (taken over as above) or a stale claim (taken
 // over one level deeper, or removed as a leftover by the next holder).
 //
+// The release mark
+// ----------------
+// Every holder touches "<name>.lock.released" as it lets go (the file is
+// made when missing), before the lock file goes: the mark's stamp changes
+// each time anyone has held the lock. A session that kept the stamp its own
+// release left can tell by one look, the next time it holds the lock,
+// whether another holder came in between.
+//
 // What it does not do: a lock file that cannot be read (empty or damaged,
 // as a crash between creating it and writing it could leave) is never
 // removed automatically; the wait ends with KELM_E_LOCKED naming the file.
@@ -58,6 +66,7 @@
 #include <string>
 
 #include "kelmapi/automation.h"
+#include "platform/Files.h"
 
 namespace kelm::store {
 
@@ -88,6 +97,10 @@ public:
     bool Held() const { return !m_path.empty(); }
     // Whether this Acquire took over a stale lock (its holder died inside).
     bool TookOver() const { return m_tookOver; }
+    // The release mark of a lock file, and its stamp as this holder's
+    // Release left it (not `exists` before, or when it cannot be made).
+    static std::string ReleaseMarkOf(const std::string& lockPath) { return lockPath + ".released"; }
+    const platform::FileStamp& LeftMark() const { return m_leftMark; }
 
     // The longest a session waits for the lock (default 10 s), and the
     // longest single pause between two attempts (default 200 ms).
@@ -103,6 +116,7 @@ private:
     std::string m_path;
     std::string m_text;
     bool m_tookOver = false;
+    platform::FileStamp m_leftMark;
 };
 
 bool ReadLockHolder(const std::string& lockPath, LockHolder& holder);
