@@ -241,9 +241,7 @@ void LibraryWideIndex::Close() {
     m_head.clear();
     m_partitions.clear();
     m_slots = 0;
-    m_pageChecked.clear();
-    m_cachedFrom = 0;
-    m_cachedSlots.clear();
+    m_pages.clear();
     m_record.clear();
 }
 
@@ -288,28 +286,21 @@ bool LibraryWideIndex::Parse() {
     m_slotTable = slotTable;
     m_records = recordsAt;
     m_recordsSize = records;
-    m_pageChecked.assign(slots / kPageSlots, false);
+    m_pages.assign(slots / kPageSlots, std::string());
     return true;
 }
 
 bool LibraryWideIndex::Slot(std::size_t slot, std::uint64_t& value) const {
-    if (slot < m_cachedFrom || slot - m_cachedFrom >= m_cachedSlots.size() / 8) {
-        // A page is read whole and checked the first time; after that, a
-        // few slots from the one asked for (a probe seldom goes further).
-        const std::size_t page = slot / kPageSlots, pageFirst = page * kPageSlots;
-        const bool checked = m_pageChecked[page];
-        const std::size_t from = checked ? slot : pageFirst;
-        const std::size_t count = checked ? std::min<std::size_t>(8, pageFirst + kPageSlots - slot) : kPageSlots;
-        m_cachedSlots.clear();
-        if (!Read(m_slotTable + 8 * from, 8 * count, m_cachedSlots)) return false;
-        if (!checked && Checksum(m_cachedSlots.data(), m_cachedSlots.size(), page) != Get(m_head, m_checksums + 8 * page, 8)) {
-            m_cachedSlots.clear();
+    const std::size_t page = slot / kPageSlots;
+    std::string& slots = m_pages[page];
+    if (slots.empty()) {
+        if (!Read(m_slotTable + 8 * page * kPageSlots, 8 * kPageSlots, slots) ||
+            Checksum(slots.data(), slots.size(), page) != Get(m_head, m_checksums + 8 * page, 8)) {
+            slots.clear();
             return false;
         }
-        m_pageChecked[page] = true;
-        m_cachedFrom = from;
     }
-    value = Get(m_cachedSlots, 8 * (slot - m_cachedFrom), 8);
+    value = Get(slots, 8 * (slot % kPageSlots), 8);
     return true;
 }
 

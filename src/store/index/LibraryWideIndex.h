@@ -85,11 +85,10 @@ private:
     std::string m_head;  // the header, partition table and page checksums
     std::vector<Entry> m_partitions;
     std::size_t m_slots = 0, m_checksums = 0, m_slotTable = 0, m_records = 0, m_recordsSize = 0;
-    // Pages of slots whose checksum was found right: the file stays the one
-    // that was opened, so each page is checked once.
-    mutable std::vector<bool> m_pageChecked;
-    mutable std::size_t m_cachedFrom = 0;  // the first slot in m_cachedSlots
-    mutable std::string m_cachedSlots, m_record;
+    // The pages of slots read so far, each checked when read (empty: not
+    // read yet); a session that asks many questions keeps the table.
+    mutable std::vector<std::string> m_pages;
+    mutable std::string m_record;
 };
 
 }  // namespace kelm::store
