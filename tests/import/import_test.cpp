@@ -98,27 +98,6 @@ TEST_F(Import, CellTakesSortedPinsAndPadstacksFromTheCellFile) {
                      LogLine("(INFO)", kCellTag, "Overwriting existing cell definition in QVM. Partition (Smd), Cell (QFN-32+EP)."),
                      LogLine("(ERROR)", kCellTag, "Couldn't load CEL file " + lib.Folder() + "\\CellDBLibs\\Thru.cel")}));
 }
-TEST_F(Import, ImportNeedsAHolderButNotTheSessionUser) {
-    KelmStruct_PartType part = records.Part("R1");
-    IKelm* bob = lib.Another("bob");
-    AutoBstr resistors = Bstr("Resistors");
-    ASSERT_EQ(bob->ReservePartition(resistors.get(), kPart), S_OK);
-    EXPECT_EQ(AddPart(part), S_OK);  // on bob's behalf
-    EXPECT_EQ(AddPart(part), E_FAIL);
-    EXPECT_EQ(lib.LogLines().back(), LogLine("(ERROR)", kPartTag,
-                                             "Part Number already exists. Error adding it to QVM. Partition (Resistors), Part Number (R1)."));
-    EXPECT_EQ(AddPart(part, true), S_OK);
-    // Once the partition changes hands, the save refuses the edits made on
-    // bob's behalf, whatever the import saw; bob's own edit fails fresh.
-    ASSERT_EQ(bob->UnReservePartition(resistors.get(), kPart), S_OK);
-    IKelm* carol = lib.Another("carol");
-    ASSERT_EQ(carol->ReservePartition(resistors.get(), kPart), S_OK);
-    KelmStruct_PartType other = records.Part("R2");
-    AddPart(other);  // may still be taken on bob's behalf: the save decides
-    EXPECT_EQ(lib->SaveQVM(), E_FAIL);
-    KelmOnLibrary::Drop(carol);
-    KelmOnLibrary::Drop(bob);
-}
 // Records the import cannot read or names some system cannot store stop with their status and a log line.
 TEST_F(Import, UnreservedPartitionsUnreadableArraysAndUnstorableNamesAreRefusedWithTheirStatusAndLogged) {
     KelmStruct_PartType locked = records.Part("L1"), numbers = records.Part("N1"), control = records.Part("R\t1");

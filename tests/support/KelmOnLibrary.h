@@ -116,11 +116,6 @@ public:
         long count = -1;
         return Checked(m_kelm->GetPinCount(p.get(), i.get(), kind, &count)) ? count : -1;
     }
-    std::string Holder(const std::string& partition, KelmEnum_ObjType kind) const {
-        AutoBstr p = Bstr(partition), out;
-        const HRESULT hr = m_kelm->GetPartitionReservation(p.get(), kind, out.Out());
-        return SUCCEEDED(hr) ? Text(out.get()) : StatusText(hr);
-    }
     // The edits, by name; each gives the method's status.
     HRESULT Reserve(const std::string& partition, KelmEnum_ObjType kind) const {
         AutoBstr p = Bstr(partition);
