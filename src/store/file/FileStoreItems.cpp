@@ -75,23 +75,18 @@ void FileStoreBackend::CheckWideIndex() {
         }
         m_wideStamp = stamp;
     }
+    std::size_t covered = 0;
     for (std::size_t i = 0; i < m_wide.Partitions(); ++i) {
         const PartitionId& id = m_wide.Id(i);
         Partition* partition = Find(id.type, id.name);
         if (!partition || partition->wide >= 0 || !(platform::StampOf(DataFile(partition->id)) == m_wide.Stamp(i))) continue;
         partition->wide = static_cast<std::int64_t>(i);
+        ++covered;
     }
     // A merge reads every partition's index and rewrites the whole file; a
     // partition answered from its own index costs, in every new session,
-    // one read of that index into memory. The partitions whose records or
-    // current index this session holds already (those it has just written,
-    // above all) cost it nothing: a session that writes to one partition
-    // after another leaves the merge to the next session that needs it.
-    std::size_t stale = 0;
-    for (auto& [key, partition] : m_partitions)
-        if (partition->wide < 0 && !partition->loaded &&
-            !(partition->index && partition->index->Stamp() == platform::StampOf(DataFile(partition->id))))
-            ++stale;
+    // one read of that index into memory.
+    const std::size_t stale = m_partitions.size() - covered;
     m_wideMerge = stale > 4 && stale > m_partitions.size() / 16;
 }
 
