@@ -579,7 +579,10 @@ HRESULT FileStoreBackend::WriteChanges(LibraryConfig& merged, std::vector<Partit
     // read and did not change are read again on next use when another
     // session saved them meanwhile, and every index is checked against its
     // file on next use.
-    if (sameView && !m_othersLocked) return S_OK;
+    if (sameView && !m_othersLocked) {
+        if (m_wideChecked) DecideWideMerge();
+        return S_OK;
+    }
     for (auto& [key, partition] : m_partitions)
         if (partition->loaded && partition->id.type != kPartitionTypeSymbol &&
             !(platform::StampOf(DataFile(partition->id)) == partition->stamp))

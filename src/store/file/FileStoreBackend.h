@@ -186,6 +186,7 @@ private:
     HRESULT IndexOf(Partition& partition, const PartitionIndex*& index);
     static bool FromRecords(const Partition& partition);
     void RecheckIndexes();
+    void DecideWideMerge();  // whether the next lookup merges the library-wide index
     void CheckWideIndex();
     void MergeWideIndex();
     HRESULT WideLookup(int kind, const std::string& name, const LibraryWideIndex::Answer*& answer);

@@ -75,18 +75,22 @@ void FileStoreBackend::CheckWideIndex() {
         }
         m_wideStamp = stamp;
     }
-    std::size_t covered = 0;
     for (std::size_t i = 0; i < m_wide.Partitions(); ++i) {
         const PartitionId& id = m_wide.Id(i);
         Partition* partition = Find(id.type, id.name);
         if (!partition || partition->wide >= 0 || !(platform::StampOf(DataFile(partition->id)) == m_wide.Stamp(i))) continue;
         partition->wide = static_cast<std::int64_t>(i);
-        ++covered;
     }
-    // A merge reads every partition's index and rewrites the whole file; a
-    // partition answered from its own index costs, in every new session,
-    // one read of that index into memory.
-    const std::size_t stale = m_partitions.size() - covered;
+    DecideWideMerge();
+}
+
+// A merge reads every partition's index and rewrites the whole file; a
+// partition answered from its own index costs, in every new session, one
+// read of that index into memory. The session that leaves many of them
+// merges, so that the sessions after it need not.
+void FileStoreBackend::DecideWideMerge() {
+    const auto stale = static_cast<std::size_t>(std::count_if(
+        m_partitions.begin(), m_partitions.end(), [](const auto& entry) { return entry.second->wide < 0; }));
     m_wideMerge = stale > 4 && stale > m_partitions.size() / 16;
 }
 
