@@ -9,6 +9,7 @@
 #include <tuple>
 #include "ChildProcess.h"
 #include "LibraryAnswers.h"
+#include "store/file/LibraryLock.h"
 #include "store/items/KelmCell.h"
 #include "store/items/KelmPart.h"
 #include "store/items/KelmSchemePartition.h"
@@ -85,8 +86,9 @@ TEST_F(TwoSessions, APartitionChangedByAnotherSessionRefusesTheSave) {
 }
 
 // A session that has looked something up sees what another session saved
-// since once it has saved itself, without a reload.
-TEST_F(TwoSessions, EachSeesTheSaveOfTheOtherAfterItsOwn) {
+// since once it has saved itself, without a reload; so it does after a
+// writer that died holding the lock (and so left no release mark).
+TEST_F(TwoSessions, EachSeesWhatOthersWroteOnceItHasSaved) {
     lib.Reserve(kParts, "alice");
     lib.Reserve(kCaps, "bob");
     KelmPart alices(*a, nullptr), bobs(*b, nullptr);
@@ -100,6 +102,17 @@ TEST_F(TwoSessions, EachSeesTheSaveOfTheOtherAfterItsOwn) {
     ASSERT_EQ(S_OK, alices.Add("Resistors", {}, "R1", nullptr, 0, 0));
     ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0)) << a->LastErrorText();
     EXPECT_EQ(S_OK, alices.GetPartition(partition, "C1")) << a->LastErrorText();
+    EXPECT_EQ("Caps", partition);
+
+    LibraryLock dying;
+    std::string error;
+    ASSERT_EQ(S_OK, dying.Acquire(lib.Path("lib.lock"), error)) << error;
+    lib.WriteFile("PartsDBLibs/Caps.pdb", "{\"kelm\":\"parts\",\"version\":1,\"lines\":1}\n"
+                                         "{\"number\":\"C2\",\"pins\":[],\"cells\":[],\"symbols\":[]}\n");
+    dying.AbandonForTesting();
+    ASSERT_EQ(S_OK, alices.Delete("R1"));  // a save with no number to check against the other partitions
+    ASSERT_EQ(S_OK, a->Save(nullptr, 0, 0)) << a->LastErrorText();
+    EXPECT_EQ(S_OK, alices.GetPartition(partition, "C2")) << a->LastErrorText();
     EXPECT_EQ("Caps", partition);
 }
 
